@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test: the normal build, the
+# same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the fuzz
+# targets over their seed corpora.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+
+echo "== normal build"
+"$root/scripts/build.sh" build
+ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
+
+echo "== fuzz targets over their corpora"
+"$root/scripts/build.sh" build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKVS_FUZZ=ON -DKVS_TESTS=OFF
+for target in "$root"/build-fuzz/fuzz/*_fuzz; do
+  name=$(basename "$target" _fuzz)
+  corpus="$root/fuzz/corpus/${name%%_*}"
+  "$target" -runs=0 "$corpus" 2>&1 | tail -n 1
+done
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+"$root/scripts/build.sh" build-asan -DKVS_SANITIZE=address -DKVS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)"
+

@@ -1,0 +1,26 @@
+#include "app/cli/convert_command.h"
+
+#include "app/cli/cli.h"
+#include "files/file_result.h"
+#include "files/song_file.h"
+#include "model/song.h"
+
+namespace kvs {
+
+int RunConvert(const CliOptions& options, std::ostream& err) {
+    Song song;
+    const ResultCode loaded = LoadSongFile(options.files[0], song, MakeLoadOptions(options));
+    if (loaded != kResultOk) {
+        err << ResultMessage(loaded) << "\n";
+        return kExitFileError;
+    }
+    const ResultCode saved =
+        SaveSongFile(options.files[1], song, options.saveType, options.outPorts);
+    if (saved != kResultOk) {
+        err << ResultMessage(saved) << "\n";
+        return kExitFileError;
+    }
+    return kExitOk;
+}
+
+}  // namespace kvs

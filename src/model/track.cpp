@@ -1,0 +1,172 @@
+#include "model/track.h"
+
+#include <new>
+
+namespace kvs {
+
+std::unique_ptr<Track> Track::Clone() const {
+    auto copy = std::make_unique<Track>();
+    copy->properties = properties;
+    try {
+        copy->buckets_.reserve(buckets_.size());
+        for (const BeatBucket& bucket : buckets_) {
+            copy->buckets_.push_back(bucket);
+            // A bucket copy that ran out of memory comes back short.
+            if (copy->buckets_.back().Count() != bucket.Count()) return nullptr;
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (!copy->sysex_.CopyFrom(sysex_)) return nullptr;
+    return copy;
+}
+
+std::uint64_t Track::EventCount() const {
+    std::uint64_t n = 0;
+    for (const BeatBucket& bucket : buckets_)
+        n += bucket.Count();
+    return n;
+}
+
+bool Track::EnsureBeats(std::uint32_t n) {
+    if (n <= buckets_.size()) return true;
+    if (n > kMaxTrackBeats) return false;
+    try {
+        buckets_.resize(n);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool Track::AddSysexEvent(Tick tick, std::vector<std::uint8_t> bytes) {
+    const std::uint32_t id = sysex_.Add(std::move(bytes));
+    if (id == 0) return false;
+    if (AddEvent(tick, SysexMessage(id))) return true;
+    sysex_.Remove(id);
+    return false;
+}
+
+bool Track::DeleteEvent(std::uint32_t beat, std::uint32_t index) {
+    BeatBucket* bucket = Bucket(beat);
+    if (bucket == nullptr || index >= bucket->Count()) return false;
+    const std::uint32_t message = (*bucket)[index].message;
+    if (IsSysex(message)) sysex_.Remove(SysexId(message));
+    return bucket->RemoveAt(index);
+}
+
+bool Track::InsertBeat(std::int32_t beat) {
+    const std::size_t at = beat == -1 ? buckets_.size() : static_cast<std::size_t>(beat);
+    if (beat < -1 || at > buckets_.size() || buckets_.size() >= kMaxTrackBeats) return false;
+    try {
+        buckets_.insert(buckets_.begin() + static_cast<std::ptrdiff_t>(at), BeatBucket{});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
+    const BeatBucket* first = Bucket(beat);
+    if (first == nullptr || index >= first->Count()) return {};
+    const std::uint32_t channel = Channel((*first)[index].message);
+    const std::uint32_t key = Data1((*first)[index].message);
+    const std::uint32_t noteOff =
+        PackMessage(static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key));
+    const std::uint32_t zeroOn = noteOff | 0x10;
+
+    // A true note off wins over an earlier velocity-0 note on.
+    for (std::uint32_t pass = 0; pass < 2; ++pass) {
+        const std::uint32_t mask = pass == 0 ? 0xFFFFu : 0xFFFFFFu;
+        const std::uint32_t want = pass == 0 ? noteOff : zeroOn;
+        std::uint32_t i = index + 1;
+        for (std::uint32_t b = beat; b < buckets_.size(); ++b, i = 0) {
+            const BeatBucket& bucket = buckets_[b];
+            for (; i < bucket.Count(); ++i)
+                if ((bucket[i].message & mask) == want)
+                    return {static_cast<std::int32_t>(b), static_cast<std::int32_t>(i)};
+        }
+    }
+    return {};
+}
+
+std::int64_t Track::NoteLength(std::uint32_t beat, std::uint32_t index) const {
+    const EventPos off = FindNoteOff(beat, index);
+    if (!off.Found()) return -1;
+    const std::int64_t onTick = std::int64_t{beat} * TICKS_PER_BEAT + buckets_[beat][index].offset;
+    const std::int64_t offTick =
+        std::int64_t{off.beat} * TICKS_PER_BEAT +
+        buckets_[static_cast<std::uint32_t>(off.beat)][static_cast<std::uint32_t>(off.index)]
+            .offset;
+    return offTick - onTick + 1;
+}
+
+bool Track::FindEvent(EventSearch& search) const {
+    search.found = {};
+    const std::int64_t beatCount = static_cast<std::int64_t>(buckets_.size());
+    const bool tickMode = search.startTick >= 0;
+    const std::int64_t startBeat = tickMode ? search.startTick / TICKS_PER_BEAT : search.startBeat;
+    const std::uint32_t tickInBeat =
+        tickMode ? static_cast<std::uint32_t>(search.startTick % TICKS_PER_BEAT) : 0;
+    // A note on of velocity 64 stands for "any note on", so velocity-0 ones are no match.
+    const bool soundingOnly = (search.value & 0xFF00F0) == 0x400090;
+
+    auto matches = [&](std::uint32_t message) {
+        if ((message & search.mask) != (search.value & search.mask)) return false;
+        return !soundingOnly || Data2(message) != 0;
+    };
+    auto found = [&](std::int64_t b, std::int64_t i) {
+        const Event& e = buckets_[static_cast<std::size_t>(b)][static_cast<std::uint32_t>(i)];
+        search.found = {static_cast<std::int32_t>(b), static_cast<std::int32_t>(i)};
+        search.value = e.message;
+        search.startTick = b * TICKS_PER_BEAT + e.offset;
+        return true;
+    };
+
+    if (!search.backward) {
+        if (startBeat < 0 || startBeat >= beatCount) return false;
+        const BeatBucket& start = buckets_[static_cast<std::size_t>(startBeat)];
+        std::int64_t startIndex = search.startIndex;
+        if (tickMode) {
+            startIndex = 0;
+            while (startIndex < start.Count() && start[startIndex].offset < tickInBeat)
+                ++startIndex;
+        }
+        // The event at the start index itself is never examined.
+        std::int64_t i = startIndex + 1 < 0 ? 0 : startIndex + 1;
+        for (std::int64_t b = startBeat; b < beatCount; ++b, i = 0) {
+            const BeatBucket& bucket = buckets_[static_cast<std::size_t>(b)];
+            for (; i < bucket.Count(); ++i)
+                if (matches(bucket[static_cast<std::uint32_t>(i)].message)) return found(b, i);
+        }
+        return false;
+    }
+
+    if (startBeat < 0 || beatCount == 0) return false;
+    std::int64_t b = startBeat;
+    std::int64_t i = 0;  // examination starts below this index
+    if (b >= beatCount) {
+        // Starting beyond the track's end: everything it holds lies before.
+        b = beatCount - 1;
+        i = buckets_[static_cast<std::size_t>(b)].Count();
+    } else {
+        const BeatBucket& start = buckets_[static_cast<std::size_t>(b)];
+        if (tickMode) {
+            for (std::uint32_t k = 0; k < start.Count(); ++k)
+                if (start[k].offset <= tickInBeat) i = k + 1;
+        } else {
+            i = search.startIndex;
+            if (i > start.Count()) i = start.Count();
+        }
+    }
+    for (;;) {
+        const BeatBucket& bucket = buckets_[static_cast<std::size_t>(b)];
+        for (std::int64_t k = i - 1; k >= 0; --k)
+            if (matches(bucket[static_cast<std::uint32_t>(k)].message)) return found(b, k);
+        if (b == 0) return false;
+        --b;
+        i = buckets_[static_cast<std::size_t>(b)].Count();
+    }
+}
+
+}  // namespace kvs

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/beat_bucket.h"
+#include "model/event.h"
+#include "model/fixed_text.h"
+#include "model/note_tracker.h"
+#include "model/sysex_table.h"
+
+namespace kvs {
+
+inline constexpr std::uint16_t kNoChannel = 0xFFFF;
+// No track grows beyond this many beats, so that a stray tick near 2^32 cannot
+// make a track allocate hundreds of megabytes of empty buckets.
+inline constexpr std::uint32_t kMaxTrackBeats = 1u << 22;
+
+// The track's properties record, copied as a whole (new tracks, undo,
+// property dialogs). -1 means "not set" for the initial properties.
+struct TrackProperties {
+    std::uint16_t channel = kNoChannel;  // 0-15 or kNoChannel
+    std::uint16_t port = 0;
+    std::int16_t program = -1;
+    std::int16_t bank = -1;  // controller 0 * 128 + controller 32
+    std::int16_t volume = -1;
+    std::int16_t pan = -1;
+    std::int16_t reverb = -1;
+    std::int16_t chorus = -1;
+    std::uint32_t muted = 0;
+    FixedText<64> name;
+
+    friend bool operator==(const TrackProperties&, const TrackProperties&) = default;
+};
+
+// A position in a track: bucket (beat) and index inside it; -1/-1 for none.
+struct EventPos {
+    std::int32_t beat = -1;
+    std::int32_t index = -1;
+    bool Found() const { return beat >= 0; }
+    friend bool operator==(const EventPos&, const EventPos&) = default;
+};
+
+// The general event search. An event matches when (message & mask) equals
+// (value & mask). On success value and startTick take the found event's
+// message and absolute tick.
+struct EventSearch {
+    std::uint32_t value = 0;
+    std::uint32_t mask = 0;
+    std::int64_t startTick = -1;  // -1: start at (startBeat, startIndex)
+    std::int32_t startBeat = 0;
+    std::int32_t startIndex = 0;
+    bool backward = false;
+    EventPos found;
+};
+
+class Track {
+  public:
+    Track() = default;
+    Track(const Track&) = delete;
+    Track& operator=(const Track&) = delete;
+
+    // A deep copy: same events, same SysEx ids, copies of every block.
+    std::unique_ptr<Track> Clone() const;
+
+    TrackProperties properties;
+
+    std::uint32_t BeatCount() const { return static_cast<std::uint32_t>(buckets_.size()); }
+    BeatBucket* Bucket(std::uint32_t beat) {
+        return beat < buckets_.size() ? &buckets_[beat] : nullptr;
+    }
+    const BeatBucket* Bucket(std::uint32_t beat) const {
+        return beat < buckets_.size() ? &buckets_[beat] : nullptr;
+    }
+    std::uint64_t EventCount() const;
+    // Appends empty buckets until the track has at least n beats.
+    bool EnsureBeats(std::uint32_t n);
+
+    // Appends (tick % 192, message) at the end of bucket tick / 192, growing
+    // the bucket list as needed. Does not sort.
+    bool AddEvent(Tick tick, std::uint32_t message) {
+        const std::uint32_t beat = tick / TICKS_PER_BEAT;
+        if (beat >= buckets_.size() && !EnsureBeats(beat + 1)) return false;
+        return buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message});
+    }
+    // Stores the bytes as a new SysEx block and adds its event at tick.
+    bool AddSysexEvent(Tick tick, std::vector<std::uint8_t> bytes);
+
+    bool DeleteEvent(std::uint32_t beat, std::uint32_t index);
+    bool MoveEvent(std::uint32_t beat, std::uint32_t index, Tick newTick);
+    bool MoveNote(std::uint32_t beat, std::uint32_t index, Tick newStart);
+    bool InsertBeat(std::int32_t beat);  // -1 appends
+    bool DeleteBeat(std::uint32_t beat);
+    bool ClearBeat(std::uint32_t beat);
+    bool TruncateNotesAt(std::uint32_t beat);
+
+    EventPos FindNoteOff(std::uint32_t beat, std::uint32_t index) const;
+    // Inclusive length in ticks of the note on at (beat, index); -1 when unpaired.
+    std::int64_t NoteLength(std::uint32_t beat, std::uint32_t index) const;
+    bool FindEvent(EventSearch& search) const;
+
+    SysexTable& Sysex() { return sysex_; }
+    const SysexTable& Sysex() const { return sysex_; }
+    NoteTracker& Notes() { return notes_; }
+    const NoteTracker& Notes() const { return notes_; }
+
+  private:
+    std::vector<BeatBucket> buckets_;
+    SysexTable sysex_;
+    NoteTracker notes_;
+};
+
+}  // namespace kvs

@@ -1,0 +1,103 @@
+#include "app/cli/song_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+
+#include "model/song.h"
+#include "model/track.h"
+
+namespace kvs {
+namespace {
+
+TEST(SongDump, WritesEverySettingAndEventInTheFixedLayout) {
+    Song song;
+    song.tempo = 96;
+    song.timeSigNumerator = 6;
+    song.timeSigDenominatorExp = 3;
+    song.loop = 1;
+    song.name.Set("Say \"hi\" \\ caf\xE9");
+    song.copyright.Set("(c)\tme");
+    song.markers[kMarkerLeft] = 0;
+    song.markers[kMarkerRight] = 16;
+    song.markers[kFirstMark] = 4;
+    song.markers[kFirstMark + 19] = 100;
+
+    ASSERT_TRUE(song.InsertTrack());
+    Track* leadPtr = song.GetTrack(0);
+    ASSERT_NE(leadPtr, nullptr);
+    Track& lead = *leadPtr;
+    lead.properties.name.Set("Lead");
+    lead.properties.channel = 9;
+    lead.properties.port = 1;
+    lead.properties.program = 73;
+    lead.properties.bank = 0x181;
+    lead.properties.volume = 100;
+    lead.properties.pan = 0;
+    lead.properties.reverb = 40;
+    lead.properties.chorus = 127;
+    ASSERT_TRUE(lead.AddEvent(0, PackMessage(0x99, 36, 100)));
+    ASSERT_TRUE(lead.AddEvent(191, PackMessage(0x89, 36, 64)));
+    ASSERT_TRUE(lead.AddSysexEvent(200, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    ASSERT_TRUE(lead.AddEvent(384, EVT_TEMPO | (140u << 8)));
+    ASSERT_TRUE(lead.AddEvent(400, PackMessage(EVT_TIMESIG, 3, 2)));
+
+    ASSERT_TRUE(song.InsertTrack());
+    Track* emptyPtr = song.GetTrack(1);
+    ASSERT_NE(emptyPtr, nullptr);
+    Track& empty = *emptyPtr;
+    empty.properties.muted = 1;
+    ASSERT_TRUE(empty.EnsureBeats(3));
+    // A SysEx event whose block is gone prints no bytes.
+    ASSERT_TRUE(empty.AddEvent(5, SysexMessage(42)));
+
+    std::ostringstream out;
+    DumpSong(song, out);
+    EXPECT_EQ(out.str(),
+              "song tempo=96 timesig=6/3 loop=1 name=\"Say \\\"hi\\\" \\\\ caf\\xE9\" "
+              "copyright=\"(c)\\x09me\"\n"
+              "markers 0 16 4 - - - - - - - - - - - - - - - - - - 100\n"
+              "track 0 name=\"Lead\" channel=9 port=1 program=73 bank=385 volume=100 pan=0 "
+              "reverb=40 chorus=127 muted=0 beats=3\n"
+              "  0 00642499\n"
+              "  191 00402489\n"
+              "  200 000001F0 sysex F0 7E 7F 09 01 F7\n"
+              "  384 00008C50\n"
+              "  400 00020360\n"
+              "track 1 name=\"\" channel=- port=0 program=-1 bank=-1 volume=-1 pan=-1 reverb=-1 "
+              "chorus=-1 muted=1 beats=3\n"
+              "  5 00002AF0 sysex\n");
+}
+
+TEST(SongDump, LongTracksAreWrittenWhole) {
+    // More than one output block's worth of lines must arrive complete and in order.
+    Song song;
+    ASSERT_TRUE(song.InsertTrack());
+    Track* trackPtr = song.GetTrack(0);
+    ASSERT_NE(trackPtr, nullptr);
+    Track& track = *trackPtr;
+    constexpr std::uint32_t kEvents = 20000;
+    for (std::uint32_t i = 0; i < kEvents; ++i)
+        ASSERT_TRUE(track.AddEvent(i * 7, 0x90));
+    std::ostringstream out;
+    DumpSong(song, out);
+    const std::string text = out.str();
+    EXPECT_EQ(static_cast<std::uint32_t>(std::count(text.begin(), text.end(), '\n')), kEvents + 3);
+    EXPECT_NE(text.find("\n  " + std::to_string((kEvents - 1) * 7) + " 00000090\n"),
+              std::string::npos);
+    EXPECT_EQ(text.back(), '\n');
+}
+
+TEST(QuoteText, EscapesBackslashQuoteAndEveryByteOutsidePrintableAscii) {
+    EXPECT_EQ(QuoteText(""), "\"\"");
+    EXPECT_EQ(QuoteText("Plain ~ text!"), "\"Plain ~ text!\"");
+    EXPECT_EQ(QuoteText("a\\b\"c"), "\"a\\\\b\\\"c\"");
+    EXPECT_EQ(QuoteText(std::string_view("\x00\x1F\x20\x7E\x7F\xFF", 6)),
+              "\"\\x00\\x1F ~\\x7F\\xFF\"");
+    EXPECT_EQ(QuoteText("line\nbreak\r"), "\"line\\x0Abreak\\x0D\"");
+}
+
+}  // namespace
+}  // namespace kvs

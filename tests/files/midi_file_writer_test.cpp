@@ -1,0 +1,293 @@
+#include "files/midi_file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "files/byte_writer.h"
+#include "files/midi_file_reader.h"
+#include "model/song.h"
+#include "song_compare.h"
+
+namespace kvs {
+namespace {
+
+using test::AddTrack;
+using test::TrackAt;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+template <typename... T>
+Bytes B(T... bytes) {
+    return Bytes{static_cast<std::uint8_t>(bytes)...};
+}
+Bytes Ascii(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+
+// The bodies of the file's track chunks; every length field must match.
+std::vector<Bytes> Chunks(const Bytes& file) {
+    std::vector<Bytes> chunks;
+    std::size_t pos = 14;
+    while (pos + 8 <= file.size()) {
+        EXPECT_EQ(Bytes(file.begin() + pos, file.begin() + pos + 4), Ascii("MTrk"));
+        const std::size_t length = std::size_t{file[pos + 4]} << 24 | file[pos + 5] << 16 |
+                                   file[pos + 6] << 8 | file[pos + 7];
+        if (file.size() - pos - 8 < length) break;
+        chunks.emplace_back(file.begin() + pos + 8, file.begin() + pos + 8 + length);
+        pos += 8 + length;
+    }
+    EXPECT_EQ(pos, file.size()) << "chunk lengths do not add up";
+    return chunks;
+}
+
+const Bytes kSongItems = {0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0,         // 100 bpm
+                          0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08};  // 4/4
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+
+TEST(ByteWriter, WritesVarLenInAtMostFourBytesAndNumbersBigEndian) {
+    ByteWriter w;
+    for (std::uint32_t v : {0u, 0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 0x0FFFFFFFu})
+        w.VarLen(v);
+    EXPECT_EQ(w.Take(),
+              (B(0x00, 0x7F, 0x81, 0x00, 0xFF, 0x7F, 0x81, 0x80, 0x00, 0xFF, 0xFF, 0xFF, 0x7F)));
+    ByteWriter n;
+    n.BE16(0x1234);
+    n.BE32(0x89ABCDEF);
+    n.PatchBE32(2, 0x01020304);
+    n.PatchBE32(3, 0xFFFFFFFF);  // would run past the end: ignored
+    EXPECT_EQ(n.Take(), (B(0x12, 0x34, 0x01, 0x02, 0x03, 0x04)));
+}
+
+TEST(MidiFileWriter, WritesTheHeaderAndOnlyTheSongItemsThatAreSet) {
+    Song song;
+    AddTrack(song);
+    AddTrack(song);
+    song.loop = 1;  // no marker set: neither marker nor loop record
+    const Bytes header = Ascii("MThd") + B(0, 0, 0, 6, 0, 1, 0, 2, 0x00, 0xC0);
+    EXPECT_EQ(WriteMidiFile1(song, true, {"Only port"}), header + Ascii("MTrk") + B(0, 0, 0, 19) +
+                                                             kSongItems + kEnd + Ascii("MTrk") +
+                                                             B(0, 0, 0, 4) + kEnd);
+
+    song.tempo = 120;
+    song.timeSigNumerator = 6;
+    song.timeSigDenominatorExp = 3;
+    song.name.Set("Song");
+    song.copyright.Set("(c)");
+    TrackAt(song, 0).properties.name.Set("Lead");
+    TrackAt(song, 1).properties.name.Set("Bass");
+    const std::vector<Bytes> chunks = Chunks(WriteMidiFile1(song, false, {}));
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[0], (B(0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04, 0x06,
+                            0x03, 0x18, 0x08, 0x00, 0xFF, 0x01, 0x04)) +
+                             Ascii("Song") + B(0x00, 0xFF, 0x02, 0x03) + Ascii("(c)") +
+                             B(0x00, 0xFF, 0x03, 0x04) + Ascii("Lead") + kEnd);
+    EXPECT_EQ(chunks[1], B(0x00, 0xFF, 0x03, 0x04) + Ascii("Bass") + kEnd);
+}
+
+TEST(MidiFileWriter, FullFormWritesMarkersThenLoopOnlyWhenAMarkerIsSet) {
+    Song song;
+    AddTrack(song);
+    song.markers[kMarkerLeft] = 4;
+    song.markers[kFirstMark + 19] = 0x01020304;
+    song.loop = 1;
+    Bytes marks;
+    for (std::uint32_t slot = 0; slot < kMarkerCount; ++slot)
+        marks = marks + (slot == 0    ? B(4, 0, 0, 0)
+                         : slot == 21 ? B(4, 3, 2, 1)
+                                      : B(0xFF, 0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, true, {}))[0],
+              kSongItems + B(0x00, 0xFF, 0x7F, 0x63, 0x00, 0x27, 0x4A) + Ascii("KVSmark=") + marks +
+                  B(0x00, 0xFF, 0x7F, 0x0C, 0x00, 0x27, 0x4A) + Ascii("KVSloop=") + B(1) + kEnd);
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, false, {}))[0], kSongItems + kEnd);
+}
+
+TEST(MidiFileWriter, PortRecordNamesTheTrackPortOnlyInFullFormWithSeveralPorts) {
+    Song song;
+    AddTrack(song).properties.port = 1;
+    AddTrack(song).properties.port = 0;
+    AddTrack(song).properties.port = 5;  // no such port: no record
+    const auto record = [](std::string_view name) {
+        return B(0x00, 0xFF, 0x7F, static_cast<std::uint8_t>(11 + name.size()), 0x00, 0x27, 0x4A) +
+               Ascii("KVSport=") + Ascii(name);
+    };
+    const std::vector<Bytes> full = Chunks(WriteMidiFile1(song, true, {"A", "Synth B"}));
+    ASSERT_EQ(full.size(), 3u);
+    EXPECT_EQ(full[0], kSongItems + record("Synth B") + kEnd);
+    EXPECT_EQ(full[1], record("A") + kEnd);
+    EXPECT_EQ(full[2], kEnd);
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, true, {"A"}))[1], kEnd);
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, false, {"A", "Synth B"}))[1], kEnd);
+}
+
+TEST(MidiFileWriter, InitialPropertiesAreWrittenOnTheTrackChannelInOrder) {
+    Song song;
+    TrackProperties& p = AddTrack(song).properties;
+    p.channel = 0;
+    p.bank = 0x0181;
+    p.program = 5;
+    p.volume = 100;
+    p.pan = 64;
+    p.reverb = 40;
+    p.chorus = 0;
+    TrackProperties& unset = AddTrack(song).properties;
+    unset.program = 3;
+    unset.volume = 90;
+    TrackProperties& volumeOnly = AddTrack(song).properties;
+    volumeOnly.channel = 3;
+    volumeOnly.volume = 90;
+
+    const std::vector<Bytes> chunks = Chunks(WriteMidiFile1(song, false, {}));
+    ASSERT_EQ(chunks.size(), 3u);
+    // The bank's MSB rides on the running status of its LSB.
+    EXPECT_EQ(chunks[0],
+              kSongItems +
+                  B(0x00, 0xB0, 0x20, 0x01, 0x00, 0x00, 0x03, 0x00, 0xC0, 0x05, 0x00, 0xB0, 0x07,
+                    0x64, 0x00, 0x0A, 0x40, 0x00, 0x5B, 0x28, 0x00, 0x5D, 0x00) +
+                  kEnd);
+    EXPECT_EQ(chunks[1], kEnd);
+    EXPECT_EQ(chunks[2], B(0x00, 0xB3, 0x07, 0x5A) + kEnd);
+}
+
+TEST(MidiFileWriter, RunningStatusHoldsOnlyBetweenChannelMessages) {
+    Song song;
+    Track& t = AddTrack(song);
+    t.AddEvent(0, PackMessage(0x90, 0x3C, 0x64));
+    t.AddEvent(0, PackMessage(0x90, 0x3E, 0x64));
+    t.AddSysexEvent(10, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    t.AddEvent(10, PackMessage(0x90, 0x40, 0x64));
+    t.AddEvent(20, EVT_TEMPO | (120u << 8));
+    t.AddEvent(20, PackMessage(0x90, 0x41, 0x64));
+    t.AddEvent(30, PackMessage(0x80, 0x41, 0x40));
+    t.AddEvent(30, PackMessage(0x80, 0x40, 0x40));
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, false, {}))[0],
+              kSongItems +
+                  B(0x00, 0x90, 0x3C, 0x64, 0x00, 0x3E, 0x64,        // running
+                    0x0A, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,  // SysEx
+                    0x00, 0x90, 0x40, 0x64,                          // status again
+                    0x0A, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,        // tempo
+                    0x00, 0x90, 0x41, 0x64, 0x0A, 0x80, 0x41, 0x40, 0x00, 0x40, 0x40) +
+                  kEnd);
+}
+
+TEST(MidiFileWriter, SetChannelReplacesTheChannelOfEveryChannelMessage) {
+    Song song;
+    Track& set = AddTrack(song);
+    set.properties.channel = 9;
+    set.AddEvent(0, PackMessage(0x91, 0x3C, 0x64));
+    set.AddEvent(0, PackMessage(0xC2, 0x05));
+    set.AddEvent(0, PackMessage(0xE5, 0x00, 0x40));
+    set.AddEvent(0, PackMessage(0x93, 0x3C, 0x00) | 0xFF000000);
+    // SysEx ids are 24 bits wide; the channel must not cut them to 16.
+    for (int i = 0; i < 0x10000; ++i)
+        set.Sysex().Remove(set.Sysex().Add({0xF0, 0xF7}));
+    set.AddSysexEvent(1, {0xF0, 0x42, 0xF7});
+    Track& own = AddTrack(song);
+    own.AddEvent(0, PackMessage(0x91, 0x3C, 0x64));
+    own.AddEvent(0, PackMessage(0xC2, 0x05));
+
+    const std::vector<Bytes> chunks = Chunks(WriteMidiFile1(song, false, {}));
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[0], kSongItems +
+                             B(0x00, 0x99, 0x3C, 0x64, 0x00, 0xC9, 0x05, 0x00, 0xE9, 0x00, 0x40,
+                               0x00, 0x99, 0x3C, 0x00, 0x01, 0xF0, 0x02, 0x42, 0xF7) +
+                             kEnd);
+    EXPECT_EQ(chunks[1], B(0x00, 0x91, 0x3C, 0x64, 0x00, 0xC2, 0x05) + kEnd);
+}
+
+TEST(MidiFileWriter, EventsThatWriteNothingPassTheirDeltaOn) {
+    Song song;
+    Track& t = AddTrack(song);
+    t.AddEvent(10, SysexMessage(99));  // no such block
+    t.AddSysexEvent(15, {0xF0});       // too short to write
+    t.AddEvent(20, PackMessage(0x90, 0x3C, 0x64));
+    // Out of order inside a beat: written late rather than with a negative delta.
+    t.AddEvent(400, PackMessage(0x80, 0x3C, 0x40));
+    t.AddEvent(390, PackMessage(0x90, 0x3E, 0x64));
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, false, {}))[0],
+              kSongItems +
+                  B(0x14, 0x90, 0x3C, 0x64, 0x82, 0x7C, 0x80, 0x3C, 0x40, 0x00, 0x90, 0x3E, 0x64) +
+                  kEnd);
+}
+
+TEST(MidiFileWriter, GapLongerThanADeltaCanHoldIsBridgedAndReadsBackInPlace) {
+    const Tick far = 0x0FFFFFFF + 300;
+    Song song;
+    AddTrack(song).AddEvent(far, PackMessage(0x90, 0x3C, 0x64));
+    const Bytes file = WriteMidiFile1(song, false, {});
+    EXPECT_EQ(Chunks(file)[0],
+              kSongItems +
+                  B(0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x82, 0x2C, 0x90, 0x3C, 0x64) + kEnd);
+    Song loaded;
+    ASSERT_EQ(ReadMidiFile(file, loaded, LoadOptions{}), kResultOk);
+    ASSERT_EQ(loaded.TrackCount(), 1u);
+    const auto events = test::FlatEvents(*loaded.GetTrack(0));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].tick, far);
+}
+
+TEST(MidiFileWriter, ValuesTheFileCannotHoldAreBroughtIntoRange) {
+    Song song;
+    TrackProperties& p = AddTrack(song).properties;
+    p.channel = 0;
+    p.program = 200;
+    TrackAt(song, 0).AddEvent(0, PackMessage(0x90, 0xBC, 0xE4));
+    const auto tempoBytes = [&](std::uint32_t bpm) {
+        song.tempo = bpm;
+        const Bytes chunk = Chunks(WriteMidiFile1(song, false, {}))[0];
+        return Bytes(chunk.begin() + 4, chunk.begin() + 7);
+    };
+    EXPECT_EQ(tempoBytes(0), (B(0xFF, 0xFF, 0xFF)));
+    EXPECT_EQ(tempoBytes(2), (B(0xFF, 0xFF, 0xFF)));      // 30000000 needs 25 bits
+    EXPECT_EQ(tempoBytes(70000), (B(0x00, 0x03, 0x93)));  // as 65535 bpm
+    song.tempo = 100;
+    // Data bytes keep 7 bits, or they would read back as status bytes.
+    EXPECT_EQ(Chunks(WriteMidiFile1(song, false, {}))[0],
+              kSongItems + B(0x00, 0xC0, 0x48, 0x00, 0x90, 0x3C, 0x64) + kEnd);
+}
+
+TEST(MidiFileWriter, SongWithMoreTracksThanTheHeaderCanCountKeepsTheFileLoadable) {
+    Song song;
+    for (int i = 0; i < 0x10000; ++i)
+        song.InsertTrack();
+    const Bytes file = WriteMidiFile1(song, false, {});
+    ASSERT_GE(file.size(), 14u);
+    EXPECT_EQ(file[10], 0xFF);
+    EXPECT_EQ(file[11], 0xFF);
+    EXPECT_EQ(Chunks(file).size(), 0xFFFFu);
+}
+
+TEST(MidiFileWriter, Type0MergesTracksInTimeOrderLowestTrackFirstOnTies) {
+    Song song;
+    song.markers[kMarkerLeft] = 1;  // never a KVS record in type 0
+    Track& t0 = AddTrack(song);
+    t0.properties.name.Set("T0");
+    t0.AddEvent(0, PackMessage(0x90, 0x3C, 0x64));
+    t0.AddEvent(200, PackMessage(0x80, 0x3C, 0x40));
+    Track& t1 = AddTrack(song);
+    t1.properties.name.Set("T1");
+    t1.properties.channel = 2;
+    t1.properties.program = 7;
+    t1.AddEvent(0, PackMessage(0x91, 0x40, 0x64));
+    t1.AddEvent(100, PackMessage(0x81, 0x40, 0x40));
+    AddTrack(song).AddEvent(400, PackMessage(0xC5, 0x01));  // after empty beats
+
+    const Bytes file = WriteMidiFile0(song);
+    ASSERT_GE(file.size(), 14u);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 14),
+              Ascii("MThd") + B(0, 0, 0, 6, 0, 0, 0, 1, 0x00, 0xC0));
+    const std::vector<Bytes> chunks = Chunks(file);
+    ASSERT_EQ(chunks.size(), 1u);
+    EXPECT_EQ(chunks[0], kSongItems +
+                             B(0x00, 0xFF, 0x03, 0x02, 'T', '0',  // only track 0's name
+                               0x00, 0xC2, 0x07,                  // track 1's program
+                               0x00, 0x90, 0x3C, 0x64, 0x00, 0x92, 0x40, 0x64, 0x64, 0x82, 0x40,
+                               0x40, 0x64, 0x80, 0x3C, 0x40, 0x81, 0x48, 0xC5, 0x01) +
+                             kEnd);
+}
+
+}  // namespace
+}  // namespace kvs

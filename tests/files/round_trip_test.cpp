@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "files/midi_file_writer.h"
+#include "files/song_file.h"
+#include "model/song.h"
+#include "song_compare.h"
+
+namespace kvs {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::vector<std::string> kPorts = {"Port A", "Port B:0"};
+
+LoadOptions Options() {
+    LoadOptions options;
+    options.resolvePort = [](std::string_view name) -> std::optional<std::uint16_t> {
+        for (std::size_t i = 0; i < kPorts.size(); ++i)
+            if (kPorts[i] == name) return static_cast<std::uint16_t>(i);
+        return std::nullopt;
+    };
+    return options;
+}
+
+// A song that uses every field a file can carry. Events at tick 0 that the
+// reader would take as properties are avoided on tracks without a channel.
+void BuildSong(Song& s) {
+    s.tempo = 132;
+    s.timeSigNumerator = 3;
+    s.timeSigDenominatorExp = 3;
+    s.name.Set("Round trip");
+    s.copyright.Set("(c) 2024 Someone");
+    s.markers[kMarkerLeft] = 2;
+    s.markers[kMarkerRight] = 10;
+    s.markers[kFirstMark] = 4;
+    s.markers[kFirstMark + 19] = 300;
+    s.loop = 1;
+
+    s.InsertTrack();
+    Track& piano = test::TrackAt(s, 0);
+    piano.properties.name.Set("Piano");
+    piano.properties.port = 1;
+    piano.properties.channel = 0;
+    piano.properties.bank = 0x0181;
+    piano.properties.program = 5;
+    piano.properties.volume = 100;
+    piano.properties.pan = 64;
+    piano.properties.reverb = 40;
+    piano.properties.chorus = 10;
+    piano.AddEvent(0, PackMessage(0x90, 0x3C, 0x64));
+    piano.AddEvent(96, PackMessage(0xB0, 0x01, 0x40));
+    piano.AddEvent(100, PackMessage(0xE0, 0x00, 0x50));
+    piano.AddEvent(191, PackMessage(0x80, 0x3C, 0x40));
+    piano.AddSysexEvent(384, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7});
+    piano.AddEvent(768, EVT_TEMPO | (90u << 8));
+    piano.AddEvent(1536, PackMessage(EVT_TIMESIG, 3, 2));
+    piano.AddEvent(1536, PackMessage(0x90, 0x40, 0x00));
+
+    s.InsertTrack();
+    Track& drums = test::TrackAt(s, 1);
+    drums.properties.name.Set("Drums");
+    drums.properties.channel = 9;
+    drums.properties.program = 0;
+    drums.AddEvent(0, PackMessage(0x99, 0x24, 0x7F));
+    drums.AddEvent(10, PackMessage(0x89, 0x24, 0x40));
+    drums.AddEvent(192, PackMessage(0x99, 0x26, 0x60));
+
+    s.InsertTrack();
+    Track& mixed = test::TrackAt(s, 2);  // channels 3 and 4: the channel stays unset
+    mixed.properties.name.Set("Mixed");
+    mixed.properties.port = 1;
+    mixed.AddEvent(5, PackMessage(0xC2, 0x05));
+    mixed.AddSysexEvent(5, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    mixed.AddEvent(6, PackMessage(0x92, 0x3C, 0x50));
+    mixed.AddEvent(7, PackMessage(0xA2, 0x3C, 0x20));
+    mixed.AddEvent(8, PackMessage(0xD3, 0x40));
+    mixed.AddEvent(9, PackMessage(0x93, 0x3E, 0x60));
+    mixed.AddEvent(400, PackMessage(0x82, 0x3C, 0x40));
+    mixed.AddEvent(400, PackMessage(0x83, 0x3E, 0x40));
+    mixed.AddSysexEvent(2000, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7});
+
+    s.InsertTrack();  // empty
+}
+
+Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class SongFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "kvs-song-file-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::set<std::string> Entries() const {
+        std::set<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+
+    std::string dir_;
+};
+
+TEST_F(SongFileTest, FullFormSavedAndLoadedGivesTheSameSong) {
+    Song song;
+    BuildSong(song);
+    ASSERT_EQ(SaveSongFile(Path("full.mid"), song, SaveType::Full, kPorts), kResultOk);
+    Song loaded;
+    ASSERT_EQ(LoadSongFile(Path("full.mid"), loaded, Options()), kResultOk);
+    EXPECT_TRUE(test::SameSong(loaded, song));
+}
+
+TEST_F(SongFileTest, Type1SaveLosesExactlyMarkersLoopAndPorts) {
+    Song song;
+    BuildSong(song);
+    ASSERT_EQ(SaveSongFile(Path("plain.mid"), song, SaveType::Type1, kPorts), kResultOk);
+    Song loaded;
+    ASSERT_EQ(LoadSongFile(Path("plain.mid"), loaded, Options()), kResultOk);
+
+    song.markers.fill(kUnsetMarker);
+    song.loop = 0;
+    for (std::uint32_t i = 0; i < song.TrackCount(); ++i)
+        test::TrackAt(song, i).properties.port = 0;
+    EXPECT_TRUE(test::SameSong(loaded, song));
+}
+
+TEST_F(SongFileTest, SysexSaveLoadsBackAsOneTrackOfTheSameMessagesInTimeOrder) {
+    Song song;
+    BuildSong(song);
+    ASSERT_EQ(SaveSongFile(Path("dump.syx"), song, SaveType::Sysex, kPorts), kResultOk);
+    Song loaded;
+    ASSERT_EQ(LoadSongFile(Path("dump.syx"), loaded, Options()), kResultOk);
+    ASSERT_EQ(loaded.TrackCount(), 1u);
+    EXPECT_EQ(loaded.GetTrack(0)->properties.name.View(), "Sysex");
+    // Spaced by length: 6 bytes at 0, 11 at 0 + 6/4 + 1, 9 at 2 + 11/4 + 1.
+    const std::vector<test::FlatEvent> expected = {
+        {0, EVT_SYSEX, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+        {2, EVT_SYSEX, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}},
+        {5, EVT_SYSEX, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
+    };
+    EXPECT_EQ(test::FlatEvents(*loaded.GetTrack(0)), expected);
+}
+
+TEST_F(SongFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporaryFile) {
+    Song song;
+    BuildSong(song);
+    const std::string target = Path("song.mid");
+    ASSERT_EQ(SaveSongFile(target, song, SaveType::Type1, kPorts), kResultOk);
+    const Bytes before = ReadAll(target);
+    ASSERT_FALSE(before.empty());
+
+    EXPECT_EQ(SaveSongFile(Path("missing/song.mid"), song, SaveType::Full, kPorts),
+              SystemError(ENOENT));
+    EXPECT_EQ(SaveSongFile(target, song, static_cast<SaveType>(4), kPorts), SystemError(EINVAL));
+    ASSERT_EQ(::mkdir(Path("folder.mid").c_str(), 0755), 0);
+    EXPECT_NE(SaveSongFile(Path("folder.mid"), song, SaveType::Full, kPorts), kResultOk);
+    {
+        // A write that stops halfway: the file size limit cuts the temporary file short.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = 16;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const ResultCode rc = SaveSongFile(target, song, SaveType::Full, kPorts);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(rc, SystemError(EFBIG));
+    }
+    if (::geteuid() != 0) {  // root writes anywhere
+        ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
+        EXPECT_EQ(SaveSongFile(target, song, SaveType::Full, kPorts), SystemError(EACCES));
+        ::chmod(dir_.c_str(), 0755);
+    }
+    EXPECT_EQ(ReadAll(target), before);
+    EXPECT_EQ(Entries(), (std::set<std::string>{"folder.mid", "song.mid"}));
+}
+
+TEST_F(SongFileTest, SaveReplacesTheFileBehindALinkAndKeepsItsPermissions) {
+    Song song;
+    BuildSong(song);
+    ASSERT_EQ(SaveSongFile(Path("real.mid"), song, SaveType::Type0, kPorts), kResultOk);
+    ASSERT_EQ(::chmod(Path("real.mid").c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.mid", Path("link.mid").c_str()), 0);
+
+    ASSERT_EQ(SaveSongFile(Path("link.mid"), song, SaveType::Full, kPorts), kResultOk);
+    struct stat st {};
+    ASSERT_EQ(::lstat(Path("link.mid").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(Path("real.mid").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(ReadAll(Path("real.mid")), WriteMidiFile1(song, true, kPorts));
+}
+
+TEST_F(SongFileTest, LoadChoosesTheReaderByTheFileNameExtension) {
+    Song song;
+    BuildSong(song);
+    ASSERT_EQ(::mkdir(Path("dir.mid").c_str(), 0755), 0);
+    for (const char* name : {"my.song.MID", "other.midi", "noext", "dir.mid/plain"})
+        ASSERT_EQ(SaveSongFile(Path(name), song, SaveType::Type1, kPorts), kResultOk) << name;
+    ASSERT_EQ(SaveSongFile(Path("dump.SyX"), song, SaveType::Sysex, kPorts), kResultOk);
+
+    Song loaded;
+    EXPECT_EQ(LoadSongFile(Path("my.song.MID"), loaded, Options()), kResultOk);
+    EXPECT_EQ(loaded.TrackCount(), 4u);
+    EXPECT_EQ(LoadSongFile(Path("dump.SyX"), loaded, Options()), kResultOk);
+    EXPECT_EQ(loaded.TrackCount(), 5u);
+
+    for (const char* name : {"other.midi", "noext", "dir.mid/plain"})
+        EXPECT_EQ(LoadSongFile(Path(name), loaded, Options()), kErrCantLoad) << name;
+    for (const char* name : {"gone.mid", "gone.txt", "gone"})
+        EXPECT_EQ(LoadSongFile(Path(name), loaded, Options()), SystemError(ENOENT)) << name;
+    EXPECT_EQ(loaded.TrackCount(), 5u);
+}
+
+}  // namespace
+}  // namespace kvs

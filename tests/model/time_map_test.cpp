@@ -1,0 +1,193 @@
+#include "model/time_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "model/song.h"
+#include "model/track.h"
+
+namespace kvs {
+namespace {
+
+constexpr std::uint32_t kMax = std::numeric_limits<std::uint32_t>::max();
+
+std::uint32_t Tempo(std::uint32_t bpm) {
+    return EVT_TEMPO | (bpm << 8);
+}
+std::uint32_t Signature(std::uint8_t num, std::uint8_t denExp) {
+    return PackMessage(EVT_TIMESIG, num, denExp);
+}
+
+// A song with the given initial values and `tracks` empty tracks.
+void InitSong(Song& song, std::uint32_t tempo, std::uint32_t num, std::uint32_t denExp,
+              int tracks = 1) {
+    song.tempo = tempo;
+    song.timeSigNumerator = num;
+    song.timeSigDenominatorExp = denExp;
+    for (int i = 0; i < tracks; ++i)
+        ASSERT_TRUE(song.InsertTrack());
+}
+
+TEST(TempoMap, ConstantTempoConvertsBothWaysWithOrWithoutTracks) {
+    for (int tracks : {0, 1}) {
+        Song song;
+        InitSong(song, 120, 4, 2, tracks);
+        EXPECT_EQ(TicksToMs(song, 192), 500u);
+        EXPECT_EQ(TicksToMs(song, 0), 0u);
+        EXPECT_EQ(MsToTicks(song, 60000), 23040u);
+        EXPECT_EQ(MsToTicks(song, 0), 0u);
+    }
+}
+
+TEST(TempoMap, TempoEventsOfTrackZeroChangeSpeedFromTheirTick) {
+    Song song;
+    InitSong(song, 120, 4, 2, 2);
+    song.GetTrack(0)->AddEvent(60, PackMessage(0x90, 60, 100));
+    song.GetTrack(0)->AddEvent(1920, Tempo(240));
+    song.GetTrack(1)->AddEvent(960, Tempo(30));  // other tracks do not count
+    EXPECT_EQ(TicksToMs(song, 1920), 5000u);
+    EXPECT_EQ(TicksToMs(song, 3840), 7500u);
+    EXPECT_EQ(MsToTicks(song, 5000), 1920u);
+    EXPECT_EQ(MsToTicks(song, 6000), 1920u + 768u);
+    EXPECT_EQ(MsToTicks(song, 7500), 3840u);
+}
+
+TEST(TempoMap, TempoAsVeryFirstEventOfTrackZeroCounts) {
+    Song song;
+    InitSong(song, 120, 4, 2);
+    song.GetTrack(0)->AddEvent(0, Tempo(60));
+    song.GetTrack(0)->AddEvent(0, PackMessage(0x90, 60, 100));
+    EXPECT_EQ(TicksToMs(song, 192), 1000u);
+    EXPECT_EQ(MsToTicks(song, 1000), 192u);
+}
+
+TEST(TempoMap, ZeroTemposAreSafe) {
+    Song song;
+    InitSong(song, 0, 4, 2);  // falls back to 100 bpm
+    EXPECT_EQ(TicksToMs(song, 192), 600u);
+    EXPECT_EQ(MsToTicks(song, 600), 192u);
+    song.GetTrack(0)->AddEvent(384, Tempo(0));  // ignored
+    EXPECT_EQ(TicksToMs(song, 576), 1800u);
+    EXPECT_EQ(MsToTicks(song, 1800), 576u);
+}
+
+TEST(TempoMap, ExtremesSaturateInsteadOfWrapping) {
+    Song song;
+    InitSong(song, 1, 4, 2);
+    EXPECT_EQ(TicksToMs(song, kMax), kMax);
+    song.tempo = 0xFFFFFF;
+    EXPECT_EQ(MsToTicks(song, kMax), kMax);
+}
+
+TEST(TempoMap, RoundTripLosesAtMostOneTickAcrossManyChanges) {
+    Song song;
+    InitSong(song, 97, 4, 2);
+    const std::uint32_t bpms[] = {133, 61, 240, 77, 199, 101};
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        song.GetTrack(0)->AddEvent(1000 + i * 733, Tempo(bpms[i]));
+    }
+    std::uint32_t previous = 0;
+    for (Tick t = 0; t < 8000; t += 7) {
+        const std::uint32_t ms = TicksToMs(song, t);
+        EXPECT_GE(ms, previous) << "tick " << t;
+        previous = ms;
+        const Tick back = MsToTicks(song, ms);
+        EXPECT_LE(back, t) << "tick " << t;
+        EXPECT_GE(back + 1, t) << "tick " << t;
+    }
+}
+
+TEST(TempoMap, UnsortedTempoEventsNeverRunTimeBackwards) {
+    Song song;
+    InitSong(song, 120, 4, 2);
+    // Appended out of order inside one beat, as a file may leave them.
+    song.GetTrack(0)->AddEvent(1920 + 100, Tempo(60));
+    song.GetTrack(0)->AddEvent(1920 + 50, Tempo(240));
+    std::uint32_t previous = 0;
+    for (Tick t = 0; t < 4000; t += 5) {
+        const std::uint32_t ms = TicksToMs(song, t);
+        ASSERT_GE(ms, previous) << "tick " << t;
+        ASSERT_LT(ms, 20000u) << "tick " << t;
+        previous = ms;
+        ASSERT_LE(MsToTicks(song, ms), t);
+    }
+}
+
+TEST(MeterMap, SixEightChangeInsideABarOpensTheNextBar) {
+    Song song;
+    InitSong(song, 120, 3, 2);
+    song.GetTrack(0)->AddEvent(0, PackMessage(0xB0, 7, 100));
+    song.GetTrack(0)->AddEvent(960, Signature(6, 3));
+    EXPECT_EQ(TicksToBarBeat(song, 0), (BarBeat{1, 1}));
+    EXPECT_EQ(TicksToBarBeat(song, 576), (BarBeat{2, 1}));
+    EXPECT_EQ(TicksToBarBeat(song, 960), (BarBeat{2, 3}));
+    EXPECT_EQ(TicksToBarBeat(song, 961), (BarBeat{3, 1}));
+    EXPECT_EQ(TicksToBarBeat(song, 960 + 96), (BarBeat{3, 2}));
+    EXPECT_EQ(TicksToBarBeat(song, 960 + 6 * 96), (BarBeat{4, 1}));
+    EXPECT_EQ(BarBeatToTicks(song, 1, 1), 0u);
+    EXPECT_EQ(BarBeatToTicks(song, 2, 3), 960u);
+    EXPECT_EQ(BarBeatToTicks(song, 3, 1), 960u);
+    EXPECT_EQ(BarBeatToTicks(song, 3, 2), 960u + 96);
+    EXPECT_EQ(BarBeatToTicks(song, 4, 1), 960u + 6 * 96);
+}
+
+TEST(MeterMap, BarsAndBeatsRoundTripWithChangesOnBarLines) {
+    Song song;
+    InitSong(song, 120, 4, 2);
+    song.GetTrack(0)->AddEvent(2 * 768, Signature(3, 2));            // bar 3
+    song.GetTrack(0)->AddEvent(2 * 768 + 3 * 576, Signature(7, 3));  // bar 6
+    song.GetTrack(0)->AddEvent(2 * 768 + 3 * 576 + 2 * 672, Signature(5, 4));
+    EXPECT_EQ(TicksToBarBeat(song, 2 * 768 + 576 + 192), (BarBeat{4, 2}));
+    EXPECT_EQ(TicksToBarBeat(song, 2 * 768 + 3 * 576 + 96 * 8), (BarBeat{7, 2}));
+    for (Tick t = 0; t < 8000; t += 48) {  // 48 ticks: a sixteenth, a beat of 5/16
+        const BarBeat bb = TicksToBarBeat(song, t);
+        const Tick back = BarBeatToTicks(song, bb.bar, bb.beat);
+        EXPECT_LE(back, t) << "tick " << t;
+        EXPECT_LT(t - back, 192u) << "tick " << t;  // within one beat of the meter
+        if (t % 192 == 0) {
+            EXPECT_EQ(back, t) << "tick " << t;
+        }
+    }
+}
+
+TEST(MeterMap, SignatureAsVeryFirstEventOfTrackZeroCounts) {
+    Song song;
+    InitSong(song, 120, 4, 2);
+    song.GetTrack(0)->AddEvent(0, Signature(3, 2));
+    EXPECT_EQ(TicksToBarBeat(song, 576), (BarBeat{2, 1}));
+    EXPECT_EQ(BarBeatToTicks(song, 2, 1), 576u);
+}
+
+TEST(MeterMap, UnusableSignaturesAreSkippedWithoutDividingByZero) {
+    Song song;
+    InitSong(song, 120, 0, 40);  // falls back to 4/4
+    EXPECT_EQ(TicksToBarBeat(song, 768), (BarBeat{2, 1}));
+    EXPECT_EQ(BarBeatToTicks(song, 2, 1), 768u);
+    song.timeSigNumerator = 6;
+    song.timeSigDenominatorExp = 3;
+    song.GetTrack(0)->AddEvent(576, Signature(0, 2));
+    song.GetTrack(0)->AddEvent(1152, Signature(4, 10));   // 768 / 1024 is no beat
+    song.GetTrack(0)->AddEvent(1728, Signature(4, 200));  // nor a shift that far
+    EXPECT_EQ(TicksToBarBeat(song, 1728 + 96), (BarBeat{4, 2}));
+    EXPECT_EQ(BarBeatToTicks(song, 4, 2), 1728u + 96);
+    // 1/512: the finest signature whose beat is still a whole tick.
+    song.timeSigNumerator = 1;
+    song.timeSigDenominatorExp = 9;
+    EXPECT_EQ(TicksToBarBeat(song, 500), (BarBeat{501, 1}));
+}
+
+TEST(MeterMap, OutOfRangeBarsAndBeatsStayInRange) {
+    Song song;
+    InitSong(song, 120, 4, 2);
+    EXPECT_EQ(BarBeatToTicks(song, 0, 1), 0u);
+    EXPECT_EQ(BarBeatToTicks(song, 1, 0), 0u);
+    EXPECT_EQ(BarBeatToTicks(song, 2, 0), 576u);  // the beat before bar 2
+    EXPECT_EQ(BarBeatToTicks(song, 1, 5), 768u);  // beats run on into the next bar
+    EXPECT_EQ(BarBeatToTicks(song, kMax, kMax), kMax);
+    EXPECT_EQ(TicksToBarBeat(song, kMax), (BarBeat{1 + kMax / 768, 1 + kMax % 768 / 192}));
+}
+
+}  // namespace
+}  // namespace kvs
