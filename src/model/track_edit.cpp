@@ -66,13 +66,18 @@ void RemoveAll(Track& track, const std::vector<EventPos>& positions) {
             ->RemoveAt(static_cast<std::uint32_t>(p.index));
 }
 
-// Ends that close notes begun before the beat; they move to the beat's
-// previous tick.
-std::uint32_t CountStrandedEnds(const BeatBucket& bucket, const BeatNotes& notes) {
-    std::uint32_t n = 0;
+// Counts the ends that close notes begun before the beat (they move to the
+// beat's previous tick) and makes room for them there first, so running out
+// of memory changes nothing.
+bool ReserveStrandedEnds(Track& track, std::uint32_t beat, const BeatNotes& notes,
+                         std::uint32_t* stranded) {
+    *stranded = 0;
+    if (beat == 0) return true;
+    const BeatBucket& bucket = *track.Bucket(beat);
     for (std::uint32_t i = 0; i < bucket.Count(); ++i)
-        if (IsNoteEnd(bucket[i].message) && !notes.ownedHere[i]) ++n;
-    return n;
+        if (IsNoteEnd(bucket[i].message) && !notes.ownedHere[i]) ++*stranded;
+    BeatBucket& previous = *track.Bucket(beat - 1);
+    return *stranded == 0 || previous.Reserve(previous.Count() + *stranded);
 }
 
 }  // namespace
@@ -134,12 +139,9 @@ bool Track::MoveNote(std::uint32_t beat, std::uint32_t index, Tick newStart) {
 bool Track::DeleteBeat(std::uint32_t beat) {
     if (beat >= buckets_.size()) return false;
     const BeatNotes notes = CollectNotes(*this, beat);
+    std::uint32_t stranded = 0;
+    if (!ReserveStrandedEnds(*this, beat, notes, &stranded)) return false;
     BeatBucket& bucket = buckets_[beat];
-    const std::uint32_t stranded = beat > 0 ? CountStrandedEnds(bucket, notes) : 0;
-    if (stranded != 0) {
-        BeatBucket& previous = buckets_[beat - 1];
-        if (!previous.Reserve(previous.Count() + stranded)) return false;
-    }
 
     for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
         const std::uint32_t message = bucket[i].message;
@@ -159,12 +161,9 @@ bool Track::DeleteBeat(std::uint32_t beat) {
 bool Track::ClearBeat(std::uint32_t beat) {
     if (beat >= buckets_.size()) return false;
     const BeatNotes notes = CollectNotes(*this, beat);
+    std::uint32_t stranded = 0;
+    if (!ReserveStrandedEnds(*this, beat, notes, &stranded)) return false;
     BeatBucket& bucket = buckets_[beat];
-    const std::uint32_t stranded = beat > 0 ? CountStrandedEnds(bucket, notes) : 0;
-    if (stranded != 0) {
-        BeatBucket& previous = buckets_[beat - 1];
-        if (!previous.Reserve(previous.Count() + stranded)) return false;
-    }
 
     // From the back, so removals leave the flags of earlier events in place.
     for (std::uint32_t i = bucket.Count(); i-- > 0;) {
