@@ -32,10 +32,17 @@ std::uint32_t SysexTable::Add(std::vector<std::uint8_t> bytes) {
     return Add(std::move(block));
 }
 
+// Ids are handed out in increasing order and entries are only appended or
+// erased, so the table stays sorted by id and a lookup is a binary search.
+std::vector<SysexTable::Entry>::const_iterator SysexTable::Locate(std::uint32_t id) const {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
+                               [](const Entry& e, std::uint32_t value) { return e.id < value; });
+    return it != entries_.end() && it->id == id ? it : entries_.end();
+}
+
 const SysexBlock* SysexTable::Find(std::uint32_t id) const {
-    for (const Entry& e : entries_)
-        if (e.id == id) return e.block.get();
-    return nullptr;
+    auto it = Locate(id);
+    return it != entries_.end() ? it->block.get() : nullptr;
 }
 
 SysexBlock* SysexTable::Find(std::uint32_t id) {
@@ -43,8 +50,7 @@ SysexBlock* SysexTable::Find(std::uint32_t id) {
 }
 
 bool SysexTable::Remove(std::uint32_t id) {
-    auto it =
-        std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
+    auto it = Locate(id);
     if (it == entries_.end()) return false;
     entries_.erase(it);
     return true;

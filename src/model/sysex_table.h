@@ -41,6 +41,8 @@ class SysexTable {
         std::uint32_t id;
         std::unique_ptr<SysexBlock> block;
     };
+    std::vector<Entry>::const_iterator Locate(std::uint32_t id) const;
+
     std::vector<Entry> entries_;
     std::uint32_t lastId_ = 0;
 };
