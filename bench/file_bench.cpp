@@ -69,15 +69,21 @@ void BM_LoadCold(benchmark::State& state) {
     Report(state, file.size(), events);
 }
 
+// Heap bytes in use, including the large blocks malloc maps on its own.
+std::size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 // Heap bytes the loaded song holds, per stored event.
 void BM_MemoryPerEvent(benchmark::State& state) {
     const auto& file = FileFor(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         malloc_trim(0);
-        const auto before = mallinfo2().uordblks;
+        const auto before = HeapInUse();
         auto song = std::make_unique<kvs::Song>();
         kvs::ReadMidiFile(file, *song, {});
-        const auto after = mallinfo2().uordblks;
+        const auto after = HeapInUse();
         const std::uint64_t events = StoredEvents(*song);
         state.counters["bytes/event"] =
             static_cast<double>(after - before) / static_cast<double>(events ? events : 1);

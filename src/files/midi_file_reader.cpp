@@ -5,10 +5,12 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/clean_up_track.h"
 #include "model/event.h"
+#include "model/event_block.h"
 #include "model/song.h"
 #include "model/sysex_table.h"
 #include "model/track.h"
@@ -19,7 +21,6 @@ namespace {
 constexpr std::uint32_t kVarLenFailed = 0xFFFFFFFF;
 // The writer keeps 16 bits of tempo; anything faster would not survive a save.
 constexpr std::uint32_t kMaxTempo = 65535;
-constexpr std::uint32_t kNoBeat = 0xFFFFFFFF;
 constexpr std::uint8_t kKvsId[3] = {0x00, 0x27, 0x4A};
 constexpr std::size_t kKvsTagSize = 8;
 
@@ -108,8 +109,8 @@ class MidiLoader {
     bool TakeLoadedEvent(Track& track, Tick tick, std::uint32_t word);
     bool InScanWindow(Tick tick) const;
     bool TakeProperty(Track& track, std::uint32_t word);
-    bool StoreEvent(Track& track, Tick tick, std::uint32_t word);
-    bool FlushPending(Track& track);
+    bool StoreEvent(Tick tick, std::uint32_t word);
+    bool StartBeat(Tick tick);
     std::string_view TextAt(std::size_t offset, std::uint32_t length) const;
 
     const std::uint8_t* data_;
@@ -124,9 +125,11 @@ class MidiLoader {
     // The block a SysEx sent in packets is still being filled into; owned by
     // the track's table, which keeps block addresses stable.
     SysexBlock* lastBlock_ = nullptr;
-    // The events of the beat being read, not yet in the track.
-    std::vector<Event> pending_;
-    std::uint32_t pendingBeat_ = kNoBeat;
+    // The chunk's events, absolute ticks in their offsets, until the track
+    // adopts them at the chunk's end.
+    EventBlock events_;
+    Tick beatEnd_ = 0;                // first tick after the beat being read
+    std::size_t beatEventLimit_ = 0;  // count of events_ that fills that beat's bucket
 };
 
 ResultCode MidiLoader::Run(std::uint16_t declaredTracks) {
@@ -170,12 +173,17 @@ std::size_t MidiLoader::ReadMidiTrack(std::size_t chunk, Track& track) {
 
     scan_ = ScanFlags{};
     lastBlock_ = nullptr;
-    pending_.clear();
-    pendingBeat_ = kNoBeat;
+    events_.Clear();
+    beatEnd_ = 0;
+    beatEventLimit_ = 0;
+    // An event takes at least two bytes of the chunk. Room for that many
+    // costs only address space: the allocator maps large blocks, and their
+    // pages cost nothing until they are written. Without it the block grows.
+    (void)events_.Reserve(std::size_t{length} / 2 + 1);
     const std::size_t end = ReadEvents(chunk + 8, chunk + 8 + length, track);
     // Even a failed chunk keeps the events read before the fault.
-    const bool flushed = FlushPending(track);
-    if (end == 0 || !flushed) return 0;
+    const bool adopted = track.AdoptEvents(std::move(events_));
+    if (end == 0 || !adopted) return 0;
     DetectTrackChannel(track);
     return end - chunk;
 }
@@ -242,7 +250,7 @@ std::size_t MidiLoader::ReadEvents(std::size_t pos, std::size_t bodyEnd, Track& 
         if (status >= 0xF0) continue;
         // Past the scan window a channel message can only be stored.
         const bool stored = format_ == 1 && InScanWindow(tick) ? TakeLoadedEvent(track, tick, word)
-                                                               : StoreEvent(track, tick, word);
+                                                               : StoreEvent(tick, word);
         if (!stored) return 0;
     }
     return pos;
@@ -510,39 +518,24 @@ bool MidiLoader::TakeLoadedEvent(Track& track, Tick tick, std::uint32_t word) {
             return true;
         }
     }
-    return StoreEvent(track, tick, word);
+    return StoreEvent(tick, word);
 }
 
-// Times never go back within a chunk, so each beat's events arrive together:
-// they are gathered and stored when the beat is complete, in one block of the
-// right size instead of a growing one.
-bool MidiLoader::StoreEvent(Track& track, Tick tick, std::uint32_t word) {
+// Times never go back within a chunk, so the events gather in one block in
+// time order and the track keeps that block. The limits on beats and on
+// events per beat are checked as they come, so a hostile file fails before
+// it allocates.
+inline bool MidiLoader::StoreEvent(Tick tick, std::uint32_t word) {
+    if (tick >= beatEnd_ && !StartBeat(tick)) return false;
+    if (events_.Count() == beatEventLimit_) return false;
+    return events_.Append(Event{tick, word});
+}
+
+bool MidiLoader::StartBeat(Tick tick) {
     const std::uint32_t beat = tick / TICKS_PER_BEAT;
-    if (beat != pendingBeat_) {
-        if (!FlushPending(track)) return false;
-        if (beatsBefore_ + beat + 1 > options_.maxLoadBeats || !track.EnsureBeats(beat + 1))
-            return false;
-        pendingBeat_ = beat;
-    }
-    try {
-        pending_.push_back(Event{tick % TICKS_PER_BEAT, word});
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-bool MidiLoader::FlushPending(Track& track) {
-    if (pending_.empty()) return true;
-    BeatBucket* bucket = track.Bucket(pendingBeat_);
-    const std::size_t total =
-        std::size_t{bucket != nullptr ? bucket->Count() : 0} + pending_.size();
-    if (bucket == nullptr || total > UINT32_MAX ||
-        !bucket->Reserve(static_cast<std::uint32_t>(total)))
-        return false;
-    for (const Event& e : pending_)
-        bucket->Append(e);
-    pending_.clear();
+    if (beatsBefore_ + beat + 1 > options_.maxLoadBeats || beat >= kMaxTrackBeats) return false;
+    beatEnd_ = (beat + 1) * TICKS_PER_BEAT;
+    beatEventLimit_ = events_.Count() + BeatBucket::kMaxEvents;
     return true;
 }
 

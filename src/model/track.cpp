@@ -1,6 +1,7 @@
 #include "model/track.h"
 
 #include <new>
+#include <utility>
 
 namespace kvs {
 
@@ -10,7 +11,7 @@ std::unique_ptr<Track> Track::Clone() const {
     try {
         copy->buckets_.reserve(buckets_.size());
         for (const BeatBucket& bucket : buckets_) {
-            copy->buckets_.push_back(bucket);
+            copy->buckets_.emplace_back(bucket);
             // A bucket copy that ran out of memory comes back short.
             if (copy->buckets_.back().Count() != bucket.Count()) return nullptr;
         }
@@ -47,6 +48,62 @@ bool Track::AddSysexEvent(Tick tick, std::vector<std::uint8_t> bytes) {
     return false;
 }
 
+namespace {
+
+// Whether the events' absolute ticks never go back and no beat holds more
+// events than a bucket can.
+bool FitsBuckets(const EventBlock& block) {
+    const std::size_t n = block.Count();
+    bool ordered = true;
+    for (std::size_t i = 1; i < n; ++i)
+        ordered &= block[i - 1].offset <= block[i].offset;
+    if (!ordered || n <= BeatBucket::kMaxEvents) return ordered;
+    std::size_t runStart = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (block[i].offset / TICKS_PER_BEAT != block[runStart].offset / TICKS_PER_BEAT)
+            runStart = i;
+        else if (i - runStart >= BeatBucket::kMaxEvents)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Track::AdoptEvents(EventBlock block) {
+    const std::size_t n = block.Count();
+    if (n == 0) return true;
+    const std::uint32_t lastBeat = block[n - 1].offset / TICKS_PER_BEAT;
+    if (!buckets_.empty() || lastBeat >= kMaxTrackBeats || !FitsBuckets(block))
+        return AddEach(block);
+    try {
+        buckets_.resize(lastBeat + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    block.ShrinkToFit();  // before taking addresses: it may move the block
+    Event* events = block.Data();
+    for (std::size_t i = 0; i < n;) {
+        const std::uint32_t beat = events[i].offset / TICKS_PER_BEAT;
+        const Tick beatStart = beat * TICKS_PER_BEAT;
+        const Tick beatEnd = beatStart + TICKS_PER_BEAT;
+        std::size_t end = i;
+        for (; end < n && events[end].offset < beatEnd; ++end)
+            events[end].offset -= beatStart;
+        buckets_[beat].Lend(events + i, static_cast<std::uint32_t>(end - i));
+        i = end;
+    }
+    slab_ = std::move(block);
+    return true;
+}
+
+bool Track::AddEach(const EventBlock& block) {
+    for (const Event& e : block)
+        if (!AddEvent(e.offset, e.message)) return false;
+    return true;
+}
+
 bool Track::DeleteEvent(std::uint32_t beat, std::uint32_t index) {
     BeatBucket* bucket = Bucket(beat);
     if (bucket == nullptr || index >= bucket->Count()) return false;
@@ -59,7 +116,7 @@ bool Track::InsertBeat(std::int32_t beat) {
     const std::size_t at = beat == -1 ? buckets_.size() : static_cast<std::size_t>(beat);
     if (beat < -1 || at > buckets_.size() || buckets_.size() >= kMaxTrackBeats) return false;
     try {
-        buckets_.insert(buckets_.begin() + static_cast<std::ptrdiff_t>(at), BeatBucket{});
+        buckets_.insert(buckets_.begin() + static_cast<std::ptrdiff_t>(at), Slot{});
     } catch (const std::bad_alloc&) {
         return false;
     }

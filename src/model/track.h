@@ -6,6 +6,7 @@
 
 #include "model/beat_bucket.h"
 #include "model/event.h"
+#include "model/event_block.h"
 #include "model/fixed_text.h"
 #include "model/note_tracker.h"
 #include "model/sysex_table.h"
@@ -84,6 +85,12 @@ class Track {
         if (beat >= buckets_.size() && !EnsureBeats(beat + 1)) return false;
         return buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message});
     }
+    // Takes a whole track's events at once; their offsets hold absolute
+    // ticks. A track without beats keeps the block itself when the ticks never
+    // go back, with each bucket pointing at its beat's run; otherwise the
+    // events are added one by one. False when not all could be stored (those
+    // before the failure stay).
+    bool AdoptEvents(EventBlock block);
     // Stores the bytes as a new SysEx block and adds its event at tick.
     bool AddSysexEvent(Tick tick, std::vector<std::uint8_t> bytes);
 
@@ -106,7 +113,20 @@ class Track {
     const NoteTracker& Notes() const { return notes_; }
 
   private:
-    std::vector<BeatBucket> buckets_;
+    // The only place a bucket can be moved to, so that a bucket borrowing
+    // from slab_ never leaves the track.
+    struct Slot : BeatBucket {
+        Slot() = default;
+        explicit Slot(const BeatBucket& bucket) : BeatBucket(bucket) {}
+        Slot(Slot&&) noexcept = default;
+        Slot& operator=(Slot&&) noexcept = default;
+        void Lend(Event* data, std::uint32_t count) { Borrow(data, count); }
+    };
+
+    bool AddEach(const EventBlock& block);
+
+    EventBlock slab_;  // declared first: it outlives the buckets borrowing from it
+    std::vector<Slot> buckets_;
     SysexTable sysex_;
     NoteTracker notes_;
 };
