@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "files/file_result.h"
+
+namespace kvs {
+
+// What decides where the program keeps its own files. Unset values are
+// std::nullopt; FromEnvironment fills them from the running process.
+struct DataFolderInputs {
+    std::optional<std::string> kvsHome;        // KVS_HOME
+    std::optional<std::string> exeFolder;      // folder of the running executable
+    std::optional<std::string> xdgConfigHome;  // XDG_CONFIG_HOME
+    std::optional<std::string> home;           // HOME, else the password database
+
+    static DataFolderInputs FromEnvironment();
+};
+
+struct DataFolder {
+    std::string path;  // ends with '/'; empty when no folder could be found or made
+    ResultCode error = kResultOk;
+};
+
+// KVS_HOME when set; else the executable's folder when it is writable (a
+// portable install); else $XDG_CONFIG_HOME/kavelsong, by default
+// ~/.config/kavelsong. The chosen folder is created when missing.
+DataFolder ResolveDataFolder(const DataFolderInputs& inputs);
+
+// The program's files, all inside the data folder.
+struct ProgramPaths {
+    std::string folder;
+    std::string settings;         // kvs.ini
+    std::string language;         // kvs.lng
+    std::string newLanguage;      // newkvs.lng
+    std::string noteTransforms;   // notexfrm.ini
+    std::string userTransforms;   // userxfrm.ini
+    std::string help;             // kvs.chm
+    std::string instrumentLists;  // folder searched for instrument list files
+
+    static ProgramPaths In(const std::string& folder);
+};
+
+// The folder of the running executable, with a trailing '/'; empty when
+// the system does not say.
+std::string ExecutableFolder();
+
+// Shipped read-only data for an executable in exeFolder: <prefix>/share/kavelsong/
+// beside its bin folder, when that exists; empty otherwise.
+std::string SharedDataFolder(const std::string& exeFolder);
+
+// Copies every regular file of shared (subfolders included) that is missing
+// in data, never replacing one that is there. Returns how many were copied;
+// *error (when given) receives the first failure.
+std::size_t CopyMissingFiles(const std::string& shared, const std::string& data,
+                             ResultCode* error = nullptr);
+
+}  // namespace kvs

@@ -1,0 +1,303 @@
+#include "config/profile_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+#include <span>
+
+#include "files/byte_writer.h"
+
+namespace kvs {
+namespace {
+
+// Far beyond any settings or language file; refusing more keeps a stray
+// multi-gigabyte file from being pulled into memory.
+constexpr std::size_t kMaxFileSize = 64u << 20;
+
+constexpr std::size_t npos = std::string::npos;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+struct Line {
+    enum Kind { kOther, kSection, kKey } kind = kOther;
+    std::string_view name;
+    std::string_view value;
+};
+
+Line Classify(std::string_view text) {
+    Line line;
+    text = Trim(text);
+    if (text.empty() || text.front() == ';') return line;
+    if (text.front() == '[') {
+        const std::size_t close = text.find(']');
+        if (close == npos) return line;
+        line.kind = Line::kSection;
+        line.name = Trim(text.substr(1, close - 1));
+        return line;
+    }
+    const std::size_t eq = text.find('=');
+    if (eq == npos) return line;
+    line.name = Trim(text.substr(0, eq));
+    if (line.name.empty()) return line;
+    line.kind = Line::kKey;
+    line.value = Trim(text.substr(eq + 1));
+    if (line.value.size() >= 2 && IsQuote(line.value.front()) &&
+        line.value.back() == line.value.front())
+        line.value = line.value.substr(1, line.value.size() - 2);
+    return line;
+}
+
+// A name that could break the file's structure (a line break, the
+// separator, a leading comment or section mark) is stored with those
+// characters replaced; lookups apply the same rule, so they still match.
+std::string CleanName(std::string_view name, bool section) {
+    std::string out(Trim(name));
+    for (char& c : out)
+        if (c == '\r' || c == '\n' || c == (section ? ']' : '=')) c = '_';
+    if (!section && !out.empty() && (out.front() == ';' || out.front() == '[')) out.front() = '_';
+    return std::string(Trim(out));
+}
+
+// Quotes a value whose outer blanks or quotes reading would strip, and
+// turns line breaks into blanks so a value can never add lines of its own.
+std::string EncodeValue(std::string_view value) {
+    std::string out(value);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    const bool wrap =
+        !out.empty() && (IsBlank(out.front()) || IsBlank(out.back()) ||
+                         (out.size() >= 2 && IsQuote(out.front()) && out.back() == out.front()));
+    return wrap ? '"' + out + '"' : out;
+}
+
+// Cuts to at most maxLen bytes without leaving half a UTF-8 sequence.
+std::string Cut(std::string_view s, std::size_t maxLen) {
+    if (s.size() <= maxLen) return std::string(s);
+    std::size_t cut = maxLen;
+    std::size_t lead = cut;
+    while (lead > 0 && cut - lead < 3 && (static_cast<unsigned char>(s[lead]) & 0xC0) == 0x80)
+        --lead;
+    const auto b = static_cast<unsigned char>(s[lead]);
+    if (lead < cut && (b & 0xC0) == 0xC0) {
+        const std::size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+        if (lead + len > cut) cut = lead;
+    }
+    return std::string(s.substr(0, cut));
+}
+
+struct Place {
+    std::size_t section = npos;  // header line of the first matching section
+    std::size_t key = npos;      // first matching key in it
+    std::size_t last = npos;     // last key line of the section (or its header)
+};
+
+Place Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    Place place;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line line = Classify(lines[i]);
+        if (line.kind == Line::kSection) {
+            if (place.section != npos) break;  // only the first matching section counts
+            if (SameName(line.name, section)) place.section = place.last = i;
+        } else if (line.kind == Line::kKey && place.section != npos) {
+            place.last = i;
+            if (place.key == npos && !key.empty() && SameName(line.name, key)) place.key = i;
+        }
+    }
+    return place;
+}
+
+}  // namespace
+
+ProfileStore::ProfileStore(std::string path) : path_(std::move(path)) {}
+
+void ProfileStore::Parse(std::string_view text) {
+    lines_.clear();
+    dirty_ = false;
+    const std::size_t firstBreak = text.find('\n');
+    newline_ =
+        firstBreak != npos && (firstBreak == 0 || text[firstBreak - 1] != '\r') ? "\n" : "\r\n";
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines_.emplace_back(line);
+        pos = end + 1;
+    }
+}
+
+ResultCode ProfileStore::Load() {
+    lines_.clear();
+    newline_ = "\r\n";
+    exists_ = false;
+    dirty_ = false;
+    loadError_ = kResultOk;
+
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return kResultOk;
+        return loadError_ = SystemError(errno);
+    }
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)
+        err = EFBIG;
+    std::string text;
+    while (err == 0) {
+        char buf[65536];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno != EINTR) err = errno;
+        } else if (n == 0) {
+            break;
+        } else if (text.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
+            err = EFBIG;  // grew while being read
+        } else {
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    if (err != 0) return loadError_ = SystemError(err);
+    Parse(text);
+    exists_ = true;
+    return kResultOk;
+}
+
+std::string ProfileStore::GetString(std::string_view section, std::string_view key,
+                                    std::string_view def, std::size_t maxLen) const {
+    const std::string s = CleanName(section, true);
+    const std::string k = CleanName(key, false);
+    const Place place = Find(lines_, s, k);
+    if (place.key == npos) return Cut(def, maxLen);
+    return Cut(Classify(lines_[place.key]).value, maxLen);
+}
+
+std::uint32_t ProfileStore::GetInt(std::string_view section, std::string_view key,
+                                   std::uint32_t def) const {
+    const Place place = Find(lines_, CleanName(section, true), CleanName(key, false));
+    if (place.key == npos) return def;
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+    std::uint64_t n = 0;
+    for (const char c : Classify(lines_[place.key]).value) {
+        if (c < '0' || c > '9') break;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+        if (n > kMax) return static_cast<std::uint32_t>(kMax);  // saturate, never wrap
+    }
+    return static_cast<std::uint32_t>(n);
+}
+
+bool ProfileStore::HasKey(std::string_view section, std::string_view key) const {
+    return Find(lines_, CleanName(section, true), CleanName(key, false)).key != npos;
+}
+
+std::vector<std::string> ProfileStore::Keys(std::string_view section) const {
+    const std::string s = CleanName(section, true);
+    std::vector<std::string> keys;
+    bool inside = false;
+    for (const std::string& text : lines_) {
+        const Line line = Classify(text);
+        if (line.kind == Line::kSection) {
+            if (inside) break;
+            inside = SameName(line.name, s);
+        } else if (line.kind == Line::kKey && inside) {
+            bool seen = false;
+            for (const std::string& k : keys)
+                seen = seen || SameName(k, line.name);
+            if (!seen) keys.emplace_back(line.name);
+        }
+    }
+    return keys;
+}
+
+void ProfileStore::WriteString(std::string_view section, std::string_view key,
+                               std::string_view value) {
+    const std::string s = CleanName(section, true);
+    const std::string k = CleanName(key, false);
+    if (s.empty() || k.empty()) return;
+    const Place place = Find(lines_, s, k);
+    if (place.key != npos) {
+        // Keep the key's own spelling and any indentation before it.
+        const std::string& old = lines_[place.key];
+        const std::string updated = old.substr(0, old.find('=') + 1) + EncodeValue(value);
+        if (updated == old) return;
+        lines_[place.key] = updated;
+    } else if (place.section != npos) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(place.last + 1),
+                      k + '=' + EncodeValue(value));
+    } else {
+        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back('[' + s + ']');
+        lines_.push_back(k + '=' + EncodeValue(value));
+    }
+    dirty_ = true;
+}
+
+void ProfileStore::WriteInt(std::string_view section, std::string_view key, std::int64_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void ProfileStore::DeleteKey(std::string_view section, std::string_view key) {
+    const std::string s = CleanName(section, true);
+    const std::string k = CleanName(key, false);
+    // Every copy goes, so a later duplicate cannot reappear as the value.
+    for (Place place = Find(lines_, s, k); place.key != npos; place = Find(lines_, s, k)) {
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(place.key));
+        dirty_ = true;
+    }
+}
+
+std::string ProfileStore::Text() const {
+    std::string text;
+    for (const std::string& line : lines_) {
+        text += line;
+        text += newline_;
+    }
+    return text;
+}
+
+ResultCode ProfileStore::Flush() {
+    if (loadError_ != kResultOk) return loadError_;
+    if (exists_ && !dirty_) return kResultOk;
+    const std::string text = Text();
+    const ResultCode rc = WriteFileAtomically(
+        path_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (rc != kResultOk) return rc;
+    exists_ = true;
+    dirty_ = false;
+    return kResultOk;
+}
+
+}  // namespace kvs

@@ -1,0 +1,122 @@
+#include "config/data_folder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kvs {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DataFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(root_);
+        for (const char* name : {"KVS_HOME", "XDG_CONFIG_HOME", "HOME"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
+        }
+        fs::remove_all(root_);
+    }
+    std::string Slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    const fs::path root_ =
+        fs::temp_directory_path() / ("kvs-datafolder-" + std::to_string(::getpid()));
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(DataFolderTest, KvsHomeWinsThenAWritableProgramFolderThenTheConfigFolder) {
+    const std::string home = (root_ / "home").string();
+    ::setenv("KVS_HOME", (root_ / "kvs home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+    ::setenv("HOME", home.c_str(), 1);
+    DataFolderInputs in = DataFolderInputs::FromEnvironment();
+    ASSERT_TRUE(in.exeFolder);  // the test program's own folder
+    DataFolder folder = ResolveDataFolder(in);
+    EXPECT_EQ(folder.error, kResultOk);
+    EXPECT_EQ(folder.path, (root_ / "kvs home").string() + "/");
+    EXPECT_TRUE(fs::is_directory(root_ / "kvs home"));  // created
+
+    ::unsetenv("KVS_HOME");
+    in = DataFolderInputs::FromEnvironment();
+    fs::create_directories(root_ / "bin");
+    in.exeFolder = (root_ / "bin").string();
+    EXPECT_EQ(ResolveDataFolder(in).path, (root_ / "bin").string() + "/");
+
+    in.exeFolder = (root_ / "no such bin").string();  // not writable: not there at all
+    EXPECT_EQ(ResolveDataFolder(in).path, (root_ / "xdg" / "kavelsong").string() + "/");
+    EXPECT_TRUE(fs::is_directory(root_ / "xdg" / "kavelsong"));
+
+    ::setenv("XDG_CONFIG_HOME", "relative/xdg", 1);  // invalid, so ignored
+    in = DataFolderInputs::FromEnvironment();
+    in.exeFolder.reset();
+    EXPECT_EQ(ResolveDataFolder(in).path, home + "/.config/kavelsong/");
+    ::unsetenv("XDG_CONFIG_HOME");
+    in.xdgConfigHome.reset();
+    EXPECT_EQ(ResolveDataFolder(in).path, home + "/.config/kavelsong/");
+
+    std::ofstream(root_ / "file") << "x";
+    in.kvsHome = (root_ / "file").string();
+    folder = ResolveDataFolder(in);
+    EXPECT_TRUE(folder.path.empty());
+    EXPECT_NE(folder.error, kResultOk);
+}
+
+TEST_F(DataFolderTest, ProgramFilesLiveInTheDataFolder) {
+    const ProgramPaths p = ProgramPaths::In("/data/kvs");
+    EXPECT_EQ(p.folder, "/data/kvs/");
+    EXPECT_EQ(p.settings, "/data/kvs/kvs.ini");
+    EXPECT_EQ(p.language, "/data/kvs/kvs.lng");
+    EXPECT_EQ(p.newLanguage, "/data/kvs/newkvs.lng");
+    EXPECT_EQ(p.noteTransforms, "/data/kvs/notexfrm.ini");
+    EXPECT_EQ(p.userTransforms, "/data/kvs/userxfrm.ini");
+    EXPECT_EQ(p.instrumentLists, "/data/kvs/");
+}
+
+TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissing) {
+    const fs::path shared = root_ / "prefix" / "share" / "kavelsong";
+    fs::create_directories(shared / "examples");
+    fs::create_directories(root_ / "prefix" / "bin");
+    std::ofstream(shared / "notexfrm.ini") << "[shipped]";
+    std::ofstream(shared / "empty.ini");
+    std::ofstream(shared / "examples" / "song.mid") << "MThd";
+    const fs::path data = root_ / "data";
+    fs::create_directories(data);
+    std::ofstream(data / "notexfrm.ini") << "[the user's own]";
+
+    EXPECT_EQ(SharedDataFolder((root_ / "prefix" / "bin").string() + "/"),
+              shared.lexically_normal().string() + "/");
+    EXPECT_EQ(SharedDataFolder((root_ / "data").string()), "");
+
+    ResultCode error = 1;
+    EXPECT_EQ(CopyMissingFiles(shared.string(), data.string(), &error), 2u);
+    EXPECT_EQ(error, kResultOk);
+    EXPECT_EQ(Slurp(data / "notexfrm.ini"), "[the user's own]");
+    EXPECT_EQ(Slurp(data / "examples" / "song.mid"), "MThd");
+    EXPECT_TRUE(fs::exists(data / "empty.ini"));
+    EXPECT_EQ(CopyMissingFiles(shared.string(), data.string(), &error), 0u);
+
+    EXPECT_EQ(CopyMissingFiles((root_ / "nothing").string(), data.string(), &error), 0u);
+    EXPECT_NE(error, kResultOk);
+}
+
+}  // namespace
+}  // namespace kvs

@@ -1,0 +1,235 @@
+#include "config/profile_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace kvs {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fs::create_directories(dir_); }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        return PathOf(name);
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    const fs::path dir_ = fs::temp_directory_path() / ("kvs-profile-" + std::to_string(::getpid()));
+};
+
+TEST(ProfileStoreReadTest, SectionsAndKeysMatchWithoutCaseAndMissingKeysGiveTheDefault) {
+    ProfileStore store("unused");
+    store.Parse(
+        "orphan=before any section\n"
+        "[Options]\n"
+        "; comment=not a key\n"
+        "  InitDelay = 250  \n"
+        "noequals\n"
+        "initdelay=second copy\n"
+        "[other]\n"
+        "initdelay=other section\n"
+        "[OPTIONS]\n"
+        "late=second section of the same name\n");
+    EXPECT_EQ(store.GetString("OPTIONS", "initdelay", "x", 100), "250");
+    EXPECT_EQ(store.GetString("options", "INITDELAY", "x", 100), "250");
+    EXPECT_EQ(store.GetString("OTHER", "InitDelay", "x", 100), "other section");
+    EXPECT_EQ(store.GetString("OPTIONS", "comment", "dflt", 100), "dflt");
+    EXPECT_EQ(store.GetString("OPTIONS", "noequals", "dflt", 100), "dflt");
+    EXPECT_EQ(store.GetString("", "orphan", "dflt", 100), "dflt");
+    // Only the first section of a name counts, as with the platform's reader.
+    EXPECT_FALSE(store.HasKey("OPTIONS", "late"));
+    EXPECT_EQ(store.GetString("missing", "key", "a longer default", 8), "a longer");
+    EXPECT_EQ(store.GetString("OPTIONS", "initdelay", "", 2), "25");
+    EXPECT_EQ(store.Keys("options"), (std::vector<std::string>{"InitDelay"}));
+    EXPECT_TRUE(store.Keys("nowhere").empty());
+}
+
+TEST(ProfileStoreReadTest, CuttingNeverLeavesHalfACharacter) {
+    ProfileStore store("unused");
+    store.Parse("[s]\nname=ab\xC3\xA9\xE2\x82\xAC\n");  // "abé€"
+    EXPECT_EQ(store.GetString("s", "name", "", 3), "ab");
+    EXPECT_EQ(store.GetString("s", "name", "", 4), "ab\xC3\xA9");
+    EXPECT_EQ(store.GetString("s", "name", "", 6), "ab\xC3\xA9");
+    EXPECT_EQ(store.GetString("s", "name", "", 7), "ab\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(store.GetString("s", "name", "", 0), "");
+}
+
+TEST(ProfileStoreReadTest, IntegersTakeTheLeadingDigits) {
+    ProfileStore store("unused");
+    store.Parse(
+        "[n]\nplain=42\ntrail=12abc\nword=abc\nblank= 7 \nneg=-3\nempty=\n"
+        "huge=99999999999999999999\nmax=4294967295\n");
+    EXPECT_EQ(store.GetInt("n", "plain", 9), 42u);
+    EXPECT_EQ(store.GetInt("n", "trail", 9), 12u);
+    EXPECT_EQ(store.GetInt("n", "word", 9), 0u);
+    EXPECT_EQ(store.GetInt("n", "blank", 9), 7u);
+    EXPECT_EQ(store.GetInt("n", "neg", 9), 0u);
+    EXPECT_EQ(store.GetInt("n", "empty", 9), 0u);
+    EXPECT_EQ(store.GetInt("n", "missing", 9), 9u);
+    EXPECT_EQ(store.GetInt("n", "huge", 9), 4294967295u);  // saturated, not wrapped
+    EXPECT_EQ(store.GetInt("n", "max", 9), 4294967295u);
+}
+
+TEST(ProfileStoreReadTest, ValuesKeepInnerBlanksTabsAndSymbolsAndLoseOuterQuotes) {
+    ProfileStore store("unused");
+    store.Parse("[s]\na=x  y\tz & 100%\nb=\"  padded \"\nc='q'\nd=\"half\n");
+    EXPECT_EQ(store.GetString("s", "a", "", 100), "x  y\tz & 100%");
+    EXPECT_EQ(store.GetString("s", "b", "", 100), "  padded ");
+    EXPECT_EQ(store.GetString("s", "c", "", 100), "q");
+    EXPECT_EQ(store.GetString("s", "d", "", 100), "\"half");
+}
+
+TEST_F(ProfileStoreTest, WritesKeepEveryOtherLineCommentAndUnknownKey) {
+    const std::string original =
+        "; my notes\r\n"
+        "\r\n"
+        "[OPTIONS]\r\n"
+        "  Custom = keep me \r\n"
+        "initdelay=5\r\n"
+        "; trailing comment\r\n"
+        "\r\n"
+        "[ports]\r\n"
+        "x_out_name=Synth\r\n";
+    ProfileStore store(Write("kvs.ini", original));
+    ASSERT_EQ(store.Load(), kResultOk);
+    EXPECT_TRUE(store.Exists());
+    EXPECT_FALSE(store.Dirty());
+
+    store.WriteInt("options", "InitDelay", 5);  // unchanged
+    EXPECT_FALSE(store.Dirty());
+    store.WriteInt("options", "InitDelay", 300);
+    store.WriteString("OPTIONS", "followplay", "0");
+    store.WriteString("NewSection", "k", "v");
+    EXPECT_TRUE(store.Dirty());
+    ASSERT_EQ(store.Flush(), kResultOk);
+    EXPECT_FALSE(store.Dirty());
+
+    EXPECT_EQ(Read("kvs.ini"),
+              "; my notes\r\n"
+              "\r\n"
+              "[OPTIONS]\r\n"
+              "  Custom = keep me \r\n"
+              "initdelay=300\r\n"
+              "followplay=0\r\n"
+              "; trailing comment\r\n"
+              "\r\n"
+              "[ports]\r\n"
+              "x_out_name=Synth\r\n"
+              "\r\n"
+              "[NewSection]\r\n"
+              "k=v\r\n");
+
+    store.DeleteKey("OPTIONS", "CUSTOM");
+    EXPECT_FALSE(store.HasKey("OPTIONS", "Custom"));
+    EXPECT_TRUE(store.HasKey("OPTIONS", "followplay"));
+}
+
+TEST_F(ProfileStoreTest, AFileWithPlainLineFeedsKeepsThemAndANewFileGetsCrLf) {
+    ProfileStore unix(Write("unix.ini", "[a]\nk=1"));
+    ASSERT_EQ(unix.Load(), kResultOk);
+    unix.WriteString("a", "j", "2");
+    ASSERT_EQ(unix.Flush(), kResultOk);
+    EXPECT_EQ(Read("unix.ini"), "[a]\nk=1\nj=2\n");
+
+    ProfileStore fresh(PathOf("fresh.ini"));
+    ASSERT_EQ(fresh.Load(), kResultOk);
+    EXPECT_FALSE(fresh.Exists());
+    EXPECT_EQ(fresh.GetInt("a", "k", 77), 77u);
+    fresh.WriteString("a", "k", "1");
+    ASSERT_EQ(fresh.Flush(), kResultOk);
+    EXPECT_TRUE(fresh.Exists());
+    EXPECT_EQ(Read("fresh.ini"), "[a]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileStoreTest, WrittenValuesAndAwkwardNamesReadBackUnchanged) {
+    const std::string values[] = {"x  y\tz & 100% $HOME",
+                                  "  leading and trailing  ",
+                                  "\"quoted\"",
+                                  "'single'",
+                                  "a=b=c ; not a comment",
+                                  "",
+                                  "/home/u/My Songs/ünïcode.mid"};
+    ProfileStore store(PathOf("v.ini"));
+    ASSERT_EQ(store.Load(), kResultOk);
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        store.WriteString("values", "v" + std::to_string(i), values[i]);
+    // Device names end up in key names; none may split a line or a key.
+    store.WriteString("ports", "Synth=A [1]_out_name", "first");
+    store.WriteString("ports", "Evil\n[OPTIONS]\ninitdelay", "second");
+    store.WriteString("ports", ";starts like a comment", "third");
+    store.WriteString("odd]section", "k", "fourth");
+    store.WriteString("ports", "line", "one\r\n[OPTIONS]\r\ninitdelay=9");
+    ASSERT_EQ(store.Flush(), kResultOk);
+
+    ProfileStore again(PathOf("v.ini"));
+    ASSERT_EQ(again.Load(), kResultOk);
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(again.GetString("values", "v" + std::to_string(i), "?", 1000), values[i]) << i;
+    EXPECT_EQ(again.GetString("ports", "Synth=A [1]_out_name", "", 100), "first");
+    EXPECT_EQ(again.GetString("ports", "Evil\n[OPTIONS]\ninitdelay", "", 100), "second");
+    EXPECT_EQ(again.GetString("ports", ";starts like a comment", "", 100), "third");
+    EXPECT_EQ(again.GetString("odd]section", "k", "", 100), "fourth");
+    EXPECT_EQ(again.GetString("ports", "line", "", 100), "one  [OPTIONS]  initdelay=9");
+    EXPECT_FALSE(again.HasKey("OPTIONS", "initdelay"));
+}
+
+TEST_F(ProfileStoreTest, AFailedWriteLeavesTheOldFileWhole) {
+    const std::string original = "[OPTIONS]\r\ninitdelay=5\r\n";
+    ProfileStore store(Write("kvs.ini", original));
+    ASSERT_EQ(store.Load(), kResultOk);
+    for (int i = 0; i < 200; ++i)
+        store.WriteInt("OPTIONS", "key" + std::to_string(i), i);
+
+    // A file size limit stands in for a full disk (it binds root too).
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ResultCode rc = store.Flush();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(rc, SystemError(EFBIG));
+    EXPECT_TRUE(store.Dirty());
+    EXPECT_EQ(Read("kvs.ini"), original);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_))
+        ++files;
+    EXPECT_EQ(files, 1u);  // no temporary left behind
+
+    ASSERT_EQ(store.Flush(), kResultOk);  // and the changes are still there to write
+    EXPECT_NE(Read("kvs.ini").find("key199=199\r\n"), std::string::npos);
+}
+
+TEST_F(ProfileStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+    fs::create_directories(dir_ / "kvs.ini");
+    ProfileStore store(PathOf("kvs.ini"));
+    EXPECT_EQ(store.Load(), SystemError(EISDIR));
+    store.WriteString("OPTIONS", "initdelay", "1");
+    EXPECT_EQ(store.Flush(), SystemError(EISDIR));
+    EXPECT_TRUE(fs::is_directory(dir_ / "kvs.ini"));
+}
+
+}  // namespace
+}  // namespace kvs

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "config/general_options_form.h"
+#include "config/packed_settings.h"
+#include "config/recent_files.h"
+#include "config/settings.h"
+
+namespace kvs {
+namespace {
+
+std::vector<std::string> Entries(const RecentFiles& r) {
+    std::vector<std::string> v;
+    for (std::size_t i = 0; i < RecentFiles::kCount; ++i)
+        v.push_back(r[i]);
+    return v;
+}
+
+TEST(RecentFilesTest, AnOpenedFileMovesToTheTopAndANinthDropsTheOldest) {
+    RecentFiles recent;
+    for (int i = 1; i <= 8; ++i)
+        recent.Add("/s/" + std::to_string(i) + ".mid", "/cwd");
+    EXPECT_EQ(Entries(recent),
+              (std::vector<std::string>{"/s/8.mid", "/s/7.mid", "/s/6.mid", "/s/5.mid", "/s/4.mid",
+                                        "/s/3.mid", "/s/2.mid", "/s/1.mid"}));
+    recent.Add("/S/6.MID", "/cwd");  // third entry, other letter case
+    EXPECT_EQ(Entries(recent),
+              (std::vector<std::string>{"/S/6.MID", "/s/8.mid", "/s/7.mid", "/s/5.mid", "/s/4.mid",
+                                        "/s/3.mid", "/s/2.mid", "/s/1.mid"}));
+    recent.Add("/S/6.MID", "/cwd");  // already first: nothing moves
+    EXPECT_EQ(recent[1], "/s/8.mid");
+    recent.Add("nine.mid", "/home/u/./songs/../music");
+    EXPECT_EQ(Entries(recent), (std::vector<std::string>{"/home/u/music/nine.mid", "/S/6.MID",
+                                                         "/s/8.mid", "/s/7.mid", "/s/5.mid",
+                                                         "/s/4.mid", "/s/3.mid", "/s/2.mid"}));
+}
+
+TEST(RecentFilesTest, EmptyNamesAndPathsTooLongToStoreAreNotListed) {
+    RecentFiles recent;
+    recent.Add("/a.mid", "/");
+    recent.Add("", "/");
+    recent.Add("/" + std::string(RecentFiles::kMaxChars, 'x'), "/");
+    EXPECT_EQ(Entries(recent), (std::vector<std::string>{"/a.mid", "", "", "", "", "", "", ""}));
+    recent.Add("/" + std::string(RecentFiles::kMaxChars - 1, 'y'), "/");
+    EXPECT_EQ(recent[0].size(), RecentFiles::kMaxChars);
+    // Empty slots read from a file never match a real path.
+    recent.Add("/b.mid", "/");
+    EXPECT_EQ(recent[2], "/a.mid");
+}
+
+TEST(PackedSettingsTest, MidiAssignNeedsAllElevenFields) {
+    EXPECT_EQ(FormatMidiAssign({}), "0,100,0,1,1,130,2,0,130,2,0");
+    const MidiAssignSettings odd{-36, 400, -127, 0, 127, 129, 1, 2, 7, 0, 1};
+    EXPECT_EQ(FormatMidiAssign(odd), "-36,400,-127,0,127,129,1,2,7,0,1");
+    EXPECT_EQ(ParseMidiAssign(FormatMidiAssign(odd)), odd);
+    EXPECT_EQ(ParseMidiAssign(" 1, +2, -3,4,5,6,7,8,9,10,11 and more")->velocityOffset, -3);
+    EXPECT_FALSE(ParseMidiAssign("1,2,3,4,5,6,7,8,9,10"));
+    EXPECT_FALSE(ParseMidiAssign("1,2,3,4,5,6,7,8,9,10,"));
+    EXPECT_FALSE(ParseMidiAssign("1,2,3,4,5,6,7,8,9,10 ,11"));  // no blank before a comma
+    EXPECT_FALSE(ParseMidiAssign("1,2,x,4,5,6,7,8,9,10,11"));
+    EXPECT_FALSE(ParseMidiAssign(""));
+    // A 16-bit field keeps its bit pattern through a round trip; overflow saturates.
+    const auto neg = ParseMidiAssign("99999999999,0,0,-1,70000,0,0,0,0,0,0");
+    ASSERT_TRUE(neg);
+    EXPECT_EQ(neg->keyTranspose, 2147483647);
+    EXPECT_EQ(neg->controllerFrom, 0xFFFF);
+    EXPECT_EQ(neg->controllerTo, 32767);
+    EXPECT_EQ(ParseMidiAssign(FormatMidiAssign(*neg)), neg);
+}
+
+TEST(PackedSettingsTest, OskKeysFallBackToTheDefaultLayoutWhenUnusable) {
+    EXPECT_EQ(FormatOskKeys({}),
+              "0,65,87,83,69,68,70,84,71,89,72,85,74,75,79,76,80,186,192,221,222");
+    EXPECT_EQ(ParseOskKeys(FormatOskKeys({})), OskLayoutSettings{});
+    const auto short_ = ParseOskKeys("5,90,88,0,67");
+    ASSERT_TRUE(short_);
+    EXPECT_EQ(short_->baseKey, 5);
+    EXPECT_EQ(short_->keys, (std::vector<std::uint16_t>{90, 88}));  // 0 ends the list
+    EXPECT_FALSE(ParseOskKeys("x,65"));
+    EXPECT_FALSE(ParseOskKeys("0,0,65"));
+    EXPECT_FALSE(ParseOskKeys("0"));
+    EXPECT_FALSE(ParseOskKeys(""));
+    std::string many = "1";
+    for (int i = 0; i < 40; ++i)
+        many += "," + std::to_string(65 + i);
+    EXPECT_EQ(ParseOskKeys(many)->keys.size(), OskLayoutSettings::kMaxKeys);
+}
+
+TEST(GeneralOptionsFormTest, ShowsTheSettingsAndOkStoresEveryControl) {
+    Settings s;
+    s.general.defaultPort = 3;
+    s.engine.initDelay = 250;
+    s.general.followPlay = false;
+    s.general.autoLocal = true;
+    s.general.scanInit = 2;
+    s.general.autoLoadSend = 4;
+    GeneralOptionsForm form(s, {{"Synth", 0}, {"Piano", 3}});  // port 1 disabled
+    EXPECT_EQ(form.portIndex, 1);
+    EXPECT_EQ(form.delayText, "250");
+    EXPECT_FALSE(form.followPlay);
+    EXPECT_TRUE(form.confirmRecord);
+    EXPECT_TRUE(form.autoLocal);
+    EXPECT_EQ(form.scanInitIndex, 2);
+    EXPECT_EQ(form.autoLoadSendIndex, 4);
+
+    form.portIndex = 0;
+    form.delayText = " 1200 ";
+    form.followPlay = true;
+    form.midiInDialogs = false;
+    form.keyCommands = false;
+    form.scanInitIndex = 0;
+    form.autoLoadSendIndex = 5;
+    form.autoClean = true;
+    Settings stored = s;
+    form.Ok(stored);
+    EXPECT_EQ(stored.general.defaultPort, 0u);
+    EXPECT_EQ(stored.engine.initDelay, 1200u);
+    EXPECT_TRUE(stored.general.followPlay);
+    EXPECT_FALSE(stored.general.midiInDialogs);
+    EXPECT_FALSE(stored.general.keyCommands);
+    EXPECT_EQ(stored.general.scanInit, 0u);
+    EXPECT_EQ(stored.general.autoLoadSend, 5u);
+    EXPECT_TRUE(stored.general.autoClean);
+    // Nothing else is touched.
+    stored.general = s.general;
+    stored.engine.initDelay = s.engine.initDelay;
+    EXPECT_EQ(stored, s);
+}
+
+TEST(GeneralOptionsFormTest, UnselectedListsKeepTheirValuesAndABadDelayStoresZero) {
+    Settings s;
+    s.general.defaultPort = 7;  // a disabled or missing device
+    s.general.scanInit = 5;     // outside the list
+    s.general.autoLoadSend = 6;
+    s.engine.initDelay = 100;
+    GeneralOptionsForm form(s, {{"Synth", 0}});
+    EXPECT_EQ(form.portIndex, -1);
+    EXPECT_EQ(form.scanInitIndex, -1);
+    EXPECT_EQ(form.autoLoadSendIndex, -1);
+    form.delayText = "12ms";
+    form.Ok(s);
+    EXPECT_EQ(s.general.defaultPort, 7u);
+    EXPECT_EQ(s.general.scanInit, 5u);
+    EXPECT_EQ(s.general.autoLoadSend, 6u);
+    EXPECT_EQ(s.engine.initDelay, 0u);
+
+    EXPECT_EQ(ParseDialogNumber(""), 0u);
+    EXPECT_EQ(ParseDialogNumber("-5"), 0u);
+    EXPECT_EQ(ParseDialogNumber("4294967295"), 4294967295u);
+    EXPECT_EQ(ParseDialogNumber("4294967296"), 0u);
+    EXPECT_EQ(GeneralOptionsForm::ScanInitItems()[1].text, "Before notes");
+    EXPECT_EQ(GeneralOptionsForm::AutoLoadSendItems()[3].text, "GM2 reset");
+}
+
+}  // namespace
+}  // namespace kvs
