@@ -7,6 +7,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  librtmidi-dev libjack-jackd2-dev libasound2-dev libfluidsynth-dev timgm6mb-soundfont
+  jackd2
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test: the normal build, the
-# same suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the fuzz
-# targets over their seed corpora.
+# fuzz targets over their seed corpora, the engine and its threads under
+# ThreadSanitizer, and the whole suite under AddressSanitizer +
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -17,6 +18,13 @@ for target in "$root"/build-fuzz/fuzz/*_fuzz; do
   corpus="$root/fuzz/corpus/${name%%_*}"
   "$target" -runs=0 "$corpus" 2>&1 | tail -n 1
 done
+
+echo "== ThreadSanitizer: engine, timers and devices shared between threads"
+# Live JACK tests stay out: the uninstrumented JACK ring buffer is reported.
+"$root/scripts/build.sh" build-tsan -DKVS_SANITIZE=thread -DKVS_BENCH=OFF
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir "$root/build-tsan" --output-on-failure -j "$(nproc)" \
+  -R '^(Engine|ThreadTimer|TestTimers|VirtualMidi|MidiInputAssembler)'
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 "$root/scripts/build.sh" build-asan -DKVS_SANITIZE=address -DKVS_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug

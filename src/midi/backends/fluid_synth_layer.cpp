@@ -1,0 +1,252 @@
+#include "midi/backends/fluid_synth_layer.h"
+
+#include <fluidsynth.h>
+
+#include <climits>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "midi/backends/backend_probe.h"
+
+namespace kvs {
+
+namespace {
+
+void SilenceFluidLog() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+            fluid_set_log_function(level, nullptr, nullptr);
+        }
+    });
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+void SetError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+void ApplyShort(fluid_synth_t* synth, std::uint32_t message) {
+    int status = static_cast<int>(message & 0xFF);
+    int channel = status & 0x0F;
+    int d1 = static_cast<int>((message >> 8) & 0x7F);
+    int d2 = static_cast<int>((message >> 16) & 0x7F);
+    switch (status & 0xF0) {
+        case 0x80:
+            fluid_synth_noteoff(synth, channel, d1);
+            break;
+        case 0x90:
+            fluid_synth_noteon(synth, channel, d1, d2);  // velocity 0 ends the note
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth, channel, d1, d2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth, channel, d1, d2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(synth, channel, d1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth, channel, d1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth, channel, d1 | (d2 << 7));
+            break;
+        default:
+            if (status == 0xFF) fluid_synth_system_reset(synth);
+            break;
+    }
+}
+
+void ApplyLong(fluid_synth_t* synth, std::span<const std::uint8_t> bytes) {
+    // The synthesizer takes the body between F0 and F7; pieces of a SysEx
+    // split across several sends mean nothing to it.
+    if (bytes.size() < 2 || bytes.front() != 0xF0) return;
+    std::size_t length = bytes.size() - 1;
+    if (bytes.back() == 0xF7) --length;
+    if (length == 0 || length > INT_MAX) return;
+    fluid_synth_sysex(synth, reinterpret_cast<const char*>(bytes.data() + 1),
+                      static_cast<int>(length), nullptr, nullptr, nullptr, 0);
+}
+
+}  // namespace
+
+struct OfflineSynth::Parts {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_audio_driver_t* driver = nullptr;
+
+    Parts() = default;
+    Parts(const Parts&) = delete;
+    Parts& operator=(const Parts&) = delete;
+    ~Parts() {
+        // The driver calls into the synth, which reads the settings.
+        if (driver) delete_fluid_audio_driver(driver);
+        if (synth) delete_fluid_synth(synth);
+        if (settings) delete_fluid_settings(settings);
+    }
+
+    // Settings and a synth with the sound font loaded; no audio yet.
+    bool Build(const std::string& soundFontSetting, int sampleRate, std::string* error) {
+        SilenceFluidLog();
+        std::string soundFont = ChooseSoundFont(soundFontSetting);
+        if (soundFont.empty()) {
+            SetError(error, soundFontSetting.empty() ? "no General MIDI sound font is installed"
+                                                     : "sound font not found: " + soundFontSetting);
+            return false;
+        }
+        settings = new_fluid_settings();
+        if (!settings) {
+            SetError(error, "the synthesizer could not be set up");
+            return false;
+        }
+        fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+        // One rendering thread keeps offline output the same on every run.
+        fluid_settings_setint(settings, "synth.cpu-cores", 1);
+        synth = new_fluid_synth(settings);
+        if (!synth) {
+            SetError(error, "the synthesizer could not be set up");
+            return false;
+        }
+        if (fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+            SetError(error, "the sound font could not be loaded: " + soundFont);
+            return false;
+        }
+        return true;
+    }
+
+    // Tries the system's sound servers before the bare devices; JACK only
+    // where a server already runs, since its driver would start one.
+    bool StartAudio(std::string* error) {
+        std::vector<const char*> drivers = {"pipewire", "pulseaudio", "alsa"};
+        if (JackServerRunning()) drivers.push_back("jack");
+        fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+        fluid_settings_setstr(settings, "audio.jack.id", kSynthDeviceName);
+        for (const char* name : drivers) {
+            if (fluid_settings_setstr(settings, "audio.driver", name) != FLUID_OK) continue;
+            driver = new_fluid_audio_driver(settings, synth);
+            if (driver) return true;
+        }
+        SetError(error, "no audio output could be opened");
+        return false;
+    }
+};
+
+namespace {
+
+// done runs on this port's own thread, after SendLong has returned, so a
+// caller never sees its completion inside its own call.
+class SynthOutputPort : public MidiOutputPort {
+  public:
+    explicit SynthOutputPort(std::unique_ptr<OfflineSynth::Parts> parts)
+        : parts_(std::move(parts)), worker_([this] { Work(); }) {}
+
+    ~SynthOutputPort() override {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        ready_.notify_all();
+        worker_.join();
+    }
+
+    void SendShort(std::uint32_t message) override { ApplyShort(parts_->synth, message); }
+
+    bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
+        if (bytes.empty()) return false;
+        std::lock_guard lock(mutex_);
+        if (stopping_) return false;
+        // Applied at once, so it keeps its place among the short messages.
+        ApplyLong(parts_->synth, bytes);
+        try {
+            done_.push_back(std::move(done));
+        } catch (const std::exception&) {
+            return false;
+        }
+        ready_.notify_one();
+        return true;
+    }
+
+  private:
+    void Work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            ready_.wait(lock, [this] { return stopping_ || !done_.empty(); });
+            if (done_.empty()) return;
+            std::function<void()> done = std::move(done_.front());
+            done_.pop_front();
+            lock.unlock();
+            if (done) done();
+            lock.lock();
+        }
+    }
+
+    std::unique_ptr<OfflineSynth::Parts> parts_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> done_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+}  // namespace
+
+std::string ChooseSoundFont(const std::string& setting) {
+    if (!setting.empty()) return FileExists(setting) ? setting : std::string();
+    for (const char* path : {kFluidR3SoundFont, kTimGmSoundFont}) {
+        if (FileExists(path)) return path;
+    }
+    return {};
+}
+
+std::unique_ptr<MidiOutputPort> OpenSynthOutput(const std::string& soundFontSetting,
+                                                std::string* error) {
+    QuietSystemAudioMessages();
+    auto parts = std::make_unique<OfflineSynth::Parts>();
+    if (!parts->Build(soundFontSetting, 44100, error) || !parts->StartAudio(error)) {
+        return nullptr;
+    }
+    return std::make_unique<SynthOutputPort>(std::move(parts));
+}
+
+std::unique_ptr<OfflineSynth> OfflineSynth::Create(const std::string& soundFontSetting,
+                                                   int sampleRate, std::string* error) {
+    if (sampleRate < 8000 || sampleRate > 96000) {
+        SetError(error, "the sample rate must be between 8000 and 96000");
+        return nullptr;
+    }
+    auto parts = std::make_unique<Parts>();
+    if (!parts->Build(soundFontSetting, sampleRate, error)) return nullptr;
+    std::unique_ptr<OfflineSynth> synth(new OfflineSynth());
+    synth->parts_ = std::move(parts);
+    synth->sampleRate_ = sampleRate;
+    return synth;
+}
+
+OfflineSynth::~OfflineSynth() = default;
+
+void OfflineSynth::SendShort(std::uint32_t message) {
+    ApplyShort(parts_->synth, message);
+}
+
+void OfflineSynth::SendLong(std::span<const std::uint8_t> bytes) {
+    ApplyLong(parts_->synth, bytes);
+}
+
+bool OfflineSynth::Render(std::span<std::int16_t> out, std::size_t frames) {
+    if (frames > INT_MAX / 2 || out.size() / 2 < frames) return false;
+    if (frames == 0) return true;
+    return fluid_synth_write_s16(parts_->synth, static_cast<int>(frames), out.data(), 0, 2,
+                                 out.data(), 1, 2) == FLUID_OK;
+}
+
+}  // namespace kvs

@@ -1,0 +1,377 @@
+#include "midi/backends/rtmidi_layer.h"
+
+#include <RtMidi.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "midi/backends/backend_probe.h"
+#include "midi/backends/rtmidi_input_assembler.h"
+#include "midi/backends/rtmidi_names.h"
+
+namespace kvs {
+
+namespace {
+
+RtMidi::Api ToRtApi(RtMidiLayer::Api api) {
+    return api == RtMidiLayer::Api::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
+
+// With an error callback installed RtMidi reports instead of throwing; the
+// callback runs on the thread of the failing call.
+struct ErrorCapture {
+    std::atomic<bool> failed{false};
+    std::string text;  // read only by the thread that made the failing call
+
+    static void Callback(RtMidiError::Type type, const std::string& message, void* user) {
+        auto* self = static_cast<ErrorCapture*>(user);
+        // Warnings about unknown/ignored ports are harmless; anything else
+        // (including "buffer full" on output) means the call did not happen.
+        if (type == RtMidiError::DEBUG_WARNING) return;
+        self->text = message;
+        self->failed.store(true, std::memory_order_relaxed);
+    }
+};
+
+void SetError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+template <typename Port>
+std::vector<std::string> PortNames(Port& port) {
+    std::vector<std::string> names;
+    unsigned count = port.getPortCount();
+    for (unsigned i = 0; i < count; ++i)
+        names.push_back(port.getPortName(i));
+    return names;
+}
+
+// The same device as at enumeration: first by its exact name, then by its
+// stable name (ALSA may have renumbered it).
+template <typename Port>
+bool FindPort(Port& port, const std::string& raw, const std::string& stable, unsigned* index) {
+    std::vector<std::string> names = PortNames(port);
+    for (unsigned i = 0; i < names.size(); ++i) {
+        if (names[i] == raw) return *index = i, true;
+    }
+    for (unsigned i = 0; i < names.size(); ++i) {
+        if (StableSystemName(names[i]) == stable) return *index = i, true;
+    }
+    return false;
+}
+
+// Long messages go out on a worker thread so SendLong returns at once and
+// completion is reported the way the caller expects it: later, elsewhere.
+// Short messages sent while a long one waits or goes out are held back and
+// follow it, so the device sees everything in the order it was sent.
+class RtMidiOutputPort : public MidiOutputPort {
+  public:
+    RtMidiOutputPort(std::unique_ptr<RtMidiOut> out, std::unique_ptr<ErrorCapture> errors,
+                     bool jack)
+        : out_(std::move(out)), errors_(std::move(errors)), jack_(jack) {
+        held_.reserve(kHeldMessages);
+        worker_ = std::thread([this] { Work(); });
+    }
+
+    ~RtMidiOutputPort() override {
+        {
+            std::lock_guard lock(jobMutex_);
+            stopping_ = true;
+        }
+        jobReady_.notify_all();
+        worker_.join();
+        try {
+            out_->closePort();
+        } catch (const std::exception&) {
+        }
+    }
+
+    void SendShort(std::uint32_t message) override {
+        if (ShortMessageLength(static_cast<std::uint8_t>(message)) == 0) return;
+        std::lock_guard lock(sendMutex_);
+        if (longsQueued_ > 0) {
+            if (held_.size() < kHeldMessages) held_.push_back(Held{lastTicket_, message});
+            return;
+        }
+        SendShortLocked(message);
+    }
+
+    bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
+        if (bytes.empty()) return false;
+        std::lock_guard sendLock(sendMutex_);
+        {
+            std::lock_guard lock(jobMutex_);
+            if (stopping_) return false;
+            try {
+                jobs_.push_back(Job{bytes, std::move(done), lastTicket_ + 1});
+            } catch (const std::exception&) {
+                return false;
+            }
+        }
+        ++lastTicket_;
+        ++longsQueued_;
+        jobReady_.notify_one();
+        return true;
+    }
+
+  private:
+    // RtMidi's JACK output holds 16 KiB until the next process cycle, drops
+    // what does not fit without always saying so, and a JACK MIDI buffer
+    // holds 32 KiB per cycle: longer SysEx goes out in paced pieces (about
+    // 1 MB/s, far above a MIDI cable) that the receiving side joins again.
+    static constexpr std::size_t kJackPiece = 1024;
+    static constexpr std::size_t kHeldMessages = 1024;
+    // A piece that finds no room for this long is given up with the message.
+    static constexpr auto kStallLimit = std::chrono::seconds(2);
+
+    struct Job {
+        std::span<const std::uint8_t> bytes;
+        std::function<void()> done;
+        std::uint64_t ticket = 0;
+    };
+    struct Held {
+        std::uint64_t ticket;  // the long message it follows
+        std::uint32_t message;
+    };
+
+    bool SendLocked(const std::uint8_t* bytes, std::size_t length) {
+        errors_->failed.store(false, std::memory_order_relaxed);
+        try {
+            out_->sendMessage(bytes, length);
+        } catch (const std::exception&) {
+            return false;
+        }
+        return !errors_->failed.load(std::memory_order_relaxed);
+    }
+
+    void SendShortLocked(std::uint32_t message) {
+        std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message),
+                                 static_cast<std::uint8_t>(message >> 8),
+                                 static_cast<std::uint8_t>(message >> 16)};
+        SendLocked(bytes, ShortMessageLength(bytes[0]));
+    }
+
+    void Work() {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(jobMutex_);
+                jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+                if (jobs_.empty()) return;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            if (!Stopping()) Send(job.bytes);
+            ReleaseHeld(job.ticket);
+            // Also for a message given up or cut short by closing: whoever
+            // waits for it must learn that the device is free again.
+            if (job.done) job.done();
+        }
+    }
+
+    bool Stopping() {
+        std::lock_guard lock(jobMutex_);
+        return stopping_;
+    }
+
+    void ReleaseHeld(std::uint64_t ticket) {
+        std::lock_guard lock(sendMutex_);
+        --longsQueued_;
+        std::size_t n = 0;
+        while (n < held_.size() && held_[n].ticket == ticket)
+            SendShortLocked(held_[n++].message);
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+
+    void Send(std::span<const std::uint8_t> bytes) {
+        if (!jack_) {
+            // The ALSA sequencer takes SysEx of any length in one event run.
+            std::lock_guard lock(sendMutex_);
+            SendLocked(bytes.data(), bytes.size());
+            return;
+        }
+        std::size_t offset = 0;
+        auto stalledSince = std::chrono::steady_clock::now();
+        while (offset < bytes.size() && !Stopping()) {
+            std::size_t length = std::min(kJackPiece, bytes.size() - offset);
+            bool sent;
+            {
+                std::lock_guard lock(sendMutex_);
+                sent = SendLocked(bytes.data() + offset, length);
+            }
+            if (sent) {
+                offset += length;
+                stalledSince = std::chrono::steady_clock::now();
+                if (offset < bytes.size())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } else if (std::chrono::steady_clock::now() - stalledSince > kStallLimit) {
+                break;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    }
+
+    std::unique_ptr<RtMidiOut> out_;
+    std::unique_ptr<ErrorCapture> errors_;
+    bool jack_;
+
+    // Held only around RtMidi sends and bookkeeping: RtMidi's output is not
+    // safe for concurrent senders (timer, input thru and window threads).
+    std::mutex sendMutex_;
+    std::uint64_t lastTicket_ = 0;
+    std::uint64_t longsQueued_ = 0;
+    std::vector<Held> held_;
+
+    std::mutex jobMutex_;
+    std::condition_variable jobReady_;
+    std::deque<Job> jobs_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+class RtMidiInputPort : public MidiInputPort {
+  public:
+    RtMidiInputPort(std::uint32_t device, MidiInputSink& sink) : assembler_(device, sink) {}
+
+    ~RtMidiInputPort() override {
+        // Destroying the RtMidi object ends its driver thread (or JACK
+        // client), so no callback runs past this point.
+        try {
+            if (in_) in_->closePort();
+        } catch (const std::exception&) {
+        }
+        in_.reset();
+    }
+
+    bool Open(RtMidi::Api api, const std::string& raw, const std::string& stable,
+              std::string* error) {
+        try {
+            in_ = std::make_unique<RtMidiIn>(api, kRtMidiClientName);
+            in_->setErrorCallback(&ErrorCapture::Callback, &errors_);
+            unsigned index = 0;
+            if (!FindPort(*in_, raw, stable, &index)) {
+                SetError(error, "the device is no longer there");
+                return false;
+            }
+            // Has an effect only where RtMidi manages fixed input buffers;
+            // the assembler below cuts SysEx to our own buffer size anyway.
+            in_->setBufferSize(static_cast<unsigned>(kSysexBufferSize), 4);
+            in_->ignoreTypes(false, false, false);
+            in_->setCallback(&RtMidiInputPort::Callback, this);
+            in_->openPort(index, "in");
+            if (errors_.failed.load() || !in_->isPortOpen()) {
+                SetError(error,
+                         errors_.text.empty() ? "the device could not be opened" : errors_.text);
+                return false;
+            }
+        } catch (const RtMidiError& e) {
+            SetError(error, e.getMessage());
+            return false;
+        } catch (const std::exception& e) {
+            SetError(error, e.what());
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    static void Callback(double, std::vector<unsigned char>* message, void* user) {
+        if (!message || message->empty()) return;
+        auto* self = static_cast<RtMidiInputPort*>(user);
+        self->assembler_.Feed(std::span<const std::uint8_t>(message->data(), message->size()));
+    }
+
+    MidiInputAssembler assembler_;
+    ErrorCapture errors_;
+    std::unique_ptr<RtMidiIn> in_;
+};
+
+}  // namespace
+
+std::unique_ptr<RtMidiLayer> RtMidiLayer::Create(Api api, std::string* error) {
+    QuietSystemAudioMessages();
+    std::unique_ptr<RtMidiLayer> layer(new RtMidiLayer(api));
+    try {
+        ErrorCapture errors;
+        RtMidiIn in(ToRtApi(api), kRtMidiClientName);
+        in.setErrorCallback(&ErrorCapture::Callback, &errors);
+        RtMidiOut out(ToRtApi(api), kRtMidiClientName);
+        out.setErrorCallback(&ErrorCapture::Callback, &errors);
+        layer->rawInputNames_ = PortNames(in);
+        layer->rawOutputNames_ = PortNames(out);
+    } catch (const RtMidiError& e) {
+        SetError(error, e.getMessage());
+        return nullptr;
+    } catch (const std::exception& e) {
+        SetError(error, e.what());
+        return nullptr;
+    }
+    for (const std::string& raw : layer->rawInputNames_) {
+        layer->inputNames_.push_back(StableSystemName(raw));
+    }
+    for (const std::string& raw : layer->rawOutputNames_) {
+        layer->outputNames_.push_back(StableSystemName(raw));
+    }
+    layer->inputNames_ = MakeNamesUnique(std::move(layer->inputNames_));
+    layer->outputNames_ = MakeNamesUnique(std::move(layer->outputNames_));
+    return layer;
+}
+
+std::string RtMidiLayer::Name() const {
+    return api_ == Api::Alsa ? "alsa" : "jack";
+}
+
+std::unique_ptr<MidiOutputPort> RtMidiLayer::OpenOutput(std::uint32_t index, std::string* error) {
+    if (index >= outputNames_.size()) {
+        SetError(error, "no such device");
+        return nullptr;
+    }
+    try {
+        auto errors = std::make_unique<ErrorCapture>();
+        auto out = std::make_unique<RtMidiOut>(ToRtApi(api_), kRtMidiClientName);
+        out->setErrorCallback(&ErrorCapture::Callback, errors.get());
+        unsigned port = 0;
+        if (!FindPort(*out, rawOutputNames_[index], outputNames_[index], &port)) {
+            SetError(error, "the device is no longer there");
+            return nullptr;
+        }
+        out->openPort(port, "out");
+        if (errors->failed.load() || !out->isPortOpen()) {
+            SetError(error, errors->text.empty() ? "the device could not be opened" : errors->text);
+            return nullptr;
+        }
+        return std::make_unique<RtMidiOutputPort>(std::move(out), std::move(errors),
+                                                  api_ == Api::Jack);
+    } catch (const RtMidiError& e) {
+        SetError(error, e.getMessage());
+    } catch (const std::exception& e) {
+        SetError(error, e.what());
+    }
+    return nullptr;
+}
+
+std::unique_ptr<MidiInputPort> RtMidiLayer::OpenInput(std::uint32_t index, MidiInputSink& sink,
+                                                      std::string* error) {
+    if (index >= inputNames_.size()) {
+        SetError(error, "no such device");
+        return nullptr;
+    }
+    try {
+        auto port = std::make_unique<RtMidiInputPort>(index, sink);
+        if (!port->Open(ToRtApi(api_), rawInputNames_[index], inputNames_[index], error)) {
+            return nullptr;
+        }
+        return port;
+    } catch (const std::exception& e) {
+        SetError(error, e.what());
+    }
+    return nullptr;
+}
+
+}  // namespace kvs

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace kvs {
+
+inline constexpr std::uint32_t ENGINE_NOTIFY = 30000;
+inline constexpr std::uint32_t SYSEX_DONE = 30001;
+inline constexpr std::uint32_t kCommandPlayStop = 130;
+// Codes of ENGINE_NOTIFY.
+inline constexpr std::uint32_t kNotifyBeat = 1;
+inline constexpr std::uint32_t kNotifyStateChanged = 2;
+inline constexpr std::uint32_t kNotifyStopped = 3;
+
+struct Notification {
+    std::uint32_t id = 0;
+    std::uint32_t code = 0;
+    friend bool operator==(const Notification&, const Notification&) = default;
+};
+
+// Hands (command id, code) pairs to the window thread, in the order posted.
+// Post may be called from any thread, the timer thread included: it must not
+// block for long.
+class Notifier {
+  public:
+    virtual ~Notifier() = default;
+    virtual void Post(std::uint32_t id, std::uint32_t code) = 0;
+};
+
+// A bounded first-in first-out queue that a test (or the command-line player)
+// drains. Its storage is reserved up front so that posting never allocates;
+// posts beyond the capacity are counted and dropped.
+class FifoNotifier final : public Notifier {
+  public:
+    explicit FifoNotifier(std::size_t capacity = 65536);
+    void Post(std::uint32_t id, std::uint32_t code) override;
+    std::optional<Notification> Take();
+    std::vector<Notification> TakeAll();
+    std::size_t Dropped() const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<Notification> ring_;
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+    std::size_t dropped_ = 0;
+};
+
+}  // namespace kvs

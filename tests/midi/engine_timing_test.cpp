@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine_test_support.h"
+#include "midi/transport.h"
+
+namespace kvs::test {
+namespace {
+
+constexpr std::uint32_t kClickOther = 0x502599;  // channel 10, key 37, velocity 80
+constexpr std::uint32_t kClickFirst = 0x642599;  // velocity 100
+
+std::uint32_t NoteOn(std::uint8_t ch, std::uint8_t key, std::uint8_t vel = 100) {
+    return PackMessage(static_cast<std::uint8_t>(0x90 | ch), key, vel);
+}
+
+std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
+    std::vector<std::uint32_t> out;
+    for (const SentMessage& m : sent)
+        out.push_back(m.message);
+    return out;
+}
+
+TEST(EngineTiming, PositionIsComputedFromPeriodsWithoutWrapOrDrift) {
+    // 120 bpm: 625 periods of 3 ms are 1.875 s, exactly 3.75 beats.
+    EXPECT_EQ(ElapsedTicks(120, 625), 720u);
+    EXPECT_EQ(ElapsedTicks(120, 1), 1u);
+    // 10 bpm: 0.096 ticks a period, the first tick after eleven periods.
+    EXPECT_EQ(ElapsedTicks(10, 10), 0u);
+    EXPECT_EQ(ElapsedTicks(10, 11), 1u);
+    EXPECT_EQ(ElapsedTicks(10, 625), 60u);
+    // 80 minutes at 480 bpm overflow a 32-bit product; the position must not.
+    const std::uint32_t periods = 80u * 60u * 1000u / 3u;
+    EXPECT_EQ(ElapsedTicks(480, periods), 480u * 80u * 192u);
+
+    EngineRig rig;
+    Track& t = rig.AddTrack(0);
+    t.AddEvent(192 + 719, NoteOn(0, 60));
+    t.AddEvent(192 + 720, NoteOn(0, 61));
+    t.AddEvent(2000, NoteOn(0, 62));
+    rig.engine.SetTempo(120);
+    rig.engine.StartPlay(1);
+    rig.Fire(1);  // a count-in of 0 beats ends in the first period
+    ASSERT_EQ(rig.engine.State(), EngineState::Play);
+    rig.Fire(627);
+    const auto sent = OnlyKind(rig.Sent(), 0x90);
+    ASSERT_EQ(sent.size(), 2u);
+    // Play period p reaches tick 192 + p * 720 / 625.
+    EXPECT_EQ(sent[0].message, NoteOn(0, 60));
+    EXPECT_EQ(sent[0].period, 1u + 625u);  // 624 * 720 / 625 = 718 is one tick short
+    EXPECT_EQ(sent[1].message, NoteOn(0, 61));
+    EXPECT_EQ(sent[1].period, 1u + 625u);
+    EXPECT_EQ(rig.engine.GetTransport().periodCount, 627u);
+}
+
+TEST(EngineTiming, TempoChangesRebaseFromThePositionReached) {
+    EngineRig rig;
+    Track& t = rig.AddTrack(0);
+    t.AddEvent(292, (60u << 8) | EVT_TEMPO);
+    rig.engine.SetTempo(120);
+    rig.engine.StartPlay(1);
+    std::uint32_t rebasedAt = 0;
+    for (int i = 0; i < 200 && rig.engine.Tempo() != 60; ++i) {
+        rig.Fire(1);
+        rebasedAt = rig.engine.Position();
+    }
+    ASSERT_EQ(rig.engine.Tempo(), 60u);
+    // The period that sent tick 292 reached at most one period's ticks beyond it.
+    EXPECT_GE(rebasedAt, 292u);
+    EXPECT_LE(rebasedAt, 294u);
+    EXPECT_EQ(rig.engine.GetTransport().baseTick, rebasedAt);
+    rig.Fire(100);
+    EXPECT_EQ(rig.engine.Position(), rebasedAt + ElapsedTicks(60, 100));
+
+    // A tempo from a dialog while playing waits for the next period.
+    const std::uint32_t before = rig.engine.Position();
+    rig.engine.SetTempo(240);
+    EXPECT_EQ(rig.engine.Tempo(), 60u);
+    rig.Fire(1);
+    EXPECT_EQ(rig.engine.Tempo(), 240u);
+    EXPECT_EQ(rig.engine.GetTransport().baseTick, before + ElapsedTicks(60, 1));
+    // No tempo is no change.
+    rig.engine.SetTempo(0);
+    rig.Fire(1);
+    EXPECT_EQ(rig.engine.Tempo(), 240u);
+}
+
+TEST(EngineTiming, DelayThenCountInThenTheSongFromTickZero) {
+    EngineRig rig;
+    rig.options.settings.initDelay = 500;
+    rig.options.settings.playCount = 4;
+    rig.options.settings.metronome = true;
+    rig.Apply();
+    rig.song.tempo = 120;
+    Track& t = rig.AddTrack(0);
+    t.properties.program = 5;
+    t.properties.volume = 100;
+    t.AddEvent(0, NoteOn(0, 60));
+    t.AddEvent(2000, NoteOn(0, 61));
+
+    rig.engine.StartPlay(0);
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayDelay);
+    EXPECT_EQ(Messages(rig.Sent()), (std::vector<std::uint32_t>{0x05C0, 0x6407B0, 0xD0, 0x4000E0}));
+    EXPECT_EQ(rig.Posted(), (std::vector<Notification>{{ENGINE_NOTIFY, kNotifyStateChanged}}));
+    EXPECT_EQ(rig.engine.Tempo(), 120u);
+
+    rig.Fire(166);  // 3 * 166 = 498 < 500
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayDelay);
+    rig.Fire(1);
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayCount);
+    EXPECT_TRUE(rig.Sent().empty());
+
+    // Four beats of count-in: 768 ticks, reached after 667 periods at 120 bpm.
+    rig.Fire(667);
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayCount);
+    rig.Fire(1);
+    EXPECT_EQ(rig.engine.State(), EngineState::Play);
+    rig.Fire(2);
+    const auto sent = rig.Sent();
+    const auto ons = Messages(OnlyKind(sent, 0x90));
+    EXPECT_EQ(ons, (std::vector<std::uint32_t>{kClickOther, kClickOther, kClickOther, kClickOther,
+                                               kClickFirst, NoteOn(0, 60)}));
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), SentMessage{NoteOn(0, 60), 0}), 1);
+    EXPECT_EQ(sent.back().period, 166u + 1u + 668u);
+}
+
+TEST(EngineTiming, StartInTheMiddleKeepsTheLastTempoAndSendsNoSettings) {
+    EngineRig rig;
+    Track& t = rig.AddTrack(0);
+    t.properties.program = 5;
+    t.AddEvent(8 * 192, NoteOn(0, 60));
+    rig.song.tempo = 90;
+    rig.engine.SetTempo(150);
+    rig.engine.StartPlay(8);
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayCount);
+    EXPECT_TRUE(rig.Sent().empty());
+    rig.Fire(2);
+    EXPECT_EQ(rig.engine.Tempo(), 150u);
+    EXPECT_EQ(Messages(rig.Sent()), (std::vector<std::uint32_t>{NoteOn(0, 60)}));
+}
+
+TEST(EngineTiming, SilentCountInLastsItsBeatsAndSendsNoClock) {
+    EngineRig rig;
+    rig.options.settings.playCount = 2;
+    rig.options.settings.midiClock = true;
+    rig.Apply();
+    rig.AddTrack(0).AddEvent(40 * 192, NoteOn(0, 60));
+    rig.engine.SetTempo(120);
+    rig.engine.StartPlay(1);
+    // 384 ticks need 334 periods (333 * 720 / 625 = 383.6).
+    rig.Fire(334);
+    EXPECT_EQ(rig.engine.State(), EngineState::PlayCount);
+    EXPECT_TRUE(rig.Sent().empty());
+    rig.Fire(1);
+    EXPECT_EQ(rig.engine.State(), EngineState::Play);
+
+    rig.Fire(100);
+    const auto sent = rig.Sent();
+    const std::uint32_t last = rig.engine.GetTransport().lastTick;
+    std::uint32_t expected = 0;
+    for (std::uint32_t k = 192; k <= last; ++k)
+        expected += k % 8 == 0 ? 1 : 0;
+    ASSERT_EQ(sent.size(), expected);
+    for (const SentMessage& m : sent)
+        EXPECT_EQ(m, (SentMessage{0xF8, kAllPorts}));
+    EXPECT_EQ(sent.front().period, 335u);  // tick 192 itself is a clock tick
+}
+
+TEST(EngineTiming, TimeSignatureEventIsHeardOnItsOwnBeat) {
+    EngineRig rig;
+    rig.options.settings.metronome = true;
+    rig.Apply();
+    rig.song.timeSigNumerator = 5;
+    rig.song.tempo = 480;
+    Track& t = rig.AddTrack(0);
+    t.AddEvent(12 * 192, (0x0203u << 8) | EVT_TIMESIG);  // 3/4
+    t.AddEvent(17 * 192, NoteOn(0, 60));
+    rig.engine.StartPlay(0);
+    rig.Sent();
+    rig.Fire(2000);
+
+    std::vector<std::uint32_t> velocitiesFromBeat10;
+    for (const SentMessage& m : OnlyKind(rig.Sent(), 0x90)) {
+        if (Channel(m.message) == 9) velocitiesFromBeat10.push_back(Data2(m.message));
+    }
+    velocitiesFromBeat10.erase(velocitiesFromBeat10.begin(), velocitiesFromBeat10.begin() + 10);
+    // In 5/4 beat 10 opens a bar and beat 12 does not; the 3/4 event there
+    // sounds the first-beat click after the other one, and bars of 3 follow.
+    EXPECT_EQ(velocitiesFromBeat10,
+              (std::vector<std::uint32_t>{100, 80, 80, 100, 80, 80, 100, 80, 80, 100}));
+}
+
+TEST(EngineTiming, MetronomeClicksFollowTheDenominatorAndAreClampedWhenSent) {
+    EngineRig rig;
+    rig.options.settings.metronome = true;
+    rig.options.settings.firstBeat = {0, 3, 200, 300};
+    rig.options.settings.otherBeats = {40, 2, 36, 90};
+    rig.Apply();
+    rig.song.timeSigNumerator = 2;
+    rig.song.timeSigDenominatorExp = 3;  // eighths: a click every 96 ticks
+    rig.song.tempo = 120;
+    rig.AddTrack(0).AddEvent(30 * 192, NoteOn(0, 60));
+    rig.engine.StartPlay(0);
+    rig.Sent();
+    rig.Fire(170);  // ticks 0 to 195
+    const auto sent = rig.Sent();
+    std::vector<SentMessage> expected = {
+        {0x7F7F90, 3}, {0x7F7F80, 3},  // tick 0, off at 24: channel 1, key and velocity 127
+        {0x5A249F, 2}, {0x5A248F, 2},  // tick 96: channel 16
+        {0x7F7F90, 3},                 // tick 192
+    };
+    EXPECT_EQ(Without(sent, NoteOn(0, 60)), expected);
+
+    // A numerator of 0 (only a file can hold it) plays no clicks at all.
+    EngineRig zero;
+    zero.options.settings.metronome = true;
+    zero.Apply();
+    zero.song.timeSigNumerator = 0;
+    zero.AddTrack(0).AddEvent(2 * 192, NoteOn(0, 60));
+    zero.engine.StartPlay(0);
+    zero.Sent();
+    zero.Fire(1000);
+    EXPECT_EQ(Messages(zero.Sent()), (std::vector<std::uint32_t>{NoteOn(0, 60)}));
+}
+
+}  // namespace
+}  // namespace kvs::test

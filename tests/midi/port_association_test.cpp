@@ -1,0 +1,188 @@
+#include "midi/port_association.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "config/profile_store.h"
+#include "files/song_file.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi_test_support.h"
+#include "model/song.h"
+#include "model/track.h"
+
+namespace kvs {
+namespace {
+
+using test::TempIni;
+
+// Answers every question by picking the item of a port (or cancelling).
+struct ScriptedQuestion : PortQuestion {
+    bool Ask(ChoosePortForm& form) override {
+        ++asked;
+        texts.push_back(form.Text());
+        if (!answerOk) return false;
+        for (std::size_t i = 0; i < form.Items().size(); ++i)
+            if (form.Items()[i].port == answerPort) form.Select(static_cast<int>(i));
+        form.SetRemember(remember);
+        return true;
+    }
+    int asked = 0;
+    std::vector<std::string> texts;
+    bool answerOk = true;
+    std::uint16_t answerPort = 2;
+    bool remember = true;
+};
+
+struct AssociationFixture : ::testing::Test {
+    AssociationFixture()
+        : layer({}, {"Synth A", "Synth B", "Drums"}), table(layer), store(ini.Path()) {
+        table.EnumerateMidiDevices();
+        EXPECT_EQ(store.Load(), kResultOk);
+    }
+    std::optional<std::uint16_t> Resolve(std::string_view name, int scanInit = 0) {
+        return ResolvePortName(PortResolveContext{table, store, &question, scanInit, 0}, name);
+    }
+    // Saves a song of trackCount tracks, all on port 1 under portName, and
+    // loads it back through the resolver; the loaded tracks' ports.
+    std::vector<std::uint16_t> LoadSongNaming(const std::string& portName, int trackCount) {
+        Song song;
+        for (int i = 0; i < trackCount; ++i) {
+            EXPECT_TRUE(song.InsertTrack());
+            song.GetTrack(song.TrackCount() - 1)->properties.port = 1;
+        }
+        const std::string path = ini.Path() + ".mid";
+        EXPECT_EQ(SaveSongFile(path, song, SaveType::Full, {"Synth A", portName}), kResultOk);
+        Song loaded;
+        LoadOptions options;
+        options.defaultPort = 0;
+        options.resolvePort = MakePortResolver(options, table, store, &question);
+        EXPECT_EQ(LoadSongFile(path, loaded, options), kResultOk);
+        std::vector<std::uint16_t> ports;
+        for (std::uint32_t i = 0; i < loaded.TrackCount(); ++i)
+            ports.push_back(loaded.GetTrack(i)->properties.port);
+        return ports;
+    }
+    TempIni ini;
+    VirtualMidiLayer layer;
+    MidiDeviceTable table;
+    ProfileStore store;
+    ScriptedQuestion question;
+};
+
+TEST_F(AssociationFixture, TenTracksOnOneAbsentPortAskOnceWhenRememberedElseEachTime) {
+    for (const bool remember : {false, true}) {
+        SCOPED_TRACE(remember ? "remembered" : "not remembered");
+        question.asked = 0;
+        question.remember = remember;
+        const auto ports = LoadSongNaming("Studio Synth", 10);
+        EXPECT_EQ(ports, std::vector<std::uint16_t>(10, 2));
+        EXPECT_EQ(question.asked, remember ? 1 : 10);
+    }
+    EXPECT_EQ(question.texts.back(),
+              "The file you are loading uses the port Studio Synth.  Please choose an "
+              "alternative port.");
+    // Remembered for the next session too.
+    ProfileStore reread(ini.Path());
+    ASSERT_EQ(reread.Load(), kResultOk);
+    EXPECT_EQ(reread.GetString("ports", "name1", "", 100), "Studio Synth");
+    EXPECT_EQ(reread.GetString("ports", "dev1", "", 100), "Drums_out");
+    question.asked = 0;
+    EXPECT_EQ(LoadSongNaming("Studio Synth", 3), std::vector<std::uint16_t>(3, 2));
+    EXPECT_EQ(question.asked, 0);
+}
+
+TEST_F(AssociationFixture, DeviceNamesMatchExactlyBeforeAliases) {
+    table.AddPortAlias(store, "Synth B", 0);  // never reached: the device itself matches
+    EXPECT_EQ(Resolve("Synth B"), 1);
+    EXPECT_EQ(question.asked, 0);
+    question.answerPort = 0;
+    EXPECT_EQ(Resolve("synth b"), 0);  // case counts
+    EXPECT_EQ(Resolve("Synth B "), 0);
+    EXPECT_EQ(question.asked, 2);
+}
+
+TEST_F(AssociationFixture, DisabledDevicesArePassedOverByNameAndByAlias) {
+    table.SetEnabled(MidiDeviceKind::Out, 1, false);
+    // No alias: the question, whose list leaves the disabled device out.
+    question.remember = false;
+    EXPECT_EQ(Resolve("Synth B"), 2);
+    EXPECT_EQ(question.asked, 1);
+
+    // An alias for the disabled device's name is used.
+    table.AddPortAlias(store, "Synth B", 0);
+    EXPECT_EQ(Resolve("Synth B"), 0);
+    EXPECT_EQ(question.asked, 1);
+
+    // An alias pointing at the disabled device is skipped for a later one.
+    table.AddPortAlias(store, "Rack", 1);
+    table.AddPortAlias(store, "Rack", 2);
+    EXPECT_EQ(Resolve("Rack"), 2);
+    table.AddPortAlias(store, "Old Rack", 1);
+    question.answerPort = 0;
+    EXPECT_EQ(Resolve("Old Rack"), 0);
+    EXPECT_EQ(question.asked, 2);
+}
+
+TEST_F(AssociationFixture, SilentLoadNeverAsksButOtherScanValuesDo) {
+    EXPECT_EQ(Resolve("Nowhere", kSilentScanInit), std::nullopt);
+    EXPECT_EQ(question.asked, 0);
+    EXPECT_EQ(Resolve("Nowhere", 5), 2);
+    EXPECT_EQ(question.asked, 1);
+
+    // Through the loader: the tracks keep the default port.
+    Song song;
+    ASSERT_TRUE(song.InsertTrack());
+    song.GetTrack(0)->properties.port = 1;
+    const std::string path = ini.Path() + ".mid";
+    ASSERT_EQ(SaveSongFile(path, song, SaveType::Full, {"Synth A", "Elsewhere"}), kResultOk);
+    Song loaded;
+    LoadOptions options;
+    options.scanInit = kSilentScanInit;
+    options.defaultPort = 1;
+    options.resolvePort = MakePortResolver(options, table, store, &question);
+    ASSERT_EQ(LoadSongFile(path, loaded, options), kResultOk);
+    ASSERT_EQ(loaded.TrackCount(), 1u);
+    EXPECT_EQ(loaded.GetTrack(0)->properties.port, 1);
+    EXPECT_EQ(question.asked, 1);
+}
+
+TEST_F(AssociationFixture, CancelGivesNoPortAndRemembersNothing) {
+    question.answerOk = false;
+    EXPECT_EQ(Resolve("Studio Synth"), std::nullopt);
+    EXPECT_TRUE(table.Aliases().empty());
+    EXPECT_FALSE(store.HasKey("ports", "Number"));
+}
+
+TEST_F(AssociationFixture, NamesLongerThan31CharactersAreAskedAboutAgain) {
+    const std::string longName(40, 'L');
+    EXPECT_EQ(Resolve(longName), 2);
+    ASSERT_EQ(table.Aliases().size(), 1u);
+    EXPECT_EQ(table.Aliases()[0].name, std::string(31, 'L'));
+    EXPECT_EQ(Resolve(longName), 2);
+    EXPECT_EQ(question.asked, 2);
+    // The 31-character name itself is then found.
+    EXPECT_EQ(Resolve(std::string(31, 'L')), 2);
+    EXPECT_EQ(question.asked, 2);
+}
+
+TEST_F(AssociationFixture, ChoosePortFormListsEnabledOutputsWithTheDefaultSelected) {
+    table.SetFriendlyName(MidiDeviceKind::Out, 2, "Kit");
+    table.SetEnabled(MidiDeviceKind::Out, 0, false);
+    ChoosePortForm form(table, "X", 2);
+    ASSERT_EQ(form.Items().size(), 2u);
+    EXPECT_EQ(form.Items()[0].text, "Synth B");
+    EXPECT_EQ(form.Items()[0].port, 1);
+    EXPECT_EQ(form.Items()[1].text, "Kit");
+    EXPECT_EQ(form.Selection(), 1);
+    EXPECT_TRUE(form.Remember());
+
+    // A default port that is disabled is not in the list: nothing selected,
+    // and OK gives the default port.
+    ChoosePortForm second(table, "X", 0);
+    EXPECT_EQ(second.Selection(), -1);
+    EXPECT_EQ(second.ChosenPort(), 0);
+}
+
+}  // namespace
+}  // namespace kvs

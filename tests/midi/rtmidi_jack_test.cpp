@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <RtMidi.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "midi/backends/backend_probe.h"
+#include "midi/backends/rtmidi_layer.h"
+
+extern char** environ;
+
+namespace kvs {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A JACK server on the dummy driver for the length of one test.
+class JackServer {
+  public:
+    JackServer() {
+        if (JackServerRunning()) {
+            why_ = "a JACK server is already running; not touching it";
+            return;
+        }
+        const char* argv[] = {"jackd", "-r", "-d", "dummy", "-r", "48000", "-p", "256", nullptr};
+        if (Spawn(argv, &pid_) != 0) {
+            why_ = "jackd could not be started";
+            return;
+        }
+        const char* wait[] = {"jack_wait", "-w", "-t", "5", nullptr};
+        pid_t waiter = 0;
+        int status = -1;
+        if (Spawn(wait, &waiter) == 0) waitpid(waiter, &status, 0);
+        if (status != 0 || !JackServerRunning()) why_ = "jackd did not come up";
+    }
+    ~JackServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Up() const { return why_.empty(); }
+    const std::string& Why() const { return why_; }
+
+  private:
+    // The server's chatter (xruns of the dummy driver) would bury the test output.
+    static int Spawn(const char** argv, pid_t* pid) {
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+        int rc = posix_spawnp(pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&quiet);
+        return rc;
+    }
+    pid_t pid_ = 0;
+    std::string why_;
+};
+
+std::vector<std::uint8_t> Sysex(std::size_t length) {
+    std::vector<std::uint8_t> bytes(length);
+    for (std::size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 7) % 128);
+    bytes.front() = 0xF0;
+    bytes.back() = 0xF7;
+    return bytes;
+}
+
+// Everything an outside JACK client receives, as one byte stream.
+struct StreamRecorder {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::uint8_t> bytes;
+
+    static void Callback(double, std::vector<unsigned char>* message, void* user) {
+        auto* self = static_cast<StreamRecorder*>(user);
+        std::lock_guard lock(self->mutex);
+        self->bytes.insert(self->bytes.end(), message->begin(), message->end());
+        self->changed.notify_all();
+    }
+    bool WaitFor(std::size_t count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, 10s, [&] { return bytes.size() >= count; });
+    }
+};
+
+struct SinkRecord {
+    bool isSysex;
+    std::uint32_t message;
+    std::vector<std::uint8_t> bytes;
+};
+
+class RecordingSink : public MidiInputSink {
+  public:
+    void OnShortMessage(std::uint32_t, std::uint32_t message) override {
+        std::lock_guard lock(mutex_);
+        got_.push_back({false, message, {}});
+        changed_.notify_all();
+    }
+    void OnSysexBuffer(std::uint32_t, std::span<const std::uint8_t> bytes) override {
+        std::lock_guard lock(mutex_);
+        got_.push_back({true, 0, {bytes.begin(), bytes.end()}});
+        changed_.notify_all();
+    }
+    std::vector<SinkRecord> WaitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, 10s, [&] { return got_.size() >= count; });
+        return got_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<SinkRecord> got_;
+};
+
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST(RtMidiJack, DeliversMessagesAndLongSysexWholeAndInOrderBothWays) {
+    JackServer server;
+    if (!server.Up()) GTEST_SKIP() << "JACK loopback skipped: " << server.Why();
+
+    // Two outside clients: one listening, one talking.
+    StreamRecorder heard;
+    RtMidiIn listener(RtMidi::UNIX_JACK, "kvs-test-listener");
+    listener.ignoreTypes(false, false, false);
+    listener.setCallback(&StreamRecorder::Callback, &heard);
+    listener.openVirtualPort("in");
+    RtMidiOut talker(RtMidi::UNIX_JACK, "kvs-test-talker");
+    talker.openVirtualPort("out");
+
+    std::string error;
+    std::unique_ptr<RtMidiLayer> layer = RtMidiLayer::Create(RtMidiLayer::Api::Jack, &error);
+    ASSERT_NE(layer, nullptr) << error;
+    EXPECT_EQ(layer->Name(), "jack");
+    int out = IndexOf(layer->OutputNames(), "kvs-test-listener:in");
+    int in = IndexOf(layer->InputNames(), "kvs-test-talker:out");
+    ASSERT_GE(out, 0);
+    ASSERT_GE(in, 0);
+
+    // Program to the outside: note, 40,000-byte SysEx, a note sent while the
+    // SysEx is still going out, in that order.
+    {
+        std::unique_ptr<MidiOutputPort> port = layer->OpenOutput(out, &error);
+        ASSERT_NE(port, nullptr) << error;
+        std::this_thread::sleep_for(50ms);  // let JACK finish connecting
+        std::vector<std::uint8_t> sysex = Sysex(40000);
+        std::atomic<bool> done{false};
+        port->SendShort(0x643C90);
+        ASSERT_TRUE(port->SendLong(sysex, [&] { done = true; }));
+        port->SendShort(0x003C80);
+        std::vector<std::uint8_t> expected = {0x90, 0x3C, 0x64};
+        expected.insert(expected.end(), sysex.begin(), sysex.end());
+        expected.insert(expected.end(), {0x80, 0x3C, 0x00});
+        ASSERT_TRUE(heard.WaitFor(expected.size())) << heard.bytes.size() << " bytes arrived";
+        std::lock_guard lock(heard.mutex);
+        EXPECT_TRUE(done.load());
+        EXPECT_EQ(heard.bytes.size(), expected.size());
+        EXPECT_TRUE(heard.bytes == expected);
+    }
+
+    // Outside to the program: the SysEx comes in buffers of at most 32,768
+    // bytes that join to the message, between the notes.
+    RecordingSink sink;
+    std::unique_ptr<MidiInputPort> input = layer->OpenInput(in, sink, &error);
+    ASSERT_NE(input, nullptr) << error;
+    std::this_thread::sleep_for(50ms);
+    std::vector<std::uint8_t> sysex = Sysex(40000);
+    std::vector<std::uint8_t> noteOn = {0x91, 0x40, 0x7F};
+    talker.sendMessage(&noteOn);
+    // RtMidi's own JACK output holds 16 KiB per cycle: feed it in pieces.
+    for (std::size_t at = 0; at < sysex.size(); at += 1024) {
+        talker.sendMessage(sysex.data() + at, std::min<std::size_t>(1024, sysex.size() - at));
+        std::this_thread::sleep_for(2ms);
+    }
+    std::vector<std::uint8_t> noteOff = {0x81, 0x40, 0x00};
+    talker.sendMessage(&noteOff);
+    std::vector<SinkRecord> got = sink.WaitFor(4);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0].message, 0x7F4091u);
+    ASSERT_TRUE(got[1].isSysex && got[2].isSysex);
+    EXPECT_EQ(got[1].bytes.size(), kSysexBufferSize);
+    std::vector<std::uint8_t> joined = got[1].bytes;
+    joined.insert(joined.end(), got[2].bytes.begin(), got[2].bytes.end());
+    EXPECT_TRUE(joined == sysex);
+    EXPECT_EQ(got[3].message, 0x004081u);
+    input.reset();
+}
+
+}  // namespace
+}  // namespace kvs
