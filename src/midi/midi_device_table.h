@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "config/profile_store.h"
+#include "config/settings.h"  // kPortsSection
 #include "files/file_result.h"
 #include "midi/device_layer.h"
 
 namespace kvs {
 
 inline constexpr std::size_t kDeviceNameMax = 31;  // system and friendly names, alias names
-inline constexpr std::string_view kPortsSection = "ports";
 // A settings file can claim any alias count; more than this are not read.
 inline constexpr std::uint32_t kMaxPortAliases = 4096;
 

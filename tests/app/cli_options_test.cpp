@@ -34,6 +34,16 @@ TEST(CliOptions, OptionsMayStandBeforeBetweenAndAfterTheFiles) {
     const auto t = Parse({"convert", "a.mid", "b.syx", "--type=syx"});
     ASSERT_TRUE(t);
     EXPECT_EQ(t->saveType, SaveType::Sysex);
+    // Options not given stay unset, so the settings decide.
+    EXPECT_FALSE(t->scanInit || t->defaultPort || t->autoclean);
+
+    const auto n = Parse({"dump", "x.mid", "--autoclean", "--no-autoclean"});
+    ASSERT_TRUE(n);
+    EXPECT_EQ(n->autoclean, false);
+    const auto p = Parse({"prompts", "--test"});
+    ASSERT_TRUE(p);
+    EXPECT_TRUE(p->test);
+    EXPECT_TRUE(p->files.empty());
 }
 
 TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
@@ -50,6 +60,10 @@ TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
         {"dump", "x.mid", "--out-ports", "A,,B"},
         {"dump", "x.mid", "--type", "full"},
         {"convert", "a.mid", "b.mid", "--type", "2"},
+        {"settings", "x.ini"},
+        {"prompts"},
+        {"ports", "--test"},
+        {"dump", "x.mid", "--test"},
     };
     for (const auto& args : bad) {
         const test::CliRun r = test::RunArgs(args);

@@ -57,6 +57,51 @@ inline CliRun RunArgs(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+// Points the data folder at a fresh folder and chooses the MIDI backend
+// for the life of the object; the previous values come back afterwards.
+class ScopedHome {
+  public:
+    explicit ScopedHome(const char* midi = "none")
+        : midi_(Get("KVS_MIDI")), home_(Get("KVS_HOME")) {
+        setenv("KVS_HOME", dir_.File("").c_str(), 1);
+        setenv("KVS_MIDI", midi, 1);
+    }
+    ~ScopedHome() {
+        Restore("KVS_MIDI", midi_);
+        Restore("KVS_HOME", home_);
+    }
+    ScopedHome(const ScopedHome&) = delete;
+    ScopedHome& operator=(const ScopedHome&) = delete;
+
+    std::string File(const std::string& name) const { return dir_.File(name); }
+
+  private:
+    static std::string Get(const char* name) {
+        const char* v = std::getenv(name);
+        return v ? v : "";
+    }
+    static void Restore(const char* name, const std::string& value) {
+        if (value.empty()) {
+            unsetenv(name);
+        } else {
+            setenv(name, value.c_str(), 1);
+        }
+    }
+
+    std::string midi_;
+    std::string home_;
+    TempDir dir_;
+};
+
+inline std::string ReadText(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+    WriteBytes(path, {text.begin(), text.end()});
+}
+
 inline std::string ExampleSongPath() {
     return KVS_TEST_DATA_DIR "/../../data/examples/minuet.mid";
 }

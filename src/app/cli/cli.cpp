@@ -4,7 +4,9 @@
 #include <string>
 
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_session.h"
 #include "app/cli/convert_command.h"
+#include "app/cli/session_commands.h"
 #include "app/cli/song_dump.h"
 #include "app/cli/song_info.h"
 #include "files/file_result.h"
@@ -18,6 +20,9 @@ constexpr const char* kSynopsis =
     "usage: kvs-cli info FILE [options]\n"
     "       kvs-cli dump FILE [options]\n"
     "       kvs-cli convert IN OUT [--type full|1|0|syx] [options]\n"
+    "       kvs-cli settings\n"
+    "       kvs-cli prompts --test\n"
+    "       kvs-cli ports\n"
     "       kvs-cli --help\n";
 
 constexpr const char* kHelp =
@@ -25,21 +30,26 @@ constexpr const char* kHelp =
     "  info     summary of the song and its tracks\n"
     "  dump     every setting and event of the song as text\n"
     "  convert  load IN and save it as OUT\n"
+    "  settings the data folder and every setting in effect\n"
+    "  prompts  --test: check the language file, listing what it lacks in newkvs.lng\n"
+    "  ports    the MIDI IN and OUT devices, opened as the program opens them\n"
     "\n"
-    "options:\n"
-    "  --scan-init 0|1|2|3    take initial track settings from: 0 time 0 (default),\n"
+    "options (each overrides its setting in kvs.ini for this run):\n"
+    "  --scan-init 0|1|2|3    take initial track settings from: 0 time 0,\n"
     "                         1 before the first note, 2 anywhere, 3 nowhere\n"
-    "  --default-port N       port of new tracks and of unknown port names (default 0)\n"
-    "  --autoclean            clean up every track while loading\n"
+    "  --default-port N       port of new tracks and of unknown port names\n"
+    "  --autoclean            clean up every track while loading (--no-autoclean: don't)\n"
     "  --out-ports A,B,...    MIDI OUT names in port order, to resolve and save port names\n"
+    "                         (default: the MIDI OUT devices and port aliases)\n"
     "  --type full|1|0|syx    convert to: full format 1 (default), plain format 1,\n"
     "                         format 0, or raw system exclusive\n"
     "\n"
     "exit status: 0 success, 1 usage error, 2 the file could not be loaded or saved\n";
 
-int RunInfo(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int RunInfo(const CliOptions& options, const LoadOptions& load, std::ostream& out,
+            std::ostream& err) {
     Song song;
-    const ResultCode loaded = LoadSongFile(options.files[0], song, MakeLoadOptions(options));
+    const ResultCode loaded = LoadSongFile(options.files[0], song, load);
     if (loaded != kResultOk) {
         err << ResultMessage(loaded) << "\n";
         return kExitFileError;
@@ -48,9 +58,10 @@ int RunInfo(const CliOptions& options, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
-int RunDump(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int RunDump(const CliOptions& options, const LoadOptions& load, std::ostream& out,
+            std::ostream& err) {
     Song song;
-    const ResultCode loaded = LoadSongFile(options.files[0], song, MakeLoadOptions(options));
+    const ResultCode loaded = LoadSongFile(options.files[0], song, load);
     // What was read before a fault is shown too: it tells where the file broke.
     DumpSong(song, out);
     if (loaded != kResultOk) {
@@ -59,6 +70,18 @@ int RunDump(const CliOptions& options, std::ostream& out, std::ostream& err) {
         return kExitFileError;
     }
     return kExitOk;
+}
+
+int RunCommand(const CliOptions& options, CliSession& session, std::ostream& out,
+               std::ostream& err) {
+    const std::string& c = options.command;
+    if (c == "settings") return RunSettings(session, out);
+    if (c == "prompts") return RunPromptsTest(session, out, err);
+    if (c == "ports") return RunPorts(session, out, err);
+    const LoadOptions load = session.LoadOptionsFor(options);
+    if (c == "info") return RunInfo(options, load, out, err);
+    if (c == "dump") return RunDump(options, load, out, err);
+    return RunConvert(options, load, session.OutPortNames(options), err);
 }
 
 }  // namespace
@@ -74,9 +97,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << kSynopsis << "\n" << kHelp;
         return kExitOk;
     }
-    if (options->command == "info") return RunInfo(*options, out, err);
-    if (options->command == "dump") return RunDump(*options, out, err);
-    return RunConvert(*options, err);
+    CliSession session(err);
+    int status = RunCommand(*options, session, out, err);
+    const ResultCode saved = session.Finish();
+    if (saved != kResultOk) {
+        err << "kvs-cli: " << session.Paths().settings << ": " << ResultMessage(saved) << "\n";
+        if (status == kExitOk) status = kExitFileError;
+    }
+    return status;
 }
 
 }  // namespace kvs

@@ -11,13 +11,18 @@ struct CommandShape {
     std::string_view name;
     std::size_t fileCount;
     bool takesType;
+    bool takesTest;
 };
 
 constexpr CommandShape kCommands[] = {
-    {"info", 1, false},
-    {"dump", 1, false},
-    {"convert", 2, true},
+    {"info", 1, false, false},     {"dump", 1, false, false},   {"convert", 2, true, false},
+    {"settings", 0, false, false}, {"prompts", 0, false, true}, {"ports", 0, false, false},
 };
+
+std::string FileCountError(const std::string& command, std::size_t count) {
+    if (count == 0) return command + " takes no file";
+    return command + (count == 1 ? " takes one file" : " takes two files");
+}
 
 std::optional<unsigned long> ParseUnsigned(std::string_view text, unsigned long max) {
     unsigned long value = 0;
@@ -116,8 +121,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             optionsEnded = true;
             continue;
         }
-        if (a == "--autoclean") {
-            o.autoclean = true;
+        if (a == "--autoclean" || a == "--no-autoclean") {
+            o.autoclean = a == "--autoclean";
+            continue;
+        }
+        if (a == "--test") {
+            o.test = true;
             continue;
         }
         const std::size_t eq = a.find('=');
@@ -147,11 +156,16 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     for (const CommandShape& shape : kCommands) {
         if (shape.name != o.command) continue;
         if (o.files.size() != shape.fileCount) {
-            error = o.command + (shape.fileCount == 1 ? " takes one file" : " takes two files");
+            error = FileCountError(o.command, shape.fileCount);
             return std::nullopt;
         }
         if (typeGiven && !shape.takesType) {
             error = "--type applies to convert only";
+            return std::nullopt;
+        }
+        if (o.test != shape.takesTest) {
+            error =
+                shape.takesTest ? o.command + " needs --test" : "--test applies to prompts only";
             return std::nullopt;
         }
         return o;
@@ -171,9 +185,9 @@ std::optional<std::uint16_t> FindOutPort(const std::vector<std::string>& outPort
 
 LoadOptions MakeLoadOptions(const CliOptions& options) {
     LoadOptions load;
-    load.scanInit = options.scanInit;
-    load.defaultPort = options.defaultPort;
-    load.autoclean = options.autoclean;
+    load.scanInit = options.scanInit.value_or(load.scanInit);
+    load.defaultPort = options.defaultPort.value_or(load.defaultPort);
+    load.autoclean = options.autoclean.value_or(load.autoclean);
     load.resolvePort = [ports = options.outPorts](std::string_view name) {
         return FindOutPort(ports, name);
     };

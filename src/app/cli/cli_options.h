@@ -16,11 +16,13 @@ struct CliOptions {
     bool help = false;  // --help anywhere: nothing else matters
     std::string command;
     std::vector<std::string> files;
-    int scanInit = 0;
-    std::uint16_t defaultPort = 0;
-    bool autoclean = false;
+    // Unset values come from the settings.
+    std::optional<int> scanInit;
+    std::optional<std::uint16_t> defaultPort;
+    std::optional<bool> autoclean;
     std::vector<std::string> outPorts;  // MIDI OUT names in port order
     SaveType saveType = SaveType::Full;
+    bool test = false;  // prompts --test
 };
 
 // Parses args (without the program name). Options may stand anywhere; "--"
@@ -31,7 +33,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
 std::optional<std::uint16_t> FindOutPort(const std::vector<std::string>& outPorts,
                                          std::string_view name);
 
-// The reader's options for the command line; a port name found in no
+// The reader's options for the command line alone (unset values at their
+// defaults); a port name found in no
 // outPorts entry keeps the default port, since nobody is there to ask.
 LoadOptions MakeLoadOptions(const CliOptions& options);
 

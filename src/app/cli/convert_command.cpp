@@ -7,15 +7,15 @@
 
 namespace kvs {
 
-int RunConvert(const CliOptions& options, std::ostream& err) {
+int RunConvert(const CliOptions& options, const LoadOptions& load,
+               const std::vector<std::string>& outPorts, std::ostream& err) {
     Song song;
-    const ResultCode loaded = LoadSongFile(options.files[0], song, MakeLoadOptions(options));
+    const ResultCode loaded = LoadSongFile(options.files[0], song, load);
     if (loaded != kResultOk) {
         err << ResultMessage(loaded) << "\n";
         return kExitFileError;
     }
-    const ResultCode saved =
-        SaveSongFile(options.files[1], song, options.saveType, options.outPorts);
+    const ResultCode saved = SaveSongFile(options.files[1], song, options.saveType, outPorts);
     if (saved != kResultOk) {
         err << ResultMessage(saved) << "\n";
         return kExitFileError;

@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sstream>
+
+#include "app/cli/cli.h"
+#include "app/cli/cli_session.h"
+#include "cli_test_support.h"
+
+namespace kvs {
+namespace {
+
+using test::RunArgs;
+using test::ScopedHome;
+
+constexpr const char* kNoSettings = "No settings file found.  Using defaults.\n";
+
+// One track: program 5 at time 0, then a note.
+std::vector<std::uint8_t> ProgramThenNote() {
+    return {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    1,    0,    1,    0,
+            0xC0, 'M',  'T',  'r',  'k',  0,    0,    0,    15,   0x00, 0xC0, 0x05, 0x00,
+            0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+}
+
+// The text of the first track line of a dump.
+std::string TrackLine(const test::CliRun& run) {
+    const std::size_t at = run.out.find("\ntrack 0 ");
+    if (at == std::string::npos) return {};
+    return run.out.substr(at + 1, run.out.find('\n', at + 1) - at - 1);
+}
+
+// Replaces the OPTIONS key's line in kvs.ini, keeping everything else.
+void SetOption(const ScopedHome& home, const std::string& key, const std::string& value) {
+    std::string ini = test::ReadText(home.File("kvs.ini"));
+    const std::size_t at = ini.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    const std::size_t end = ini.find('\r', at + 1);
+    ini.replace(at + 1, end - at - 1, key + "=" + value);
+    test::WriteText(home.File("kvs.ini"), ini);
+}
+
+TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoOnceLaterStartsLeaveThemAlone) {
+    ScopedHome home;
+    const test::CliRun first = RunArgs({"info", test::ExampleSongPath()});
+    EXPECT_EQ(first.status, kExitOk);
+    EXPECT_EQ(first.err, kNoSettings);
+    const std::string ini = test::ReadText(home.File("kvs.ini"));
+    // The default text's comment and sections, in its order, filled with every key.
+    EXPECT_EQ(ini.rfind("; Initialisation file for KVS - Kavelsong\r\n\r\n[OPTIONS]\r\n", 0), 0u);
+    EXPECT_LT(ini.find("\r\n[OPTIONS]\r\n"), ini.find("\r\n[keycommand]\r\n"));
+    EXPECT_LT(ini.find("\r\n[keycommand]\r\n"), ini.find("\r\n[ports]\r\n"));
+    for (const char* key :
+         {"\r\ndefport=", "\r\nScanInit=0\r\n", "\r\nautoclean=0\r\n", "\r\nK108="})
+        EXPECT_NE(ini.find(key), std::string::npos) << key;
+    EXPECT_TRUE(std::filesystem::exists(home.File("kvs.lng")));
+
+    const auto lastWrite = std::filesystem::last_write_time(home.File("kvs.ini"));
+    for (const char* command : {"info", "dump"}) {
+        const test::CliRun again = RunArgs({command, test::ExampleSongPath()});
+        EXPECT_EQ(again.status, kExitOk);
+        EXPECT_TRUE(again.err.empty()) << again.err;
+    }
+    // Nothing changed, so nothing was written back.
+    EXPECT_EQ(test::ReadText(home.File("kvs.ini")), ini);
+    EXPECT_EQ(std::filesystem::last_write_time(home.File("kvs.ini")), lastWrite);
+}
+
+TEST(CliStartUp, StoredLoadSettingsApplyAndTheCommandLineOverridesThemForOneRun) {
+    ScopedHome home("virtual");
+    ASSERT_EQ(RunArgs({"settings"}).err, kNoSettings);
+    const std::string song = home.File("program.mid");
+    test::WriteBytes(song, ProgramThenNote());
+
+    // Default: the program change at time 0 becomes the track's program.
+    EXPECT_NE(TrackLine(RunArgs({"dump", song})).find(" port=0 program=5 "), std::string::npos);
+
+    // Outputs are the virtual device then the built-in synthesizer.
+    SetOption(home, "ScanInit", "3");
+    SetOption(home, "defport", "KVS Synth_out");
+    const std::string stored = TrackLine(RunArgs({"dump", song}));
+    EXPECT_NE(stored.find(" port=1 program=-1 "), std::string::npos) << stored;
+    const std::string overridden =
+        TrackLine(RunArgs({"dump", song, "--scan-init", "0", "--default-port", "0"}));
+    EXPECT_NE(overridden.find(" port=0 program=5 "), std::string::npos) << overridden;
+    // The override lasted one run only.
+    EXPECT_EQ(TrackLine(RunArgs({"dump", song})), stored);
+    EXPECT_NE(test::ReadText(home.File("kvs.ini")).find("\r\nScanInit=3\r\n"), std::string::npos);
+
+    // A value the reader does not know scans nothing rather than failing.
+    SetOption(home, "ScanInit", "9");
+    EXPECT_EQ(TrackLine(RunArgs({"dump", song})), stored);
+}
+
+TEST(CliStartUp, PortNamesResolveThroughTheDevicesAndAliasesWithoutAsking) {
+    ScopedHome home("virtual");
+    RunArgs({"settings"});
+    const std::string named = home.File("named.mid");
+    ASSERT_EQ(RunArgs({"convert", test::ExampleSongPath(), named, "--out-ports",
+                       "Studio Alias,KVS Virtual Out"})
+                  .status,
+              kExitOk);
+    auto ports = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"dump", named};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const test::CliRun r = RunArgs(args);
+        EXPECT_EQ(r.status, kExitOk) << r.err;
+        std::string found;
+        for (std::size_t at = r.out.find("\ntrack "); at != std::string::npos;
+             at = r.out.find("\ntrack ", at + 1)) {
+            const std::size_t p = r.out.find(" port=", at) + 6;
+            found += r.out.substr(p, r.out.find(' ', p) - p);
+        }
+        return found;
+    };
+    // No device and no alias of that name: the default port, and no question.
+    EXPECT_EQ(ports({"--default-port", "1"}), "111");
+
+    std::string ini = test::ReadText(home.File("kvs.ini"));
+    const std::string section = "[ports]\r\n";
+    ini.insert(ini.find(section) + section.size(),
+               "Number=1\r\nname1=Studio Alias\r\ndev1=KVS Synth_out\r\n");
+    test::WriteText(home.File("kvs.ini"), ini);
+    EXPECT_EQ(ports({"--default-port", "0"}), "111");
+    // Given names replace the devices for resolving.
+    EXPECT_EQ(ports({"--out-ports", "X,Y,Studio Alias"}), "222");
+
+    // Saving names ports by the device table unless names are given.
+    const std::string resaved = home.File("resaved.mid");
+    ASSERT_EQ(RunArgs({"convert", named, resaved}).status, kExitOk);
+    const std::string bytes = test::ReadText(resaved);
+    EXPECT_NE(bytes.find("KVS Synth"), std::string::npos);
+    EXPECT_EQ(bytes.find("Studio Alias"), std::string::npos);
+}
+
+TEST(CliSettings, PrintsTheFolderAndEveryValueInEffectWithoutWritingTheFile) {
+    ScopedHome home;
+    const test::CliRun first = RunArgs({"settings"});
+    EXPECT_EQ(first.status, kExitOk);
+    EXPECT_EQ(first.out.rfind("Data folder: " + home.File("") + "\n[OPTIONS]\ninitdelay = 0\n", 0),
+              0u)
+        << first.out;
+    const std::size_t options = first.out.find("[OPTIONS]\n");
+    const std::size_t keys = first.out.find("[keycommand]\nK21 = 0\n");
+    const std::size_t ports = first.out.find("[ports]\n");
+    EXPECT_LT(options, keys);
+    EXPECT_LT(keys, ports);
+    EXPECT_NE(ports, std::string::npos);
+
+    // A bad value shows what is in effect; a key of its own is kept; keys the
+    // file lacks show their defaults.
+    test::WriteText(home.File("kvs.ini"),
+                    "[ports]\r\nmine=kept\r\n[OPTIONS]\r\nScanInit=abc\r\nautoclean=1\r\n");
+    const std::string before = test::ReadText(home.File("kvs.ini"));
+    const test::CliRun r = RunArgs({"settings"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_LT(r.out.find("[ports]\nmine = kept\n"), r.out.find("[OPTIONS]\n"));
+    EXPECT_NE(r.out.find("\nScanInit = 0\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nautoclean = 1\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nmetronome = 1\n"), std::string::npos);
+    EXPECT_EQ(test::ReadText(home.File("kvs.ini")), before);
+}
+
+TEST(CliPrompts, TestReportsMissingPromptsInNewLanguageFileAndFailsWhenItCannotWriteIt) {
+    ScopedHome home;
+    const test::CliRun complete = RunArgs({"prompts", "--test"});
+    EXPECT_EQ(complete.status, kExitOk);
+    EXPECT_EQ(complete.out, "All prompts are present in the language file\n");
+    EXPECT_FALSE(std::filesystem::exists(home.File("newkvs.lng")));
+
+    std::string lng = test::ReadText(home.File("kvs.lng"));
+    const std::size_t at = lng.find("\nprompt_ok=");
+    ASSERT_NE(at, std::string::npos);
+    lng.erase(at + 1, lng.find('\n', at + 1) - at);
+    test::WriteText(home.File("kvs.lng"), lng);
+    const test::CliRun missing = RunArgs({"prompts", "--test"});
+    EXPECT_EQ(missing.status, kExitOk);
+    EXPECT_EQ(missing.out,
+              "Some prompts are missing in the language file. Please check the file newkvs.lng\n");
+    EXPECT_NE(test::ReadText(home.File("newkvs.lng"))
+                  .find("\nprompt_ok=###All prompts are present in the language file\r\n"),
+              std::string::npos);
+
+    std::filesystem::remove(home.File("newkvs.lng"));
+    std::filesystem::create_directory(home.File("newkvs.lng"));
+    test::WriteText(home.File("newkvs.lng/keep"), "x");
+    const test::CliRun unwritable = RunArgs({"prompts", "--test"});
+    EXPECT_EQ(unwritable.status, kExitFileError);
+    EXPECT_NE(unwritable.err.find("newkvs.lng"), std::string::npos);
+
+    EXPECT_EQ(RunArgs({"prompts"}).status, kExitUsage);
+    EXPECT_EQ(RunArgs({"ports", "--test"}).status, kExitUsage);
+}
+
+TEST(CliPorts, ListsEveryDeviceWithItsNamesEnableFlagAndOpenState) {
+    ScopedHome home("virtual");
+    RunArgs({"settings"});
+    std::string ini = test::ReadText(home.File("kvs.ini"));
+    const std::string section = "[ports]\r\n";
+    ini.insert(ini.find(section) + section.size(),
+               "KVS Virtual Out_out_name=Desk \"Left\"\r\nKVS Virtual In_in_enable=0\r\n");
+    test::WriteText(home.File("kvs.ini"), ini);
+
+    const test::CliRun r = RunArgs({"ports"});
+    EXPECT_EQ(r.status, kExitOk);
+    const std::string expected =
+        "MIDI IN\n"
+        "  0  system=\"KVS Virtual In\"  friendly=\"KVS Virtual In\"  disabled  closed\n"
+        "MIDI OUT\n"
+        "  0  system=\"KVS Virtual Out\"  friendly=\"Desk \\\"Left\\\"\"  enabled  open\n"
+        "  1  system=\"KVS Synth\"  friendly=\"KVS Synth\"  enabled  ";
+    EXPECT_EQ(r.out.rfind(expected, 0), 0u) << r.out;
+
+    ScopedHome none("none");
+    const test::CliRun empty = RunArgs({"ports"});
+    EXPECT_EQ(empty.out.rfind("MIDI IN\n  (none)\nMIDI OUT\n  0  system=\"KVS Synth\"", 0), 0u)
+        << empty.out;
+}
+
+}  // namespace
+}  // namespace kvs
+
+namespace kvs {
+namespace {
+
+TEST(CliSession, WritesSettingsBackOnlyWhenChangedKeepingKeysOfItsOwn) {
+    test::ScopedHome home;
+    {
+        std::ostringstream err;
+        CliSession first(err);
+    }
+    std::string ini = test::ReadText(home.File("kvs.ini"));
+    ini.insert(ini.find("[ports]\r\n") + 9, "mine=kept\r\n");
+    ini += "[elsewhere]\r\nother=1\r\n";
+    // A key the file lacks would come back with any write at all.
+    const std::size_t metronome = ini.find("\r\nmetronome=1\r\n");
+    ASSERT_NE(metronome, std::string::npos);
+    ini.erase(metronome, 13);
+    test::WriteText(home.File("kvs.ini"), ini);
+
+    std::ostringstream err;
+    {
+        CliSession unchanged(err);
+        EXPECT_EQ(unchanged.Finish(), kResultOk);
+    }
+    EXPECT_EQ(test::ReadText(home.File("kvs.ini")), ini);
+
+    {
+        CliSession changed(err);
+        changed.CurrentSettings().general.scanInit = 2;
+        EXPECT_EQ(changed.Finish(), kResultOk);
+    }
+    const std::string written = test::ReadText(home.File("kvs.ini"));
+    EXPECT_NE(written.find("\r\nScanInit=2\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\r\nmine=kept\r\n"), std::string::npos);
+    EXPECT_NE(written.find("[elsewhere]\r\nother=1\r\n"), std::string::npos);
+    EXPECT_TRUE(err.str().empty()) << err.str();
+
+    CliSession again(err);
+    EXPECT_EQ(again.CurrentSettings().general.scanInit, 2u);
+    CliOptions options;
+    EXPECT_EQ(again.LoadOptionsFor(options).scanInit, 2);
+    options.scanInit = 1;
+    EXPECT_EQ(again.LoadOptionsFor(options).scanInit, 1);
+}
+
+}  // namespace
+}  // namespace kvs
