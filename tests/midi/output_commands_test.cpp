@@ -1,0 +1,217 @@
+#include "midi/output_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "config/settings.h"
+#include "engine_test_support.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi/chase_table.h"
+#include "midi/sysex_queue.h"
+#include "midi_test_support.h"
+
+namespace kvs::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct OutputRig {
+    VirtualMidiLayer layer{{}, {"out-a", "out-b"}};
+    MidiDeviceTable devices{layer};
+    FifoNotifier notifier;
+    SysexQueue queue{devices, notifier};
+    DeviceTableSink sink{devices};
+    ManualTimer timer;
+    Song song;
+    Engine engine{timer, sink, notifier, &queue};
+
+    OutputRig() {
+        devices.EnumerateMidiDevices();
+        RecordingErrors errors;
+        EXPECT_TRUE(devices.OpenMidiDevices(errors));
+        engine.SetSong(&song);
+    }
+    void Pump() {
+        while (auto n = notifier.Take())
+            if (n->id == SYSEX_DONE) queue.SysexSent();
+    }
+    std::vector<RecordedMidiMessage> Sent(std::uint32_t port) {
+        return layer.Output(port).Snapshot();
+    }
+};
+
+TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
+    const std::vector<std::pair<std::uint32_t, Bytes>> expected = {
+        {kCmdGmReset, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+        {kCmdGm2Reset, {0xF0, 0x7E, 0x7F, 0x09, 0x03, 0xF7}},
+        {kCmdGsReset, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}},
+        {kCmdXgReset, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
+        {kCmdLocalOff, {0xB0, 0x7A, 0x00}},
+        {kCmdLocalOn, {0xB0, 0x7A, 0x7F}},
+    };
+    for (const auto& [command, bytes] : expected) {
+        OutputRig rig;
+        ASSERT_TRUE(SendFixedMessage(rig.queue, command));
+        rig.Pump();
+        for (std::uint32_t port = 0; port < 2; ++port) {
+            const auto sent = rig.Sent(port);
+            ASSERT_EQ(sent.size(), 1u) << command;
+            EXPECT_TRUE(sent[0].isLong);
+            EXPECT_EQ(sent[0].bytes, bytes) << command;
+        }
+    }
+
+    OutputRig rig;
+    ASSERT_TRUE(SendFixedMessage(rig.queue, kCmdAllNotesOff));
+    rig.Pump();
+    for (std::uint32_t port = 0; port < 2; ++port) {
+        const auto sent = rig.Sent(port);
+        ASSERT_EQ(sent.size(), 1u);
+        ASSERT_TRUE(sent[0].isLong);
+        const Bytes& b = sent[0].bytes;
+        ASSERT_EQ(b.size(), 96u);
+        for (std::size_t ch = 0; ch < 16; ++ch) {
+            const auto status = static_cast<std::uint8_t>(0xB0 + ch);
+            EXPECT_EQ(Bytes(b.begin() + 6 * ch, b.begin() + 6 * ch + 6),
+                      (Bytes{status, 0x79, 0x00, status, 0x7B, 0x00}));
+        }
+    }
+    EXPECT_FALSE(SendFixedMessage(rig.queue, 197));
+    EXPECT_FALSE(SendFixedMessage(rig.queue, 205));
+}
+
+TEST(OutputCommands, AutoLocalTurnsLocalControlOffAtStartUpAndOnAtExitOnlyWhenSet) {
+    OutputRig rig;
+    GeneralSettings settings;
+    AutoLocalAtStartUp(settings, rig.sink);
+    AutoLocalAtExit(settings, rig.sink);
+    EXPECT_TRUE(rig.Sent(0).empty());
+
+    settings.autoLocal = true;
+    AutoLocalAtStartUp(settings, rig.sink);
+    AutoLocalAtExit(settings, rig.sink);
+    for (std::uint32_t port = 0; port < 2; ++port) {
+        const auto sent = rig.Sent(port);
+        ASSERT_EQ(sent.size(), 2u);
+        EXPECT_FALSE(sent[0].isLong);
+        EXPECT_EQ(sent[0].shortMessage, PackMessage(0xB0, 0x7A, 0x00));
+        EXPECT_EQ(sent[1].shortMessage, PackMessage(0xB0, 0x7A, 0x7F));
+    }
+    EXPECT_EQ(rig.queue.Size(), 0u);
+}
+
+TEST(OutputCommands, AutoLoadSendPicksInitialSettingsOrOneReset) {
+    GeneralSettings settings;
+    {
+        OutputRig rig;
+        settings.autoLoadSend = 4;
+        AutoLoadSend(settings, rig.engine, rig.queue);
+        rig.Pump();
+        for (std::uint32_t port = 0; port < 2; ++port) {
+            const auto sent = rig.Sent(port);
+            ASSERT_EQ(sent.size(), 1u);
+            EXPECT_EQ(sent[0].bytes, FixedMessage(kCmdGsReset)->bytes);
+        }
+    }
+    {
+        OutputRig rig;
+        rig.song.InsertTrack();
+        rig.song.GetTrack(0)->properties.channel = 2;
+        rig.song.GetTrack(0)->properties.program = 5;
+        settings.autoLoadSend = 1;
+        AutoLoadSend(settings, rig.engine, rig.queue);
+        const auto sent = rig.Sent(0);
+        ASSERT_EQ(sent.size(), 3u);
+        EXPECT_EQ(sent[0].shortMessage, PackMessage(0xC2, 5));
+        EXPECT_TRUE(rig.Sent(1).empty());
+    }
+    for (std::uint32_t value : {0u, 6u}) {
+        OutputRig rig;
+        settings.autoLoadSend = value;
+        AutoLoadSend(settings, rig.engine, rig.queue);
+        rig.Pump();
+        EXPECT_TRUE(rig.Sent(0).empty());
+    }
+}
+
+std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
+    std::vector<std::uint32_t> out;
+    for (const SentMessage& m : sent)
+        out.push_back(m.message);
+    return out;
+}
+
+TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheTrackDefault) {
+    EngineRig rig;
+    Track& t = rig.AddTrack(1);
+    t.properties.volume = 100;
+    t.AddEvent(3 * 192 + 5, PackMessage(0xB0, 0x07, 0x40));
+
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 8));
+    EXPECT_EQ(Messages(rig.Sent()),
+              (std::vector<std::uint32_t>{PackMessage(0xB1, 0x07, 0x40), PackMessage(0xD1),
+                                          PackMessage(0xE1, 0x00, 0x40)}));
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 2));
+    EXPECT_EQ(Messages(rig.Sent()),
+              (std::vector<std::uint32_t>{PackMessage(0xB1, 0x07, 0x64), PackMessage(0xD1),
+                                          PackMessage(0xE1, 0x00, 0x40)}));
+    // The event's own beat is not before the position.
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 3));
+    EXPECT_EQ(rig.Sent()[0].message, PackMessage(0xB1, 0x07, 0x64));
+}
+
+TEST(ChaseSettings, TempoAndSignatureInForceReachTheEngine) {
+    EngineRig rig;
+    Track& t = rig.AddTrack(0);
+    rig.song.tempo = 90;
+    t.AddEvent(5 * 192, EVT_TEMPO | (140u << 8));
+    t.AddEvent(6 * 192, EVT_TEMPO | (150u << 8));
+    t.AddEvent(4 * 192, EVT_TIMESIG | (3u << 8) | (2u << 16));
+
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 6));
+    EXPECT_EQ(rig.engine.Tempo(), 140u);
+    EXPECT_EQ(rig.engine.GetTransport().sigNumerator, 3u);
+    EXPECT_EQ(rig.engine.GetTransport().sigStartTick, 4u * 192);
+
+    // At beat 0 nothing is scanned: the song's own tempo and signature.
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 0));
+    EXPECT_EQ(rig.engine.Tempo(), 90u);
+    EXPECT_EQ(rig.engine.GetTransport().sigNumerator, 4u);
+    EXPECT_EQ(rig.engine.GetTransport().sigStartTick, 0u);
+    EXPECT_EQ(Messages(rig.Sent()).back(), PackMessage(0xE0, 0x00, 0x40));
+}
+
+TEST(ChaseSettings, OrderAndPrecedenceFollowPortChannelAndSlot) {
+    EngineRig rig;
+    Track& a = rig.AddTrack(0);
+    Track& b = rig.AddTrack(0);
+    Track& far = rig.AddTrack(3, 9);  // a port beyond the outputs is ignored
+    Track& free = rig.AddTrack(kNoChannel, 1);
+    a.properties.bank = 2 * 128 + 5;
+    a.properties.program = 7;
+    a.properties.muted = 1;  // muted tracks are chased too
+    a.AddEvent(192 + 1, PackMessage(0xB0, 0x0A, 10));
+    a.AddEvent(192 + 2, PackMessage(0xB0, 0x0A, 11));  // the later one in the beat wins
+    b.AddEvent(192 + 3, PackMessage(0xB0, 0x0A, 12));  // a higher track loses within a beat
+    b.AddEvent(0, PackMessage(0xC5, 9));               // rechannelled; beats the default program
+    far.AddEvent(0, PackMessage(0xB3, 1, 1));
+    free.AddEvent(0, PackMessage(0xB4, 0x40, 0x7F));  // keeps its own channel, port 1
+
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 2, rig.sink, 4));
+    const auto sent = rig.Sent();
+    std::vector<std::uint32_t> port0, port1;
+    for (const SentMessage& m : sent)
+        (m.port == 0 ? port0 : port1).push_back(m.message);
+    EXPECT_EQ(port0,
+              (std::vector<std::uint32_t>{PackMessage(0xB0, 0x00, 2), PackMessage(0xB0, 0x0A, 11),
+                                          PackMessage(0xB0, 0x20, 5), PackMessage(0xC0, 9),
+                                          PackMessage(0xD0), PackMessage(0xE0, 0x00, 0x40)}));
+    // A track without a channel gets pressure and bend for all 16 channels.
+    ASSERT_EQ(port1.size(), 33u);
+    EXPECT_EQ(port1[0], PackMessage(0xD0));
+    EXPECT_EQ(port1[8], PackMessage(0xB4, 0x40, 0x7F));
+    for (const SentMessage& m : sent)
+        EXPECT_LT(m.port, 2u);
+}
+
+}  // namespace
+}  // namespace kvs::test

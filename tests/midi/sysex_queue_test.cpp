@@ -1,0 +1,217 @@
+#include "midi/sysex_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "engine_test_support.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi/output_commands.h"
+#include "midi_test_support.h"
+
+namespace kvs::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Completion = VirtualOutputDevice::LongCompletion;
+
+// Two virtual outputs opened through the device table, the queue on top.
+struct QueueRig {
+    VirtualMidiLayer layer{{}, {"out-a", "out-b"}};
+    MidiDeviceTable devices{layer};
+    FifoNotifier notifier;
+    SysexQueue queue{devices, notifier};
+
+    explicit QueueRig(Completion completion = Completion::Held) {
+        devices.EnumerateMidiDevices();
+        RecordingErrors errors;
+        EXPECT_TRUE(devices.OpenMidiDevices(errors));
+        layer.Output(0).SetLongCompletion(completion);
+        layer.Output(1).SetLongCompletion(completion);
+    }
+    // What the window thread does with the notifications; returns how many
+    // SYSEX_DONE it handled.
+    int Pump() {
+        int done = 0;
+        while (auto n = notifier.Take()) {
+            if (n->id != SYSEX_DONE) continue;
+            ++done;
+            queue.SysexSent();
+        }
+        return done;
+    }
+    std::vector<Bytes> LongSent(std::uint32_t port) {
+        std::vector<Bytes> all;
+        for (const RecordedMidiMessage& m : layer.Output(port).Snapshot())
+            if (m.isLong) all.push_back(m.bytes);
+        return all;
+    }
+};
+
+TEST(SysexQueue, ThreeEventsAtOneTickOnTwoPortsGoOutOneAfterAnother) {
+    QueueRig rig;
+    ManualTimer timer;
+    DeviceTableSink sink(rig.devices);
+    Song song;
+    Engine engine(timer, sink, rig.notifier, &rig.queue);
+    song.InsertTrack();
+    song.InsertTrack();
+    Track& first = *song.GetTrack(0);
+    Track& second = *song.GetTrack(1);
+    second.properties.port = 1;
+    const Bytes a{0xF0, 0x01, 0xF7}, b{0xF0, 0x02, 0x02, 0xF7}, c{0xF0, 0x03, 0xF7};
+    ASSERT_TRUE(first.AddSysexEvent(192, a));
+    ASSERT_TRUE(first.AddSysexEvent(192, b));
+    ASSERT_TRUE(second.AddSysexEvent(192, c));
+    first.AddEvent(10 * 192, PackMessage(0x90, 60, 1));
+    engine.SetSong(&song);
+    engine.StartPlay(1);
+    timer.Fire(60);  // well past tick 192 at 100 bpm
+    ASSERT_EQ(engine.State(), EngineState::Play);
+
+    // Only the first is in flight; the other two wait for its report.
+    EXPECT_EQ(rig.LongSent(0), std::vector<Bytes>{a});
+    EXPECT_TRUE(rig.LongSent(1).empty());
+    EXPECT_EQ(rig.queue.Size(), 3u);
+    EXPECT_EQ(rig.Pump(), 0);
+    timer.Fire(5);
+    EXPECT_EQ(rig.LongSent(0).size(), 1u);
+
+    ASSERT_TRUE(rig.layer.Output(0).ReleaseLong());
+    EXPECT_EQ(rig.LongSent(0).size(), 1u);  // the report alone starts nothing
+    EXPECT_EQ(rig.Pump(), 1);
+    EXPECT_EQ(rig.LongSent(0), (std::vector<Bytes>{a, b}));
+    EXPECT_TRUE(rig.LongSent(1).empty());
+
+    ASSERT_TRUE(rig.layer.Output(0).ReleaseLong());
+    EXPECT_EQ(rig.Pump(), 1);
+    EXPECT_EQ(rig.LongSent(1), std::vector<Bytes>{c});
+    ASSERT_TRUE(rig.layer.Output(1).ReleaseLong());
+    EXPECT_EQ(rig.Pump(), 1);
+    EXPECT_EQ(rig.queue.Size(), 0u);
+    EXPECT_FALSE(rig.queue.Busy());
+    engine.StopEngine();
+}
+
+TEST(SysexQueue, PortsThatCannotSendAreSkippedInsteadOfBlockingTheQueue) {
+    QueueRig rig(Completion::Immediate);
+    const SysexBlock block{{0xF0, 0x11, 0xF7}};
+    rig.devices.SetEnabled(MidiDeviceKind::Out, 1, false);
+    rig.devices.CloseMidiDevices();
+    RecordingErrors errors;
+    rig.devices.OpenMidiDevices(errors);
+    rig.queue.QueueSysex(block, 1);  // closed
+    rig.queue.QueueSysex(block, 7);  // no such port
+    rig.queue.QueueSysex(block, 0);
+    rig.queue.KickSysex();
+    EXPECT_EQ(rig.LongSent(0), std::vector<Bytes>{block.bytes});
+    EXPECT_EQ(rig.Pump(), 1);
+    EXPECT_EQ(rig.queue.Size(), 0u);
+
+    // A stray report while idle changes nothing.
+    rig.queue.SysexSent();
+    EXPECT_EQ(rig.queue.Size(), 0u);
+    EXPECT_FALSE(rig.queue.Busy());
+}
+
+TEST(SysexQueue, SendAllQueuesOnePerOpenOutputAndNothingWithoutOutputs) {
+    QueueRig rig(Completion::Immediate);
+    const SysexBlock block{{0xF0, 0x22, 0xF7}};
+    rig.queue.SendSysexAll(block);
+    EXPECT_EQ(rig.LongSent(0).size(), 1u);
+    EXPECT_TRUE(rig.LongSent(1).empty());
+    EXPECT_EQ(rig.Pump(), 2);
+    EXPECT_EQ(rig.LongSent(1).size(), 1u);
+    EXPECT_EQ(rig.queue.Size(), 0u);
+
+    rig.devices.CloseMidiDevices();
+    rig.queue.SendSysexAll(block);
+    EXPECT_EQ(rig.queue.Size(), 0u);
+    EXPECT_FALSE(rig.queue.Busy());
+}
+
+TEST(SysexQueue, FullQueueDropsAndCountsUntilReserved) {
+    QueueRig rig;
+    const SysexBlock block{{0xF0, 0x33, 0xF7}};
+    for (std::size_t i = 0; i < SysexQueue::kDefaultCapacity + 2; ++i)
+        rig.queue.QueueSysex(block, 0);
+    EXPECT_EQ(rig.queue.Size(), SysexQueue::kDefaultCapacity);
+    EXPECT_EQ(rig.queue.Dropped(), 2u);
+
+    // Growing keeps the waiting messages in order, the one in flight first.
+    rig.queue.KickSysex();
+    const SysexBlock last{{0xF0, 0x44, 0xF7}};
+    ASSERT_TRUE(rig.queue.Reserve(1000));
+    for (int i = 0; i < 1000; ++i)
+        rig.queue.QueueSysex(i == 999 ? last : block, 0);
+    EXPECT_EQ(rig.queue.Dropped(), 2u);
+    EXPECT_EQ(rig.queue.Size(), SysexQueue::kDefaultCapacity + 1000);
+    rig.layer.Output(0).SetLongCompletion(Completion::Immediate);
+    ASSERT_TRUE(rig.layer.Output(0).ReleaseLong());
+    while (rig.Pump() != 0) {
+    }
+    const auto sent = rig.LongSent(0);
+    ASSERT_EQ(sent.size(), SysexQueue::kDefaultCapacity + 1000);
+    EXPECT_EQ(sent.back(), last.bytes);
+}
+
+TEST(SysexQueue, WaitReturnsOnceEverythingWasReportedAndDropWaitingKeepsTheOneInFlight) {
+    QueueRig rig;
+    const SysexBlock block{{0xF0, 0x55, 0xF7}};
+    rig.queue.QueueSysex(block, 0);
+    rig.queue.QueueSysex(block, 1);
+    rig.queue.KickSysex();
+    int rounds = 0;
+    rig.queue.WaitSysexDone(
+        [&] {
+            ++rounds;
+            rig.layer.Output(0).ReleaseLong();
+            rig.layer.Output(1).ReleaseLong();
+            rig.Pump();
+        },
+        std::chrono::milliseconds(1));
+    EXPECT_EQ(rig.queue.Size(), 0u);
+    EXPECT_EQ(rounds, 2);
+
+    rig.queue.QueueSysex(block, 0);
+    rig.queue.QueueSysex(block, 1);
+    rig.queue.KickSysex();
+    rig.queue.DropWaiting();
+    EXPECT_EQ(rig.queue.Size(), 1u);
+    ASSERT_TRUE(rig.layer.Output(0).ReleaseLong());
+    EXPECT_EQ(rig.Pump(), 1);
+    EXPECT_EQ(rig.queue.Size(), 0u);
+    EXPECT_EQ(rig.layer.Output(1).HeldLongCount(), 0u);
+}
+
+TEST(SysexQueue, TimerThreadQueueingBesideTheWindowThreadLosesNothing) {
+    QueueRig rig(Completion::Immediate);
+    rig.layer.Output(0).Reserve(5000, 50000);
+    rig.layer.Output(1).Reserve(5000, 50000);
+    ASSERT_TRUE(rig.queue.Reserve(2000));
+    const SysexBlock fromTimer{{0xF0, 0x66, 0xF7}};
+    const SysexBlock fromWindow{{0xF0, 0x77, 0xF7}};
+    constexpr int kEach = 500;
+    std::atomic<bool> done{false};
+    std::thread timer([&] {
+        for (int i = 0; i < kEach; ++i) {
+            rig.queue.QueueSysex(fromTimer, static_cast<std::uint32_t>(i % 2));
+            rig.queue.KickSysex();
+        }
+        done = true;
+    });
+    for (int i = 0; i < kEach / 2; ++i) {
+        rig.queue.SendSysexAll(fromWindow);
+        rig.Pump();
+    }
+    timer.join();
+    while (rig.queue.Size() != 0)
+        rig.Pump();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(rig.queue.Dropped(), 0u);
+    EXPECT_EQ(rig.LongSent(0).size() + rig.LongSent(1).size(), 2u * kEach);
+}
+
+}  // namespace
+}  // namespace kvs::test
