@@ -49,7 +49,7 @@ TEST(CliOptions, OptionsMayStandBeforeBetweenAndAfterTheFiles) {
 TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
     const std::vector<std::vector<std::string>> bad = {
         {},
-        {"play", "x.mid"},
+        {"record", "x.mid"},
         {"info"},
         {"convert", "a.mid"},
         {"dump", "x.mid", "--bogus"},

@@ -6,6 +6,8 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_session.h"
 #include "app/cli/convert_command.h"
+#include "app/cli/play_command.h"
+#include "app/cli/render_command.h"
 #include "app/cli/session_commands.h"
 #include "app/cli/song_dump.h"
 #include "app/cli/song_info.h"
@@ -23,6 +25,9 @@ constexpr const char* kSynopsis =
     "       kvs-cli settings\n"
     "       kvs-cli prompts --test\n"
     "       kvs-cli ports\n"
+    "       kvs-cli play FILE [--port N|NAME] [--from BEAT] [--loop LEFT:RIGHT] [--metronome]\n"
+    "                    [--count-in N] [--clock] [--midi virtual [--log LOGFILE]]\n"
+    "       kvs-cli render FILE OUT.wav [--soundfont SF2] [--rate HZ]\n"
     "       kvs-cli --help\n";
 
 constexpr const char* kHelp =
@@ -33,6 +38,8 @@ constexpr const char* kHelp =
     "  settings the data folder and every setting in effect\n"
     "  prompts  --test: check the language file, listing what it lacks in newkvs.lng\n"
     "  ports    the MIDI IN and OUT devices, opened as the program opens them\n"
+    "  play     play the song in real time to one MIDI OUT port until its end or Ctrl-C\n"
+    "  render   render the song through the built-in synthesizer into a WAV file\n"
     "\n"
     "options (each overrides its setting in kvs.ini for this run):\n"
     "  --scan-init 0|1|2|3    take initial track settings from: 0 time 0,\n"
@@ -44,7 +51,21 @@ constexpr const char* kHelp =
     "  --type full|1|0|syx    convert to: full format 1 (default), plain format 1,\n"
     "                         format 0, or raw system exclusive\n"
     "\n"
-    "exit status: 0 success, 1 usage error, 2 the file could not be loaded or saved\n";
+    "play and render:\n"
+    "  --port N|NAME          play every track to this port (number, name or alias;\n"
+    "                         default: the default port of the settings)\n"
+    "  --from BEAT            start at this beat\n"
+    "  --loop LEFT:RIGHT      repeat the beats LEFT to RIGHT-1\n"
+    "  --metronome, --clock   send metronome clicks, MIDI clock\n"
+    "  --count-in N           beats of count-in before the music\n"
+    "  --midi virtual         play to a virtual output instead of a device\n"
+    "  --log LOGFILE          with --midi virtual: one line per message sent, as\n"
+    "                         milliseconds since start, port, bytes in hex\n"
+    "  --soundfont SF2        render with this sound font (default: the installed one)\n"
+    "  --rate HZ              render at this sample rate (default 44100)\n"
+    "\n"
+    "exit status: 0 success, 1 usage error, 2 a file could not be loaded or saved,\n"
+    "             or the MIDI port or sound font could not be opened\n";
 
 int RunInfo(const CliOptions& options, const LoadOptions& load, std::ostream& out,
             std::ostream& err) {
@@ -78,6 +99,8 @@ int RunCommand(const CliOptions& options, CliSession& session, std::ostream& out
     if (c == "settings") return RunSettings(session, out);
     if (c == "prompts") return RunPromptsTest(session, out, err);
     if (c == "ports") return RunPorts(session, out, err);
+    if (c == "play") return RunPlay(options, session, out, err);
+    if (c == "render") return RunRender(options, session, out, err);
     const LoadOptions load = session.LoadOptionsFor(options);
     if (c == "info") return RunInfo(options, load, out, err);
     if (c == "dump") return RunDump(options, load, out, err);

@@ -12,12 +12,19 @@ struct CommandShape {
     std::size_t fileCount;
     bool takesType;
     bool takesTest;
+    bool takesPlay;
+    bool takesRender;
 };
 
 constexpr CommandShape kCommands[] = {
-    {"info", 1, false, false},     {"dump", 1, false, false},   {"convert", 2, true, false},
-    {"settings", 0, false, false}, {"prompts", 0, false, true}, {"ports", 0, false, false},
+    {"info", 1, false, false, false, false},   {"dump", 1, false, false, false, false},
+    {"convert", 2, true, false, false, false}, {"settings", 0, false, false, false, false},
+    {"prompts", 0, false, true, false, false}, {"ports", 0, false, false, false, false},
+    {"play", 1, false, false, true, false},    {"render", 2, false, false, false, true},
 };
+
+// Beats whose first tick still fits a tick count.
+constexpr unsigned long kMaxBeat = 0xFFFFFFFFul / 192;
 
 std::string FileCountError(const std::string& command, std::size_t count) {
     if (count == 0) return command + " takes no file";
@@ -54,9 +61,102 @@ std::optional<std::vector<std::string>> SplitPortNames(std::string_view text) {
     }
 }
 
+bool IsPlayOption(std::string_view name) {
+    return name == "--port" || name == "--from" || name == "--loop" || name == "--count-in" ||
+           name == "--midi" || name == "--log";
+}
+
+bool IsRenderOption(std::string_view name) {
+    return name == "--soundfont" || name == "--rate";
+}
+
 bool IsValueOption(std::string_view name) {
     return name == "--scan-init" || name == "--default-port" || name == "--out-ports" ||
-           name == "--type";
+           name == "--type" || IsPlayOption(name) || IsRenderOption(name);
+}
+
+bool ParseLoop(std::string_view value, CliOptions& o) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos) return false;
+    const auto left = ParseUnsigned(value.substr(0, colon), kMaxBeat);
+    const auto right = ParseUnsigned(value.substr(colon + 1), kMaxBeat);
+    if (!left || !right || *left >= *right) return false;
+    o.loopLeft = static_cast<std::uint32_t>(*left);
+    o.loopRight = static_cast<std::uint32_t>(*right);
+    return true;
+}
+
+// The options of play and render; false with error set when the value is bad.
+bool ApplyPlayOption(std::string_view name, std::string_view value, CliOptions& o,
+                     std::string& error) {
+    if (name == "--port") {
+        if (value.empty()) {
+            error = "--port takes a port number or a device name";
+            return false;
+        }
+        o.port = std::string(value);
+    } else if (name == "--from") {
+        const auto v = ParseUnsigned(value, kMaxBeat);
+        if (!v) {
+            error = "--from takes a beat number";
+            return false;
+        }
+        o.fromBeat = static_cast<std::uint32_t>(*v);
+    } else if (name == "--loop") {
+        if (!ParseLoop(value, o)) {
+            error = "--loop takes LEFT:RIGHT, two beat numbers with LEFT below RIGHT";
+            return false;
+        }
+    } else if (name == "--count-in") {
+        const auto v = ParseUnsigned(value, 999);
+        if (!v) {
+            error = "--count-in takes a number of beats from 0 to 999";
+            return false;
+        }
+        o.countIn = static_cast<std::uint32_t>(*v);
+    } else if (name == "--midi") {
+        if (value != "virtual") {
+            error = "--midi takes virtual";
+            return false;
+        }
+        o.virtualMidi = true;
+    } else if (name == "--log") {
+        if (value.empty()) {
+            error = "--log needs a file name";
+            return false;
+        }
+        o.log = std::string(value);
+    } else if (name == "--soundfont") {
+        o.soundFont = std::string(value);
+    } else {
+        const auto v = ParseUnsigned(value, 96000);
+        if (!v || *v < 8000) {
+            error = "--rate takes a sample rate from 8000 to 96000";
+            return false;
+        }
+        o.sampleRate = static_cast<int>(*v);
+    }
+    return true;
+}
+
+// Options given to a command that has no use for them are usage errors.
+bool CheckCommandOptions(const CommandShape& shape, const CliOptions& o, bool playGiven,
+                         bool renderGiven, std::string& error) {
+    if (playGiven && !shape.takesPlay) {
+        error =
+            "--port, --from, --loop, --metronome, --count-in, --clock, --midi and --log "
+            "apply to play only";
+        return false;
+    }
+    if (renderGiven && !shape.takesRender) {
+        error = "--soundfont and --rate apply to render only";
+        return false;
+    }
+    if (!o.log.empty() && !o.virtualMidi) {
+        error = "--log needs --midi virtual";
+        return false;
+    }
+    return true;
 }
 
 // Applies one option with its value; false with error set when it is bad.
@@ -83,6 +183,8 @@ bool ApplyValueOption(std::string_view name, std::string_view value, CliOptions&
             return false;
         }
         o.outPorts = std::move(*names);
+    } else if (IsPlayOption(name) || IsRenderOption(name)) {
+        return ApplyPlayOption(name, value, o, error);
     } else {
         const auto type = ParseSaveType(value);
         if (!type) {
@@ -110,6 +212,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
 
     std::vector<std::string> positional;
     bool typeGiven = false;
+    bool playGiven = false;
+    bool renderGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -129,12 +233,19 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             o.test = true;
             continue;
         }
+        if (a == "--metronome" || a == "--clock") {
+            (a == "--metronome" ? o.metronome : o.clock) = true;
+            playGiven = true;
+            continue;
+        }
         const std::size_t eq = a.find('=');
         const std::string_view name = a.substr(0, eq);
         if (!IsValueOption(name)) {
             error = "unknown option " + std::string(a);
             return std::nullopt;
         }
+        playGiven = playGiven || IsPlayOption(name);
+        renderGiven = renderGiven || IsRenderOption(name);
         std::string_view value;
         if (eq != std::string_view::npos) {
             value = a.substr(eq + 1);
@@ -168,6 +279,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                 shape.takesTest ? o.command + " needs --test" : "--test applies to prompts only";
             return std::nullopt;
         }
+        if (!CheckCommandOptions(shape, o, playGiven, renderGiven, error)) return std::nullopt;
         return o;
     }
     error = "unknown command " + o.command;

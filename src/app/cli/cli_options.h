@@ -23,6 +23,20 @@ struct CliOptions {
     std::vector<std::string> outPorts;  // MIDI OUT names in port order
     SaveType saveType = SaveType::Full;
     bool test = false;  // prompts --test
+
+    // play
+    std::optional<std::string> port;  // a port number or a device name
+    std::optional<std::uint32_t> fromBeat;
+    std::optional<std::uint32_t> loopLeft;  // with loopRight, Left < Right
+    std::optional<std::uint32_t> loopRight;
+    bool metronome = false;
+    bool clock = false;
+    std::optional<std::uint32_t> countIn;
+    bool virtualMidi = false;  // --midi virtual
+    std::string log;           // with --midi virtual only
+    // render
+    std::string soundFont;
+    std::optional<int> sampleRate;
 };
 
 // Parses args (without the program name). Options may stand anywhere; "--"

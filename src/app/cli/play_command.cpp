@@ -1,0 +1,312 @@
+#include "app/cli/play_command.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/cli/cli.h"
+#include "app/cli/message_log.h"
+#include "app/cli/play_outputs.h"
+#include "files/byte_writer.h"
+#include "files/song_file.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi/engine.h"
+#include "midi/notifier.h"
+#include "midi/timer_thread.h"
+#include "model/song.h"
+#include "model/value_format.h"
+
+namespace kvs {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted.store(true);
+}
+
+// Ctrl-C only raises a flag; the main loop stops the engine.
+class InterruptGuard {
+  public:
+    InterruptGuard() {
+        g_interrupted = false;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        installed_ = sigaction(SIGINT, &action, &previous_) == 0;
+    }
+    ~InterruptGuard() {
+        if (installed_) sigaction(SIGINT, &previous_, nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  private:
+    struct sigaction previous_ {};
+    bool installed_ = false;
+};
+
+class StreamErrors : public MidiErrorReporter {
+  public:
+    explicit StreamErrors(std::ostream& err) : err_(err) {}
+    void ShowError(const std::string& text) override { err_ << "kvs-cli: " << text << "\n"; }
+
+  private:
+    std::ostream& err_;
+};
+
+// Opens the one output played to and nothing else, so that devices nobody
+// listens to are neither opened nor reported; the enable flags stay as set.
+void OpenOnly(MidiDeviceTable& table, std::uint32_t port, MidiErrorReporter& errors) {
+    std::vector<bool> outs;
+    std::vector<bool> ins;
+    for (const MidiDeviceInfo& d : table.Outputs())
+        outs.push_back(d.enabled);
+    for (const MidiDeviceInfo& d : table.Inputs())
+        ins.push_back(d.enabled);
+    for (std::uint32_t i = 0; i < outs.size(); ++i)
+        table.SetEnabled(MidiDeviceKind::Out, i, i == port);
+    for (std::uint32_t i = 0; i < ins.size(); ++i)
+        table.SetEnabled(MidiDeviceKind::In, i, false);
+    (void)table.OpenMidiDevices(errors);
+    for (std::uint32_t i = 0; i < outs.size(); ++i)
+        table.SetEnabled(MidiDeviceKind::Out, i, outs[i]);
+    for (std::uint32_t i = 0; i < ins.size(); ++i)
+        table.SetEnabled(MidiDeviceKind::In, i, ins[i]);
+}
+
+// Room for every message a pass of the song can send, so that the virtual
+// output seldom has to grow while the timer sends.
+std::size_t ExpectedMessages(const Song& song) {
+    std::size_t n = 4096 + std::size_t{song.SongLengthBeats()} * (24 + 4);
+    for (std::uint32_t i = 0; i < song.TrackCount(); ++i)
+        n += song.GetTrack(i)->EventCount();
+    return n;
+}
+
+std::size_t SysexBytes(const Song& song) {
+    std::size_t n = 0;
+    for (std::uint32_t i = 0; i < song.TrackCount(); ++i) {
+        const Track& t = *song.GetTrack(i);
+        for (std::uint32_t b = 0; b < t.BeatCount(); ++b) {
+            for (const Event& e : *t.Bucket(b)) {
+                if (Status(e.message) != EVT_SYSEX) continue;
+                const SysexBlock* block = t.Sysex().Find(e.message >> 8);
+                if (block != nullptr) n += block->Length();
+            }
+        }
+    }
+    return n;
+}
+
+void ShowPosition(const Song& song, std::uint32_t tick, std::ostream& out) {
+    const BarBeat bb = TicksToBarBeat(song, tick);
+    out << "\r" << bb.bar << ":" << bb.beat << "  " << FormatTime(TicksToMs(song, tick)) << "   "
+        << std::flush;
+}
+
+struct PlayTarget {
+    std::unique_ptr<VirtualMidiLayer> virtualLayer;  // with --midi virtual
+    std::unique_ptr<MidiDeviceTable> virtualTable;
+    MidiDeviceTable* table = nullptr;
+};
+
+PlayTarget ChooseTarget(const CliOptions& options, CliSession& session) {
+    PlayTarget target;
+    if (!options.virtualMidi) {
+        target.table = &session.Devices();
+        return target;
+    }
+    target.virtualLayer = std::make_unique<VirtualMidiLayer>(
+        std::vector<std::string>{}, std::vector<std::string>{"KVS Virtual Out"});
+    target.virtualTable = std::make_unique<MidiDeviceTable>(*target.virtualLayer);
+    target.virtualTable->EnumerateMidiDevices();
+    target.table = target.virtualTable.get();
+    return target;
+}
+
+EngineOptions PlayEngineOptions(const CliOptions& options, const Settings& settings,
+                                std::uint32_t port) {
+    EngineOptions eo;
+    eo.settings = settings.engine;
+    eo.settings.metronome = options.metronome;
+    eo.settings.midiClock = options.clock;
+    eo.settings.playCount = options.countIn.value_or(0);
+    // Nothing here feeds MIDI input, so a synchro start would wait forever.
+    eo.settings.synchroStart = false;
+    // The clicks go where the music goes: that is the one output open.
+    eo.settings.firstBeat.port = port;
+    eo.settings.otherBeats.port = port;
+    eo.midiInDialogs = settings.general.midiInDialogs;
+    eo.confirmRecord = settings.general.confirmRecord;
+    return eo;
+}
+
+// Runs the engine until the song ends or the user interrupts. The song end
+// comes back as the Play/stop command, which stops the engine here just as
+// the window thread does in the program.
+void PlayLoop(Engine& engine, FifoNotifier& notifier, TableSysexOutput& sysex, const Song& song,
+              std::ostream& out) {
+    const bool tty = isatty(STDOUT_FILENO) == 1;
+    auto lastShown = std::chrono::steady_clock::now();
+    bool stopped = false;
+    while (!stopped) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        sysex.Pump();
+        if (g_interrupted.load()) engine.StopEngine();
+        while (const std::optional<Notification> n = notifier.Take()) {
+            if (n->id == kCommandPlayStop) engine.StopEngine();
+            if (n->id == ENGINE_NOTIFY && n->code == kNotifyStopped) stopped = true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (tty && now - lastShown >= std::chrono::milliseconds(100)) {
+            ShowPosition(song, engine.Position(), out);
+            lastShown = now;
+        }
+    }
+    // Let a block being sent finish before its device closes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!sysex.Idle() && std::chrono::steady_clock::now() < deadline) {
+        sysex.Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (tty) {
+        ShowPosition(song, engine.Position(), out);
+        out << "\n";
+    }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> FindPlayPort(const MidiDeviceTable& table, std::string_view text) {
+    std::uint32_t number = 0;
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, number);
+    if (!text.empty() && parsed.ec == std::errc{} && parsed.ptr == end) {
+        if (number < table.OutCount()) return number;
+        return std::nullopt;
+    }
+    const std::vector<MidiDeviceInfo>& outs = table.Outputs();
+    for (std::uint32_t i = 0; i < outs.size(); ++i) {
+        if (outs[i].friendlyName == text) return i;
+    }
+    for (std::uint32_t i = 0; i < outs.size(); ++i) {
+        if (outs[i].systemName == text) return i;
+    }
+    for (const PortAlias& alias : table.Aliases()) {
+        if (alias.name == text && alias.device < outs.size()) return alias.device;
+    }
+    return std::nullopt;
+}
+
+void SetTempoAtBeat(Engine& engine, const Song& song, std::uint32_t beat) {
+    std::uint32_t tempo = song.tempo;
+    std::uint32_t signature = 0;  // the song's own
+    std::uint32_t signatureBeat = 0;
+    std::uint64_t tempoTick = 0;
+    std::uint64_t signatureTick = 0;
+    for (std::uint32_t i = 0; i < song.TrackCount(); ++i) {
+        const Track& t = *song.GetTrack(i);
+        for (std::uint32_t b = 0; b < beat && b < t.BeatCount(); ++b) {
+            for (const Event& e : *t.Bucket(b)) {
+                // Ticks counted from 1 so that an event at tick 0 beats "none".
+                const std::uint64_t tick = std::uint64_t{b} * TICKS_PER_BEAT + e.offset + 1;
+                const std::uint8_t kind = Status(e.message) & 0xF0;
+                if (kind == EVT_TEMPO && tick >= tempoTick && (e.message >> 8) != 0) {
+                    tempo = e.message >> 8;
+                    tempoTick = tick;
+                } else if (kind == EVT_TIMESIG && tick >= signatureTick) {
+                    signature = e.message >> 8;
+                    signatureBeat = b;
+                    signatureTick = tick;
+                }
+            }
+        }
+    }
+    engine.SetTempo(tempo);
+    engine.SetTimeSignature(signature, signatureBeat);
+}
+
+int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, std::ostream& err) {
+    Song song;
+    const ResultCode loaded = LoadSongFile(options.files[0], song, session.LoadOptionsFor(options));
+    if (loaded != kResultOk) {
+        err << ResultMessage(loaded) << "\n";
+        return kExitFileError;
+    }
+
+    PlayTarget target = ChooseTarget(options, session);
+    MidiDeviceTable& table = *target.table;
+    const Settings& settings = session.CurrentSettings();
+    const std::optional<std::uint32_t> port =
+        options.port ? FindPlayPort(table, *options.port)
+                     : (settings.general.defaultPort < table.OutCount()
+                            ? std::optional<std::uint32_t>(settings.general.defaultPort)
+                            : std::nullopt);
+    if (!port) {
+        err << "kvs-cli: no MIDI OUT port "
+            << (options.port ? *options.port : std::to_string(settings.general.defaultPort))
+            << " (see kvs-cli ports)\n";
+        return kExitFileError;
+    }
+
+    for (std::uint32_t i = 0; i < song.TrackCount(); ++i)
+        song.GetTrack(i)->properties.port = static_cast<std::uint16_t>(*port);
+    if (options.loopLeft && options.loopRight) {
+        song.markers[kMarkerLeft] = *options.loopLeft;
+        song.markers[kMarkerRight] = *options.loopRight;
+        song.loop = 1;
+    }
+
+    if (target.virtualLayer) {
+        target.virtualLayer->Output(0).Reserve(ExpectedMessages(song), SysexBytes(song));
+    }
+    StreamErrors errors(err);
+    OpenOnly(table, *port, errors);
+    if (!table.IsOpen(MidiDeviceKind::Out, *port)) {
+        table.CloseMidiDevices();
+        return kExitFileError;
+    }
+
+    FifoNotifier notifier;
+    ThreadTimer timer;
+    TableMessageSink sink(table);
+    TableSysexOutput sysex(table);
+    const std::uint32_t from = options.fromBeat.value_or(0);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        Engine engine(timer, sink, notifier, &sysex);
+        engine.SetSong(&song);
+        engine.SetOptions(PlayEngineOptions(options, settings, *port));
+        // From beat 0 the initial settings give the song's tempo and meter.
+        if (from > 0) SetTempoAtBeat(engine, song, from);
+        InterruptGuard interrupt;
+        engine.StartPlay(from);
+        PlayLoop(engine, notifier, sysex, song, out);
+    }
+    table.CloseMidiDevices();
+
+    if (sysex.Dropped() > 0)
+        err << "kvs-cli: " << sysex.Dropped() << " SysEx messages were not sent (queue full)\n";
+    if (!options.log.empty()) {
+        const std::vector<RecordedMidiMessage> sent = target.virtualLayer->Output(0).Snapshot();
+        const std::string text = FormatLog(start, *port, sent);
+        const ResultCode written = WriteFileAtomically(
+            options.log, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        if (written != kResultOk) {
+            err << "kvs-cli: " << options.log << ": " << ResultMessage(written) << "\n";
+            return kExitFileError;
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace kvs

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli.h"
+#include "cli_test_support.h"
+#include "midi/backends/fluid_synth_layer.h"
+
+namespace kvs {
+namespace {
+
+using test::RunArgs;
+
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
+}
+
+std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWav) {
+    if (ChooseSoundFont("").empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+    test::ScopedHome home;
+    const std::string a = home.File("a.wav");
+    const std::string b = home.File("b.wav");
+    const test::CliRun first = RunArgs({"render", test::ExampleSongPath(), a, "--rate", "22050"});
+    ASSERT_EQ(first.status, kExitOk) << first.err;
+    ASSERT_EQ(RunArgs({"render", test::ExampleSongPath(), b, "--rate", "22050"}).status, kExitOk);
+
+    const std::vector<std::uint8_t> wav = test::ReadBytes(a);
+    EXPECT_EQ(wav, test::ReadBytes(b));
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(Le32(wav, 16), 16u);
+    EXPECT_EQ(Le16(wav, 20), 1);  // PCM
+    EXPECT_EQ(Le16(wav, 22), 2);  // stereo
+    EXPECT_EQ(Le32(wav, 24), 22050u);
+    EXPECT_EQ(Le32(wav, 28), 22050u * 4);
+    EXPECT_EQ(Le16(wav, 32), 4);
+    EXPECT_EQ(Le16(wav, 34), 16);
+    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_EQ((wav.size() - 44) % 4, 0u);
+
+    // 96 beats at 120 per minute last 48 s; the loop of the file is not
+    // followed, and the release tail is short.
+    const double seconds = static_cast<double>(wav.size() - 44) / 4 / 22050;
+    EXPECT_GE(seconds, 48.0);
+    EXPECT_LE(seconds, 48.0 + 6.0);
+    std::size_t loud = 0;
+    for (std::size_t i = 44; i + 1 < wav.size(); i += 2) {
+        const auto s = static_cast<std::int16_t>(Le16(wav, i));
+        if (s > 1000 || s < -1000) ++loud;
+    }
+    EXPECT_GT(loud, 22050u);
+}
+
+TEST(CliRender, AMissingSoundFontExitsWithTwoAndWritesNothing) {
+    test::ScopedHome home;
+    const std::string out = home.File("out.wav");
+    const test::CliRun r =
+        RunArgs({"render", test::ExampleSongPath(), out, "--soundfont", home.File("none.sf2")});
+    EXPECT_EQ(r.status, kExitFileError);
+    EXPECT_NE(r.err.find("cannot load the sound font"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    EXPECT_EQ(RunArgs({"render", home.File("missing.mid"), out}).status, kExitFileError);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
+}  // namespace kvs
