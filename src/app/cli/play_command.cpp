@@ -14,6 +14,7 @@
 #include "app/cli/cli.h"
 #include "app/cli/message_log.h"
 #include "app/cli/play_outputs.h"
+#include "app/cli/stream_errors.h"
 #include "files/byte_writer.h"
 #include "files/song_file.h"
 #include "midi/backends/virtual_midi.h"
@@ -52,15 +53,6 @@ class InterruptGuard {
   private:
     struct sigaction previous_ {};
     bool installed_ = false;
-};
-
-class StreamErrors : public MidiErrorReporter {
-  public:
-    explicit StreamErrors(std::ostream& err) : err_(err) {}
-    void ShowError(const std::string& text) override { err_ << "kvs-cli: " << text << "\n"; }
-
-  private:
-    std::ostream& err_;
 };
 
 // Opens the one output played to and nothing else, so that devices nobody

@@ -5,6 +5,7 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/song_dump.h"
+#include "app/cli/stream_errors.h"
 #include "config/language_file.h"
 
 namespace kvs {
@@ -54,15 +55,6 @@ void PrintStore(const ProfileStore& store, std::ostream& out) {
             << Printable(store.GetString(section, key, "", std::string::npos)) << "\n";
     }
 }
-
-class StreamErrors : public MidiErrorReporter {
-  public:
-    explicit StreamErrors(std::ostream& err) : err_(err) {}
-    void ShowError(const std::string& text) override { err_ << "kvs-cli: " << text << "\n"; }
-
-  private:
-    std::ostream& err_;
-};
 
 void PrintDevices(const MidiDeviceTable& table, MidiDeviceKind kind, std::ostream& out) {
     const bool in = kind == MidiDeviceKind::In;
