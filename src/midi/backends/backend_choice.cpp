@@ -76,6 +76,11 @@ BackendChoice CreateDeviceLayer(const std::string& soundFontSetting) {
     std::unique_ptr<MidiDeviceLayer> base;
     std::string alsaError;
     auto alsaOpens = [&] {
+        // Without the device RtMidi would only print its failure and throw.
+        if (!AlsaSequencerPresent()) {
+            alsaError = "no ALSA sequencer device";
+            return false;
+        }
         base = RtMidiLayer::Create(RtMidiLayer::Api::Alsa, &alsaError);
         return base != nullptr;
     };
