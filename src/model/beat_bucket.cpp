@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace kvs {
 
@@ -30,21 +31,16 @@ BeatBucket& BeatBucket::operator=(const BeatBucket& other) {
 }
 
 BeatBucket::BeatBucket(BeatBucket&& other) noexcept
-    : data_(other.data_), count_(other.count_), capacity_(other.capacity_) {
-    other.data_ = nullptr;
-    other.count_ = 0;
-    other.capacity_ = 0;
-}
+    : data_(std::exchange(other.data_, nullptr)),
+      count_(std::exchange(other.count_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
 
 BeatBucket& BeatBucket::operator=(BeatBucket&& other) noexcept {
     if (this == &other) return *this;
     Release();
-    data_ = other.data_;
-    count_ = other.count_;
-    capacity_ = other.capacity_;
-    other.data_ = nullptr;
-    other.count_ = 0;
-    other.capacity_ = 0;
+    data_ = std::exchange(other.data_, nullptr);
+    count_ = std::exchange(other.count_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
     return *this;
 }
 

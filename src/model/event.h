@@ -62,6 +62,15 @@ constexpr std::uint32_t AsNoteOff(std::uint32_t msg) {
     return msg;
 }
 
+// Bytes of the short message that begins with status, status included; 0 for
+// a byte that is not a status or begins or ends a SysEx message.
+constexpr std::uint32_t ShortMessageLength(std::uint8_t status) {
+    if (status < 0x80 || status == 0xF0 || status == 0xF7) return 0;
+    if (status < 0xF0) return (status & 0xE0) == 0xC0 ? 2 : 3;
+    if (status == 0xF1 || status == 0xF3) return 2;
+    return status == 0xF2 ? 3 : 1;  // F4-F6 and real-time F8-FF stand alone
+}
+
 // Channel and key of a note message: the note tracker's key.
 constexpr std::uint32_t NoteKey(std::uint32_t msg) {
     return msg & 0xFF0F;

@@ -1,6 +1,7 @@
 #include "model/event_block.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace kvs {
 
@@ -12,21 +13,16 @@ constexpr std::size_t kMaxBlock = SIZE_MAX / sizeof(Event) / 2;
 }  // namespace
 
 EventBlock::EventBlock(EventBlock&& other) noexcept
-    : data_(other.data_), count_(other.count_), capacity_(other.capacity_) {
-    other.data_ = nullptr;
-    other.count_ = 0;
-    other.capacity_ = 0;
-}
+    : data_(std::exchange(other.data_, nullptr)),
+      count_(std::exchange(other.count_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
 
 EventBlock& EventBlock::operator=(EventBlock&& other) noexcept {
     if (this == &other) return *this;
     Clear();
-    data_ = other.data_;
-    count_ = other.count_;
-    capacity_ = other.capacity_;
-    other.data_ = nullptr;
-    other.count_ = 0;
-    other.capacity_ = 0;
+    data_ = std::exchange(other.data_, nullptr);
+    count_ = std::exchange(other.count_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
     return *this;
 }
 

@@ -1,5 +1,8 @@
 #include "app/cli/message_log.h"
 
+#include "model/event.h"
+
+#include <algorithm>
 #include <cstdio>
 
 namespace kvs {
@@ -14,24 +17,6 @@ void AppendHex(std::string& s, std::uint8_t b) {
 
 }  // namespace
 
-std::size_t ShortMessageLength(std::uint32_t message) {
-    const std::uint32_t status = message & 0xFF;
-    if (status < 0x80) return 1;  // not a status: shown as the lone byte it is
-    if (status < 0xF0) {
-        const std::uint32_t kind = status & 0xF0;
-        return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
-    }
-    switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        default:
-            return 1;
-    }
-}
-
 std::string FormatLogLine(std::chrono::nanoseconds sinceStart, std::uint32_t port,
                           const RecordedMidiMessage& message) {
     const long long us = std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
@@ -43,7 +28,9 @@ std::string FormatLogLine(std::chrono::nanoseconds sinceStart, std::uint32_t por
         for (const std::uint8_t b : message.bytes)
             AppendHex(line, b);
     } else {
-        const std::size_t n = ShortMessageLength(message.shortMessage);
+        // A byte that starts no short message is shown as the lone byte it is.
+        const std::size_t n = std::max<std::size_t>(
+            1, ShortMessageLength(static_cast<std::uint8_t>(message.shortMessage)));
         for (std::size_t i = 0; i < n; ++i)
             AppendHex(line, static_cast<std::uint8_t>(message.shortMessage >> (8 * i)));
     }

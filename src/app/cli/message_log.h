@@ -10,9 +10,6 @@
 
 namespace kvs {
 
-// The bytes a packed short message puts on the wire (1 to 3 by its status).
-std::size_t ShortMessageLength(std::uint32_t message);
-
 // One line of the play log: milliseconds since start with three decimals,
 // the port, the bytes in hex, e.g. "12.345 0 90 3C 64".
 std::string FormatLogLine(std::chrono::nanoseconds sinceStart, std::uint32_t port,

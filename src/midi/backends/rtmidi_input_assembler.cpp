@@ -2,31 +2,6 @@
 
 namespace kvs {
 
-std::size_t ShortMessageLength(std::uint8_t status) {
-    if (status < 0x80) return 0;
-    switch (status & 0xF0) {
-        case 0xC0:
-        case 0xD0:
-            return 2;
-        case 0xF0:
-            break;
-        default:
-            return 3;
-    }
-    switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        case 0xF0:
-        case 0xF7:
-            return 0;
-        default:
-            return 1;  // F4-F6, real-time F8-FF
-    }
-}
-
 MidiInputAssembler::MidiInputAssembler(std::uint32_t device, MidiInputSink& sink)
     : device_(device), sink_(sink) {
     sysex_.reserve(kSysexBufferSize);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "midi/device_layer.h"
+#include "model/event.h"
 
 namespace kvs {
 
@@ -27,9 +28,5 @@ class MidiInputAssembler {
     std::vector<std::uint8_t> sysex_;
     bool inSysex_ = false;
 };
-
-// Number of bytes of the short message that starts with status (0 for data
-// bytes, SysEx start and end).
-std::size_t ShortMessageLength(std::uint8_t status);
 
 }  // namespace kvs
