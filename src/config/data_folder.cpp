@@ -155,4 +155,34 @@ std::size_t CopyMissingFiles(const std::string& shared, const std::string& data,
     return copied;
 }
 
+std::string ShippedDataFolder(const std::string& exeFolder, const std::string& fallback) {
+    const std::string shared = SharedDataFolder(exeFolder);
+    if (!shared.empty()) return shared;
+    std::error_code ec;
+    return !fallback.empty() && fs::is_directory(fallback, ec) ? WithSlash(fallback)
+                                                               : std::string();
+}
+
+std::size_t CopyShippedFiles(const std::string& shipped, const std::string& data,
+                             ResultCode* error) {
+    struct Place {
+        const char* from;
+        const char* to;
+    };
+    static constexpr Place kPlaces[] = {{"instruments", ""}, {"examples", "examples"}};
+    std::size_t copied = 0;
+    ResultCode first = kResultOk;
+    for (const Place& place : kPlaces) {
+        if (shipped.empty()) break;
+        const fs::path from = fs::path(shipped) / place.from;
+        std::error_code ec;
+        if (!fs::is_directory(from, ec)) continue;
+        ResultCode rc = kResultOk;
+        copied += CopyMissingFiles(from.string(), (fs::path(data) / place.to).string(), &rc);
+        if (first == kResultOk) first = rc;
+    }
+    if (error) *error = first;
+    return copied;
+}
+
 }  // namespace kvs

@@ -51,6 +51,19 @@ std::string ExecutableFolder();
 // beside its bin folder, when that exists; empty otherwise.
 std::string SharedDataFolder(const std::string& exeFolder);
 
+// Where the shipped data is: SharedDataFolder when there is one, else
+// fallback (a source tree's data folder, for a program run where it was
+// built) when that exists; empty when neither does.
+std::string ShippedDataFolder(const std::string& exeFolder, const std::string& fallback);
+
+// Copies shipped files that are missing in the data folder, never replacing
+// one: the instrument lists of shipped/instruments beside the settings, the
+// songs of shipped/examples into examples/. A shipped folder without them
+// copies nothing and is no error. Returns how many were copied; *error (when
+// given) receives the first failure.
+std::size_t CopyShippedFiles(const std::string& shipped, const std::string& data,
+                             ResultCode* error = nullptr);
+
 // Copies every regular file of shared (subfolders included) that is missing
 // in data, never replacing one that is there. Returns how many were copied;
 // *error (when given) receives the first failure.

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <limits>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "files/byte_writer.h"
 
@@ -113,33 +115,51 @@ std::string Cut(std::string_view s, std::size_t maxLen) {
     return std::string(s.substr(0, cut));
 }
 
-struct Place {
-    std::size_t section = npos;  // header line of the first matching section
-    std::size_t key = npos;      // first matching key in it
-    std::size_t last = npos;     // last key line of the section (or its header)
-};
-
-Place Find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
-    Place place;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line line = Classify(lines[i]);
-        if (line.kind == Line::kSection) {
-            if (place.section != npos) break;  // only the first matching section counts
-            if (SameName(line.name, section)) place.section = place.last = i;
-        } else if (line.kind == Line::kKey && place.section != npos) {
-            place.last = i;
-            if (place.key == npos && !key.empty() && SameName(line.name, key)) place.key = i;
-        }
-    }
-    return place;
+std::string Lowered(std::string name) {
+    for (char& c : name)
+        c = Lower(c);
+    return name;
 }
 
 }  // namespace
 
-ProfileStore::ProfileStore(std::string path) : path_(std::move(path)) {}
+ProfileStore::ProfileStore(std::string path) : path_(std::move(path)) {
+    Clear();
+}
+
+void ProfileStore::Clear() {
+    blocks_.assign(1, Block{});
+    sections_.clear();
+}
+
+void ProfileStore::AddLine(std::string text) {
+    const Line line = Classify(text);
+    if (line.kind == Line::kSection) {
+        sections_.try_emplace(Lowered(std::string(line.name)), blocks_.size());
+        blocks_.emplace_back();
+    } else if (line.kind == Line::kKey && blocks_.size() > 1) {
+        Block& block = blocks_.back();
+        block.last = block.lines.size();
+        block.keys.try_emplace(Lowered(std::string(line.name)), block.last);
+    }
+    blocks_.back().lines.push_back(std::move(text));
+}
+
+void ProfileStore::IndexBlock(std::size_t index) {
+    Block& block = blocks_[index];
+    block.keys.clear();
+    block.last = 0;
+    if (index == 0) return;  // keys before any section belong to none
+    for (std::size_t i = 1; i < block.lines.size(); ++i) {
+        const Line line = Classify(block.lines[i]);
+        if (line.kind != Line::kKey) continue;
+        block.last = i;
+        block.keys.try_emplace(Lowered(std::string(line.name)), i);
+    }
+}
 
 void ProfileStore::Parse(std::string_view text) {
-    lines_.clear();
+    Clear();
     dirty_ = false;
     const std::size_t firstBreak = text.find('\n');
     newline_ =
@@ -150,13 +170,13 @@ void ProfileStore::Parse(std::string_view text) {
         if (end == npos) end = text.size();
         std::string_view line = text.substr(pos, end - pos);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines_.emplace_back(line);
+        AddLine(std::string(line));
         pos = end + 1;
     }
 }
 
 ResultCode ProfileStore::Load() {
-    lines_.clear();
+    Clear();
     newline_ = "\r\n";
     exists_ = false;
     dirty_ = false;
@@ -196,22 +216,33 @@ ResultCode ProfileStore::Load() {
     return kResultOk;
 }
 
+const ProfileStore::Block* ProfileStore::FindBlock(std::string_view section) const {
+    const auto it = sections_.find(Lowered(CleanName(section, true)));
+    return it == sections_.end() ? nullptr : &blocks_[it->second];
+}
+
+std::pair<const ProfileStore::Block*, std::size_t> ProfileStore::Find(std::string_view section,
+                                                                      std::string_view key) const {
+    const Block* block = FindBlock(section);
+    if (block == nullptr) return {nullptr, 0};
+    const auto it = block->keys.find(Lowered(CleanName(key, false)));
+    return {block, it == block->keys.end() ? 0 : it->second};
+}
+
 std::string ProfileStore::GetString(std::string_view section, std::string_view key,
                                     std::string_view def, std::size_t maxLen) const {
-    const std::string s = CleanName(section, true);
-    const std::string k = CleanName(key, false);
-    const Place place = Find(lines_, s, k);
-    if (place.key == npos) return Cut(def, maxLen);
-    return Cut(Classify(lines_[place.key]).value, maxLen);
+    const auto [block, line] = Find(section, key);
+    if (line == 0) return Cut(def, maxLen);
+    return Cut(Classify(block->lines[line]).value, maxLen);
 }
 
 std::uint32_t ProfileStore::GetInt(std::string_view section, std::string_view key,
                                    std::uint32_t def) const {
-    const Place place = Find(lines_, CleanName(section, true), CleanName(key, false));
-    if (place.key == npos) return def;
+    const auto [block, line] = Find(section, key);
+    if (line == 0) return def;
     constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
     std::uint64_t n = 0;
-    for (const char c : Classify(lines_[place.key]).value) {
+    for (const char c : Classify(block->lines[line]).value) {
         if (c < '0' || c > '9') break;
         n = n * 10 + static_cast<std::uint64_t>(c - '0');
         if (n > kMax) return static_cast<std::uint32_t>(kMax);  // saturate, never wrap
@@ -220,24 +251,19 @@ std::uint32_t ProfileStore::GetInt(std::string_view section, std::string_view ke
 }
 
 bool ProfileStore::HasKey(std::string_view section, std::string_view key) const {
-    return Find(lines_, CleanName(section, true), CleanName(key, false)).key != npos;
+    return Find(section, key).second != 0;
 }
 
 std::vector<std::string> ProfileStore::Keys(std::string_view section) const {
-    const std::string s = CleanName(section, true);
     std::vector<std::string> keys;
-    bool inside = false;
-    for (const std::string& text : lines_) {
-        const Line line = Classify(text);
-        if (line.kind == Line::kSection) {
-            if (inside) break;
-            inside = SameName(line.name, s);
-        } else if (line.kind == Line::kKey && inside) {
-            bool seen = false;
-            for (const std::string& k : keys)
-                seen = seen || SameName(k, line.name);
-            if (!seen) keys.emplace_back(line.name);
-        }
+    const Block* block = FindBlock(section);
+    if (block == nullptr) return keys;
+    for (std::size_t i = 1; i < block->lines.size(); ++i) {
+        const Line line = Classify(block->lines[i]);
+        // Only the first line of a key names it; later copies are never read.
+        if (line.kind != Line::kKey) continue;
+        const auto first = block->keys.find(Lowered(std::string(line.name)));
+        if (first != block->keys.end() && first->second == i) keys.emplace_back(line.name);
     }
     return keys;
 }
@@ -247,20 +273,30 @@ void ProfileStore::WriteString(std::string_view section, std::string_view key,
     const std::string s = CleanName(section, true);
     const std::string k = CleanName(key, false);
     if (s.empty() || k.empty()) return;
-    const Place place = Find(lines_, s, k);
-    if (place.key != npos) {
+    const auto found = sections_.find(Lowered(s));
+    if (found == sections_.end()) {
+        const std::vector<std::string>& tail = blocks_.back().lines;
+        if (!tail.empty() && !Trim(tail.back()).empty()) blocks_.back().lines.emplace_back();
+        AddLine('[' + s + ']');
+        AddLine(k + '=' + EncodeValue(value));
+        dirty_ = true;
+        return;
+    }
+    Block& block = blocks_[found->second];
+    const auto at = block.keys.find(Lowered(k));
+    if (at != block.keys.end()) {
         // Keep the key's own spelling and any indentation before it.
-        const std::string& old = lines_[place.key];
-        const std::string updated = old.substr(0, old.find('=') + 1) + EncodeValue(value);
+        std::string& old = block.lines[at->second];
+        std::string updated = old.substr(0, old.find('=') + 1) + EncodeValue(value);
         if (updated == old) return;
-        lines_[place.key] = updated;
-    } else if (place.section != npos) {
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(place.last + 1),
-                      k + '=' + EncodeValue(value));
+        old = std::move(updated);
     } else {
-        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back('[' + s + ']');
-        lines_.push_back(k + '=' + EncodeValue(value));
+        // Only blank and comment lines follow the last key, so no indexed
+        // line moves.
+        block.last += 1;
+        block.lines.insert(block.lines.begin() + static_cast<std::ptrdiff_t>(block.last),
+                           k + '=' + EncodeValue(value));
+        block.keys.emplace(Lowered(k), block.last);
     }
     dirty_ = true;
 }
@@ -270,20 +306,27 @@ void ProfileStore::WriteInt(std::string_view section, std::string_view key, std:
 }
 
 void ProfileStore::DeleteKey(std::string_view section, std::string_view key) {
-    const std::string s = CleanName(section, true);
+    const auto found = sections_.find(Lowered(CleanName(section, true)));
+    if (found == sections_.end()) return;
     const std::string k = CleanName(key, false);
+    Block& block = blocks_[found->second];
+    if (k.empty() || !block.keys.contains(Lowered(k))) return;
     // Every copy goes, so a later duplicate cannot reappear as the value.
-    for (Place place = Find(lines_, s, k); place.key != npos; place = Find(lines_, s, k)) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(place.key));
-        dirty_ = true;
-    }
+    std::erase_if(block.lines, [&k](const std::string& text) {
+        const Line line = Classify(text);
+        return line.kind == Line::kKey && SameName(line.name, k);
+    });
+    IndexBlock(found->second);
+    dirty_ = true;
 }
 
 std::string ProfileStore::Text() const {
     std::string text;
-    for (const std::string& line : lines_) {
-        text += line;
-        text += newline_;
+    for (const Block& block : blocks_) {
+        for (const std::string& line : block.lines) {
+            text += line;
+            text += newline_;
+        }
     }
     return text;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "files/file_result.h"
@@ -49,8 +51,25 @@ class ProfileStore {
     std::string Text() const;
 
   private:
+    // The lines before the first section header, or one header with the
+    // lines up to the next. Names are indexed in lower case.
+    struct Block {
+        std::vector<std::string> lines;  // lines[0] is the header, except in the first block
+        std::unordered_map<std::string, std::size_t> keys;  // first line holding each key
+        std::size_t last = 0;                               // the last key line, else the header
+    };
+
+    void Clear();
+    void AddLine(std::string line);
+    void IndexBlock(std::size_t block);
+    const Block* FindBlock(std::string_view section) const;
+    // The block and line of the key; the line is 0 when the key is missing.
+    std::pair<const Block*, std::size_t> Find(std::string_view section, std::string_view key) const;
+
     std::string path_;
-    std::vector<std::string> lines_;
+    std::vector<Block> blocks_;
+    // The first block of each section; later ones with the same name are never read.
+    std::unordered_map<std::string, std::size_t> sections_;
     std::string newline_ = "\r\n";
     bool exists_ = false;
     bool dirty_ = false;

@@ -80,31 +80,15 @@ TEST_F(DataFolderTest, KvsHomeWinsThenAWritableProgramFolderThenTheConfigFolder)
     EXPECT_NE(folder.error, kResultOk);
 }
 
-TEST_F(DataFolderTest, ProgramFilesLiveInTheDataFolder) {
-    const ProgramPaths p = ProgramPaths::In("/data/kvs");
-    EXPECT_EQ(p.folder, "/data/kvs/");
-    EXPECT_EQ(p.settings, "/data/kvs/kvs.ini");
-    EXPECT_EQ(p.language, "/data/kvs/kvs.lng");
-    EXPECT_EQ(p.newLanguage, "/data/kvs/newkvs.lng");
-    EXPECT_EQ(p.noteTransforms, "/data/kvs/notexfrm.ini");
-    EXPECT_EQ(p.userTransforms, "/data/kvs/userxfrm.ini");
-    EXPECT_EQ(p.instrumentLists, "/data/kvs/");
-}
-
 TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissing) {
     const fs::path shared = root_ / "prefix" / "share" / "kavelsong";
     fs::create_directories(shared / "examples");
-    fs::create_directories(root_ / "prefix" / "bin");
     std::ofstream(shared / "notexfrm.ini") << "[shipped]";
     std::ofstream(shared / "empty.ini");
     std::ofstream(shared / "examples" / "song.mid") << "MThd";
     const fs::path data = root_ / "data";
     fs::create_directories(data);
     std::ofstream(data / "notexfrm.ini") << "[the user's own]";
-
-    EXPECT_EQ(SharedDataFolder((root_ / "prefix" / "bin").string() + "/"),
-              shared.lexically_normal().string() + "/");
-    EXPECT_EQ(SharedDataFolder((root_ / "data").string()), "");
 
     ResultCode error = 1;
     EXPECT_EQ(CopyMissingFiles(shared.string(), data.string(), &error), 2u);
@@ -116,6 +100,30 @@ TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissing) {
 
     EXPECT_EQ(CopyMissingFiles((root_ / "nothing").string(), data.string(), &error), 0u);
     EXPECT_NE(error, kResultOk);
+}
+
+TEST_F(DataFolderTest, InstalledDataWinsOverTheSourceTreeAndListsLandBesideTheSettings) {
+    const fs::path share = root_ / "prefix" / "share" / "kavelsong";
+    const std::string source = (root_ / "source").string();
+    const std::string bin = (root_ / "prefix" / "bin").string() + "/";
+    fs::create_directories(bin);
+    fs::create_directories(source);
+    EXPECT_EQ(ShippedDataFolder(bin, source), source + "/");
+    EXPECT_EQ(ShippedDataFolder(bin, (root_ / "none").string()), "");
+
+    fs::create_directories(share / "instruments");
+    std::ofstream(share / "instruments" / "gm.ini") << "[Instruments]";
+    std::ofstream(share / "kavelsong.desktop") << "[Desktop Entry]";
+    const std::string shipped = ShippedDataFolder(bin, source);
+    EXPECT_EQ(shipped, share.lexically_normal().string() + "/");
+    const fs::path data = root_ / "data";
+    ResultCode error = 1;
+    EXPECT_EQ(CopyShippedFiles(shipped, data.string(), &error), 1u);
+    EXPECT_EQ(error, kResultOk);
+    EXPECT_EQ(Slurp(data / "gm.ini"), "[Instruments]");
+    EXPECT_FALSE(fs::exists(data / "kavelsong.desktop"));
+    EXPECT_EQ(CopyShippedFiles("", data.string(), &error), 0u);
+    EXPECT_EQ(error, kResultOk);
 }
 
 }  // namespace

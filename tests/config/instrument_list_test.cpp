@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -118,23 +117,6 @@ TEST(InstrumentListReader, FilesWithoutASectionOrEntriesGiveEmptyLists) {
     EXPECT_EQ(ReadText("[instruments]\n0,1,1,Piano\n").name, "fallback");
     MappedFile closed;
     EXPECT_EQ(ReadInstrumentList(closed, "<Error loading>", "found").name, "found");
-}
-
-TEST(InstrumentListReader, SurvivesBinaryGarbage) {
-    std::mt19937 random(1234);
-    for (int round = 0; round < 200; ++round) {
-        std::string text = round % 2 ? "[instruments]\n" : "";
-        const int length = 1 + static_cast<int>(random() % 600);
-        for (int i = 0; i < length; ++i) {
-            // Bias towards the characters the reader cares about.
-            static const char kInteresting[] = "0123456789,-;[]\n\r\0nN=";
-            text += random() % 3 ? static_cast<char>(random())
-                                 : kInteresting[random() % (sizeof kInteresting - 1)];
-        }
-        const InstrumentList list = ReadText(text);
-        for (const auto& entry : list.entries)
-            EXPECT_LE(entry.name.size(), kInstrumentNameMax);
-    }
 }
 
 TEST(InstrumentListLoading, FindsListFilesBesideTheSettingsInNameOrder) {

@@ -143,6 +143,41 @@ TEST_F(ProfileStoreTest, WritesKeepEveryOtherLineCommentAndUnknownKey) {
     EXPECT_TRUE(store.HasKey("OPTIONS", "followplay"));
 }
 
+TEST(ProfileStoreWriteTest, ReadsBetweenWritesSeeTheTextAsWritten) {
+    ProfileStore store("unused");
+    store.Parse(
+        "[a]\n"
+        "k=1\n"
+        "K=2\n"
+        "; after the keys\n"
+        "[b]\n"
+        "x=1\n"
+        "[A]\n"
+        "late=1\n");
+    store.WriteString("A", "k", "9");  // the first copy, in the first [a]
+    EXPECT_EQ(store.GetString("a", "K", "", 9), "9");
+    store.DeleteKey("a", "k");  // every copy goes
+    EXPECT_FALSE(store.HasKey("a", "k"));
+    store.WriteString("a", "late", "2");
+    store.WriteString("a", "new", "3");
+    store.WriteString("B", "y", "4");
+    store.WriteString("c", "z", "5");
+    store.WriteString("c", "Z", "6");
+    EXPECT_EQ(store.Keys("A"), (std::vector<std::string>{"late", "new"}));
+    EXPECT_EQ(store.GetString("a", "LATE", "", 9), "2");
+    EXPECT_EQ(store.GetString("b", "y", "", 9), "4");
+    EXPECT_EQ(store.GetString("c", "z", "", 9), "6");
+    const std::string text = store.Text();
+    EXPECT_EQ(text,
+              "[a]\nlate=2\nnew=3\n; after the keys\n[b]\nx=1\ny=4\n[A]\nlate=1\n\n[c]\nz=6\n");
+    ProfileStore reread("unused");
+    reread.Parse(text);
+    for (const char* key : {"late", "new", "x", "y", "z", "k"})
+        for (const char* section : {"a", "b", "c"})
+            EXPECT_EQ(store.GetString(section, key, "-", 9), reread.GetString(section, key, "-", 9))
+                << section << " " << key;
+}
+
 TEST_F(ProfileStoreTest, AFileWithPlainLineFeedsKeepsThemAndANewFileGetsCrLf) {
     ProfileStore unix(Write("unix.ini", "[a]\nk=1"));
     ASSERT_EQ(unix.Load(), kResultOk);

@@ -147,8 +147,6 @@ TEST(GeneralOptionsFormTest, UnselectedListsKeepTheirValuesAndABadDelayStoresZer
     EXPECT_EQ(ParseDialogNumber("-5"), 0u);
     EXPECT_EQ(ParseDialogNumber("4294967295"), 4294967295u);
     EXPECT_EQ(ParseDialogNumber("4294967296"), 0u);
-    EXPECT_EQ(GeneralOptionsForm::ScanInitItems()[1].text, "Before notes");
-    EXPECT_EQ(GeneralOptionsForm::AutoLoadSendItems()[3].text, "GM2 reset");
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ CliSession::CliSession(std::ostream& err) : err_(err) {
              << "); using default settings\n";
     } else {
         paths_ = ProgramPaths::In(folder.path);
+        CopyShippedData();
     }
 
     // Devices come first: port-valued settings name them.
@@ -71,6 +72,16 @@ CliSession::CliSession(std::ostream& err) : err_(err) {
 }
 
 CliSession::~CliSession() = default;
+
+void CliSession::CopyShippedData() {
+    // A build-tree program has no installed share folder; the sources' data
+    // folder stands in for it.
+    const std::string shipped = ShippedDataFolder(ExecutableFolder(), KVS_SOURCE_DATA_DIR);
+    ResultCode error = kResultOk;
+    CopyShippedFiles(shipped, paths_.folder, &error);
+    if (error != kResultOk)
+        err_ << "kvs-cli: " << paths_.folder << ": " << ResultMessage(error) << "\n";
+}
 
 LoadOptions CliSession::LoadOptionsFor(const CliOptions& options) {
     LoadOptions load;

@@ -48,6 +48,9 @@ class CliSession {
     class TablePortKeys;
     class PortSettings;
 
+    // Shipped files missing in the data folder, such as the instrument lists.
+    void CopyShippedData();
+
     std::ostream& err_;
     ProgramPaths paths_;
     BackendChoice backend_;
