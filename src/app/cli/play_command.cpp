@@ -13,13 +13,14 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/message_log.h"
-#include "app/cli/play_outputs.h"
 #include "app/cli/stream_errors.h"
 #include "files/byte_writer.h"
 #include "files/song_file.h"
 #include "midi/backends/virtual_midi.h"
 #include "midi/engine.h"
 #include "midi/notifier.h"
+#include "midi/output_commands.h"
+#include "midi/sysex_queue.h"
 #include "midi/timer_thread.h"
 #include "model/song.h"
 #include "model/value_format.h"
@@ -84,15 +85,22 @@ std::size_t ExpectedMessages(const Song& song) {
     return n;
 }
 
-std::size_t SysexBytes(const Song& song) {
-    std::size_t n = 0;
+struct SysexCount {
+    std::size_t events = 0;
+    std::size_t bytes = 0;
+};
+
+SysexCount CountSysex(const Song& song) {
+    SysexCount n;
     for (std::uint32_t i = 0; i < song.TrackCount(); ++i) {
         const Track& t = *song.GetTrack(i);
         for (std::uint32_t b = 0; b < t.BeatCount(); ++b) {
             for (const Event& e : *t.Bucket(b)) {
                 if (Status(e.message) != EVT_SYSEX) continue;
                 const SysexBlock* block = t.Sysex().Find(e.message >> 8);
-                if (block != nullptr) n += block->Length();
+                if (block == nullptr) continue;
+                ++n.events;
+                n.bytes += block->Length();
             }
         }
     }
@@ -142,34 +150,44 @@ EngineOptions PlayEngineOptions(const CliOptions& options, const Settings& setti
     return eo;
 }
 
-// Runs the engine until the song ends or the user interrupts. The song end
-// comes back as the Play/stop command, which stops the engine here just as
-// the window thread does in the program.
-void PlayLoop(Engine& engine, FifoNotifier& notifier, TableSysexOutput& sysex, const Song& song,
+// Hands the notifications to whoever answers them on this thread: the song
+// end comes back as the Play/stop command, which stops the engine here just
+// as the window thread does in the program; SYSEX_DONE lets the queue start
+// its next block. True once the engine has stopped.
+bool Dispatch(Engine& engine, FifoNotifier& notifier, SysexQueue& sysex) {
+    bool stopped = false;
+    while (const std::optional<Notification> n = notifier.Take()) {
+        if (n->id == kCommandPlayStop) engine.StopEngine();
+        if (n->id == SYSEX_DONE) sysex.SysexSent();
+        if (n->id == ENGINE_NOTIFY && n->code == kNotifyStopped) stopped = true;
+    }
+    return stopped;
+}
+
+// Runs the engine until the song ends or the user interrupts.
+void PlayLoop(Engine& engine, FifoNotifier& notifier, SysexQueue& sysex, const Song& song,
               std::ostream& out) {
     const bool tty = isatty(STDOUT_FILENO) == 1;
     auto lastShown = std::chrono::steady_clock::now();
     bool stopped = false;
     while (!stopped) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        sysex.Pump();
         if (g_interrupted.load()) engine.StopEngine();
-        while (const std::optional<Notification> n = notifier.Take()) {
-            if (n->id == kCommandPlayStop) engine.StopEngine();
-            if (n->id == ENGINE_NOTIFY && n->code == kNotifyStopped) stopped = true;
-        }
+        stopped = Dispatch(engine, notifier, sysex);
         const auto now = std::chrono::steady_clock::now();
         if (tty && now - lastShown >= std::chrono::milliseconds(100)) {
             ShowPosition(song, engine.Position(), out);
             lastShown = now;
         }
     }
-    // Let a block being sent finish before its device closes.
+    // Let the blocks still queued go out before their device closes, but
+    // never wait for good on a device that does not report them sent.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!sysex.Idle() && std::chrono::steady_clock::now() < deadline) {
-        sysex.Pump();
+    while (sysex.Size() != 0 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        (void)Dispatch(engine, notifier, sysex);
     }
+    sysex.DropWaiting();
     if (tty) {
         ShowPosition(song, engine.Position(), out);
         out << "\n";
@@ -258,8 +276,9 @@ int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, s
         song.loop = 1;
     }
 
+    const SysexCount sysexInSong = CountSysex(song);
     if (target.virtualLayer) {
-        target.virtualLayer->Output(0).Reserve(ExpectedMessages(song), SysexBytes(song));
+        target.virtualLayer->Output(0).Reserve(ExpectedMessages(song), sysexInSong.bytes);
     }
     StreamErrors errors(err);
     OpenOnly(table, *port, errors);
@@ -270,8 +289,10 @@ int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, s
 
     FifoNotifier notifier;
     ThreadTimer timer;
-    TableMessageSink sink(table);
-    TableSysexOutput sysex(table);
+    DeviceTableSink sink(table);
+    SysexQueue sysex(table, notifier);
+    // Every SysEx event of one pass may be waiting at once (all at one tick).
+    (void)sysex.Reserve(sysexInSong.events);
     const std::uint32_t from = options.fromBeat.value_or(0);
     const auto start = std::chrono::steady_clock::now();
     {

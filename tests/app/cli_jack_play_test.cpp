@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <RtMidi.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_test_support.h"
+
+extern char** environ;
+
+namespace kvs {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Sets a variable for the life of the object, then puts the old value back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Starts a program with its output going to a file (or nowhere).
+pid_t Spawn(const std::vector<std::string>& args, const std::string& output) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const char* to = output.empty() ? "/dev/null" : output.c_str();
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    return rc == 0 ? pid : -1;
+}
+
+// The exit status, or -1 when the process had to be killed after timeout.
+int WaitExit(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A JACK server of its own on the dummy driver, found by every client of
+// this process and its children through JACK_DEFAULT_SERVER, so a server the
+// machine already runs is never touched. It runs real-time where allowed: a
+// server that misses its cycles on a busy machine loses the MIDI of those
+// cycles, which is not what this test is about.
+class JackServer {
+  public:
+    JackServer()
+        : name_("kvs-cli-test-" + std::to_string(getpid())),
+          server_("JACK_DEFAULT_SERVER", name_),
+          noAutoStart_("JACK_NO_START_SERVER", "1") {
+        pid_ = Spawn({"jackd", "-n", name_, "-d", "dummy", "-r", "48000", "-p", "256"}, "");
+        if (pid_ < 0) {
+            why_ = "jackd could not be started (is jackd2 installed?)";
+            return;
+        }
+        const pid_t waiter = Spawn({"jack_wait", "-w", "-s", name_, "-t", "5"}, "");
+        if (waiter < 0 || WaitExit(waiter, 10s) != 0) why_ = "jackd did not come up";
+    }
+    ~JackServer() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        (void)WaitExit(pid_, 5s);  // kills it outright when it does not end
+    }
+    JackServer(const JackServer&) = delete;
+    JackServer& operator=(const JackServer&) = delete;
+
+    bool Up() const { return why_.empty(); }
+    const std::string& Why() const { return why_; }
+
+  private:
+    std::string name_;
+    ScopedEnv server_;
+    ScopedEnv noAutoStart_;
+    pid_t pid_ = -1;
+    std::string why_;
+};
+
+std::string Hex(const std::vector<unsigned char>& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string s;
+    for (const unsigned char b : bytes) {
+        if (!s.empty()) s += ' ';
+        s += kDigits[b >> 4];
+        s += kDigits[b & 0x0F];
+    }
+    return s;
+}
+
+// Every message an outside JACK client receives, as log-style hex.
+struct Listener {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> messages;
+
+    static void Callback(double, std::vector<unsigned char>* message, void* user) {
+        auto* self = static_cast<Listener*>(user);
+        std::lock_guard lock(self->mutex);
+        self->messages.push_back(Hex(*message));
+        self->changed.notify_all();
+    }
+    std::vector<std::string> WaitFor(std::size_t count, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, timeout, [&] { return messages.size() >= count; });
+        return messages;
+    }
+};
+
+// Format 0, 96 ticks per beat at 480 beats per minute: a program change, a
+// controller, notes (two at one tick), a SysEx between them and a bend; about
+// half a second.
+std::vector<std::uint8_t> ShortFastSong() {
+    const std::vector<std::uint8_t> events = {
+        0x00, 0xFF, 0x51, 0x03, 0x01, 0xE8, 0x48,        // 125,000 us per beat
+        0x00, 0xC0, 0x05,                                // program 6
+        0x00, 0xB0, 0x07, 0x64,                          // volume
+        0x00, 0x90, 0x3C, 0x64, 0x00, 0x90, 0x40, 0x50,  // C4 and E4 together
+        0x30, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,  // GM on, half a beat in
+        0x30, 0x80, 0x3C, 0x40, 0x00, 0x80, 0x40, 0x40,  // both off at beat 1
+        0x00, 0xE0, 0x00, 0x50,                          // bend
+        0x30, 0x90, 0x43, 0x70, 0x60, 0x80, 0x43, 0x40,  // G4
+        0x00, 0xFF, 0x2F, 0x00};
+    std::vector<std::uint8_t> file;
+    for (const char c : std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0", 21))
+        file.push_back(static_cast<std::uint8_t>(c));
+    file.push_back(static_cast<std::uint8_t>(events.size()));
+    file.insert(file.end(), events.begin(), events.end());
+    return file;
+}
+
+// The byte column of a play log.
+std::vector<std::string> LoggedMessages(const std::string& log) {
+    std::vector<std::string> messages;
+    std::istringstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string ms;
+        std::string port;
+        std::string bytes;
+        fields >> ms >> port;
+        std::getline(fields, bytes);
+        if (!bytes.empty() && bytes.front() == ' ') bytes.erase(0, 1);
+        messages.push_back(bytes);
+    }
+    return messages;
+}
+
+TEST(CliJackPlay, EveryMessageOfTheSongReachesAnotherJackClientInOrder) {
+    test::ScopedHome home;
+    const std::string song = home.File("fast.mid");
+    test::WriteBytes(song, ShortFastSong());
+
+    // What the engine sends for this song, as the virtual output records it.
+    const std::string log = home.File("play.log");
+    const test::CliRun reference = test::RunArgs({"play", song, "--midi", "virtual", "--log", log});
+    ASSERT_EQ(reference.status, kExitOk) << reference.err;
+    const std::vector<std::string> expected = LoggedMessages(test::ReadText(log));
+    ASSERT_GE(expected.size(), 10u);
+    ASSERT_NE(std::find(expected.begin(), expected.end(), "F0 7E 7F 09 01 F7"), expected.end());
+
+    JackServer server;
+    if (!server.Up()) GTEST_SKIP() << "JACK play skipped: " << server.Why();
+
+    Listener heard;
+    std::unique_ptr<RtMidiIn> listener;
+    try {
+        listener = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "kvs-cli-listener");
+        listener->ignoreTypes(false, false, false);
+        listener->setCallback(&Listener::Callback, &heard);
+        listener->openVirtualPort("in");
+    } catch (const RtMidiError& e) {
+        FAIL() << "the listening client could not open: " << e.getMessage();
+    }
+
+    const std::string output = home.File("cli.out");
+    const ScopedEnv midi("KVS_MIDI", "jack");
+    const pid_t cli = Spawn({KVS_CLI_PATH, "play", song, "--port", "kvs-cli-listener:in"}, output);
+    ASSERT_GT(cli, 0);
+    const int status = WaitExit(cli, 20s);
+    ASSERT_EQ(status, kExitOk) << (status < 0 ? "kvs-cli play hung and was killed\n" : "")
+                               << test::ReadText(output);
+
+    const std::vector<std::string> got = heard.WaitFor(expected.size(), 5s);
+    EXPECT_EQ(got, expected);
+    listener.reset();
+}
+
+}  // namespace
+}  // namespace kvs
