@@ -99,6 +99,12 @@ class Track {
     bool MoveNote(std::uint32_t beat, std::uint32_t index, Tick newStart);
     bool InsertBeat(std::int32_t beat);  // -1 appends
     bool DeleteBeat(std::uint32_t beat);
+    // n empty beats at beat (at most the beat count); false and unchanged when
+    // the track would grow too long or memory runs out.
+    bool InsertBeats(std::uint32_t beat, std::uint32_t n);
+    // Does what n calls of DeleteBeat(beat) do, moving the later beats once.
+    // Beats past the end are ignored; false when beat is past the end.
+    bool DeleteBeats(std::uint32_t beat, std::uint32_t n);
     bool ClearBeat(std::uint32_t beat);
     bool TruncateNotesAt(std::uint32_t beat);
 

@@ -6,6 +6,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_session.h"
 #include "app/cli/convert_command.h"
+#include "app/cli/edit_command.h"
 #include "app/cli/play_command.h"
 #include "app/cli/render_command.h"
 #include "app/cli/session_commands.h"
@@ -28,6 +29,7 @@ constexpr const char* kSynopsis =
     "       kvs-cli play FILE [--port N|NAME] [--from BEAT] [--loop LEFT:RIGHT] [--metronome]\n"
     "                    [--count-in N] [--clock] [--midi virtual [--log LOGFILE]]\n"
     "       kvs-cli render FILE OUT.wav [--soundfont SF2] [--rate HZ]\n"
+    "       kvs-cli edit IN OUT STEP... [options]\n"
     "       kvs-cli --help\n";
 
 constexpr const char* kHelp =
@@ -40,6 +42,14 @@ constexpr const char* kHelp =
     "  ports    the MIDI IN and OUT devices, opened as the program opens them\n"
     "  play     play the song in real time to one MIDI OUT port until its end or Ctrl-C\n"
     "  render   render the song through the built-in synthesizer into a WAV file\n"
+    "  edit     load IN, apply the edit steps in order to it, save it as OUT (full form);\n"
+    "           the first track is current at the start. Steps: track=N (from 1),\n"
+    "           select=ANCHOR:CARET (beats), zoom=N, cut, copy, paste, paste-multiple=N,\n"
+    "           merge, merge-multiple=N, delete, clear, insert, undo, mute, solo,\n"
+    "           insert-track, delete-track, move-track=N, sort-tracks,\n"
+    "           set-marker=left|right|0-19 (at the caret), song-name=TEXT, track-name=TEXT,\n"
+    "           channel=N (1-16, 0 none), program=N, bank=N, volume=N, pan=N, reverb=N,\n"
+    "           chorus=N (-1 unsets). A refused step exits 1 without saving.\n"
     "\n"
     "options (each overrides its setting in kvs.ini for this run):\n"
     "  --scan-init 0|1|2|3    take initial track settings from: 0 time 0,\n"
@@ -110,6 +120,7 @@ int RunCommand(const CliOptions& options, CliSession& session, std::ostream& out
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (IsEditCommand(args)) return RunEdit(args, out, err);
     std::string error;
     const std::optional<CliOptions> options = ParseCliOptions(args, error);
     if (!options) {

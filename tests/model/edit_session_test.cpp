@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include "edit_test_support.h"
+#include "model/track_copy.h"
+
+namespace kvs {
+namespace {
+
+using test::Add;
+using test::Cc;
+using test::Dump;
+using test::EditFixture;
+using test::Events;
+using test::Off;
+using test::On;
+using test::TimedMessage;
+
+constexpr Tick B = TICKS_PER_BEAT;
+
+std::vector<std::uint8_t> Sx(std::uint8_t tag) {
+    return {0xF0, 0x43, tag, 0xF7};
+}
+
+TEST(EditClipboard, CopyTakesNotesBegunInTheRangeWholeAndLeavesOthersBehind) {
+    EditFixture f;
+    // A two-beat note from beat 7; a note begun before the range; a note
+    // without an end; a controller.
+    Add(f.T(), {{7 * B, On(0, 60)},
+                {7 * B + 383, Off(0, 60)},
+                {3 * B, On(0, 50)},
+                {5 * B, Off(0, 50)},
+                {6 * B, On(0, 70)},
+                {6 * B + 5, Cc(0, 7, 90)}});
+    f.Select(8, 4);  // the order of anchor and caret does not matter
+    ASSERT_EQ(f.session.Copy(), EditResult::Done);
+    // The note runs one beat past the range, so the clipboard is 5 beats long.
+    EXPECT_EQ(f.session.ClipboardLength(), 5u);
+    EXPECT_EQ(Events(*f.session.Clipboard()),
+              (std::vector<TimedMessage>{
+                  {2 * B + 5, Cc(0, 7, 90)}, {3 * B, On(0, 60)}, {3 * B + 383, Off(0, 60)}}));
+    EXPECT_EQ(f.T().EventCount(), 6u);
+    EXPECT_EQ(f.session.UndoCopy(), nullptr);
+    EXPECT_EQ(f.session.GetSong().modified, 0u);
+
+    // Empty beats at the end of the range are not kept; no events, no length.
+    f.Select(4, 6);  // an end and a note without one
+    ASSERT_EQ(f.session.Copy(), EditResult::Done);
+    EXPECT_EQ(f.session.ClipboardLength(), 0u);
+    EXPECT_EQ(f.session.Paste(), EditResult::EmptyClipboard);
+    f.Select(4, 4);
+    EXPECT_EQ(f.session.Copy(), EditResult::NoSelection);
+}
+
+TEST(EditClipboard, PastingInsideANoteCutsItWhileMergingLeavesItWhole) {
+    for (bool paste : {true, false}) {
+        SCOPED_TRACE(paste ? "paste" : "merge");
+        EditFixture f;
+        Add(f.T(), {{0, On(0, 40)}, {4 * B + 10, Off(0, 40)}, {8 * B, Cc(0, 1, 1)}});
+        f.Select(8, 9);
+        ASSERT_EQ(f.session.Copy(), EditResult::Done);
+        f.Select(2, 2);
+        ASSERT_EQ(paste ? f.session.Paste() : f.session.Merge(), EditResult::Done);
+        if (paste) {
+            EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 40)},
+                                                                {2 * B - 1, Off(0, 40)},
+                                                                {2 * B, Cc(0, 1, 1)},
+                                                                {9 * B, Cc(0, 1, 1)}}));
+        } else {
+            EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 40)},
+                                                                {2 * B, Cc(0, 1, 1)},
+                                                                {4 * B + 10, Off(0, 40)},
+                                                                {8 * B, Cc(0, 1, 1)}}));
+        }
+        EXPECT_EQ(f.selection.Caret(), 3u);
+        EXPECT_EQ(f.session.GetSong().modified, 1u);
+        EXPECT_EQ(f.session.UndoIndex(), 0);
+    }
+}
+
+TEST(EditClipboard, MultipleCopiesFollowEachOtherAndACancelledCountChangesNothing) {
+    EditFixture f;
+    Add(f.T(), {{0, On(0, 60)}, {B + 20, Off(0, 60)}, {5 * B, Cc(0, 7, 1)}});
+    f.Select(0, 1);
+    ASSERT_EQ(f.session.Copy(), EditResult::Done);
+    ASSERT_EQ(f.session.ClipboardLength(), 2u);
+
+    f.Select(5, 5);
+    EXPECT_EQ(f.session.PasteMultiple(), EditResult::Cancelled);
+    EXPECT_EQ(f.session.UndoCopy(), nullptr);
+    EXPECT_EQ(f.session.GetSong().modified, 0u);
+    EXPECT_EQ(f.ask.asked.back(), "edit_pastemulti_title 1..1000 @1");
+
+    f.ask.numbers = {3};
+    ASSERT_EQ(f.session.PasteMultiple(), EditResult::Done);
+    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)},
+                                                        {B + 20, Off(0, 60)},
+                                                        {5 * B, On(0, 60)},
+                                                        {6 * B + 20, Off(0, 60)},
+                                                        {7 * B, On(0, 60)},
+                                                        {8 * B + 20, Off(0, 60)},
+                                                        {9 * B, On(0, 60)},
+                                                        {10 * B + 20, Off(0, 60)},
+                                                        {11 * B, Cc(0, 7, 1)}}));
+    EXPECT_EQ(f.selection.Caret(), 11u);
+
+    // Merged copies overlap the music instead of moving it.
+    f.ask.numbers = {2};
+    f.Select(0, 0);
+    ASSERT_EQ(f.session.MergeMultiple(), EditResult::Done);
+    EXPECT_EQ(f.ask.asked.back(), "edit_mergemulti_title 1..1000 @1");
+    EXPECT_EQ(f.T().BeatCount(), 12u);
+    EXPECT_EQ(f.T().Bucket(2)->Count(), 1u);
+    EXPECT_EQ(f.selection.Caret(), 4u);
+    EXPECT_EQ(f.session.PasteMultiple(0), EditResult::BadValue);
+    EXPECT_EQ(f.session.MergeMultiple(1001), EditResult::BadValue);
+}
+
+TEST(EditClipboard, SysexEventsGetTheirOwnBlocksInClipboardUndoAndEachCopy) {
+    EditFixture f;
+    ASSERT_TRUE(f.T().AddSysexEvent(B, Sx(1)));
+    f.Select(1, 2);
+    ASSERT_EQ(f.session.Copy(), EditResult::Done);
+    // Changing the track's block afterwards must not reach the clipboard.
+    f.T().Sysex().Find(1)->bytes[2] = 0x55;
+    f.ask.numbers = {2};
+    f.Select(0, 0);
+    ASSERT_EQ(f.session.PasteMultiple(), EditResult::Done);
+    ASSERT_EQ(f.T().Sysex().Count(), 3u);
+    std::vector<std::uint32_t> ids;
+    for (const auto& [tick, message] : Events(f.T()))
+        if (IsSysex(message)) ids.push_back(SysexId(message));
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_EQ(f.T().Sysex().Find(ids[0])->bytes, Sx(1));
+    EXPECT_EQ(f.T().Sysex().Find(ids[1])->bytes, Sx(1));
+    EXPECT_EQ(f.T().Sysex().Find(ids[2])->bytes[2], 0x55);
+
+    // The undo copy has blocks of its own: the edit after it cannot touch them.
+    const std::string before = Dump(f.T());
+    f.Select(0, 4);
+    ASSERT_EQ(f.session.DeleteBeats(), EditResult::Done);
+    EXPECT_EQ(f.T().Sysex().Count(), 0u);
+    ASSERT_EQ(f.session.Undo(), EditResult::Done);
+    EXPECT_EQ(Dump(f.T()), before);
+    EXPECT_EQ(f.session.UndoCopy()->Sysex().Count(), 0u);
+    ASSERT_EQ(f.session.Undo(), EditResult::Done);
+    EXPECT_EQ(f.T().Sysex().Count(), 0u);
+    EXPECT_EQ(Dump(*f.session.UndoCopy()), before);
+}
+
+TEST(EditUndo, UndoExchangesSoThatASecondUndoRestoresTheEdit) {
+    EditFixture f(2);
+    Add(f.T(), {{0, On(0, 60)}, {B * 3, Off(0, 60)}, {B * 4, Cc(0, 7, 1)}});
+    TrackProperties named;
+    named.name.Set("lead");
+    f.T().properties = named;
+    const std::string original = Dump(f.T());
+    EXPECT_EQ(f.session.Undo(), EditResult::NoUndo);
+
+    f.Select(1, 2);
+    ASSERT_EQ(f.session.ClearBeats(), EditResult::Done);
+    const std::string edited = Dump(f.T());
+    ASSERT_NE(edited, original);
+
+    f.session.SetCurrentTrack(1);  // Undo goes to the track the copy came from
+    ASSERT_EQ(f.session.Undo(), EditResult::Done);
+    EXPECT_EQ(f.session.CurrentTrack(), 0);
+    EXPECT_EQ(Dump(f.T()), original);
+    ASSERT_EQ(f.session.Undo(), EditResult::Done);
+    EXPECT_EQ(Dump(f.T()), edited);
+    EXPECT_GT(f.link.locks, 0);
+
+    f.session.DiscardUndo();
+    EXPECT_EQ(f.session.Undo(), EditResult::NoUndo);
+    EXPECT_EQ(f.session.UndoIndex(), -1);
+}
+
+TEST(EditBeats, DeleteWithAnEmptySelectionRemovesOneColumnFromTheAnchor) {
+    EditFixture f;
+    for (std::uint32_t beat = 0; beat < 20; ++beat)
+        f.T().AddEvent(beat * B, Cc(0, 1, static_cast<std::uint8_t>(beat)));
+    f.selection.SetZoom(4);
+    f.Select(10, 10);
+    ASSERT_EQ(f.session.DeleteBeats(), EditResult::Done);
+    EXPECT_EQ(f.T().BeatCount(), 16u);
+    EXPECT_EQ(Data2((*f.T().Bucket(9))[0].message), 9);
+    EXPECT_EQ(Data2((*f.T().Bucket(10))[0].message), 14);
+    EXPECT_EQ(f.selection.Caret(), 10u);
+
+    // Refused while the engine plays, like every edit that moves beats.
+    f.link.idle = false;
+    EXPECT_EQ(f.session.DeleteBeats(), EditResult::EngineBusy);
+    EXPECT_EQ(f.session.InsertBeats(), EditResult::EngineBusy);
+    EXPECT_EQ(f.session.Cut(), EditResult::EngineBusy);
+    EXPECT_EQ(f.T().BeatCount(), 16u);
+}
+
+TEST(EditBeats, CutCopiesThenDeletesAndInsertLengthensNotesCrossingTheCaret) {
+    EditFixture f;
+    Add(f.T(), {{0, On(0, 60)}, {3 * B + 10, Off(0, 60)}, {2 * B, Cc(0, 1, 1)}});
+    f.Select(2, 3);
+    ASSERT_EQ(f.session.Cut(), EditResult::Done);
+    EXPECT_EQ(f.session.ClipboardLength(), 1u);
+    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {2 * B + 10, Off(0, 60)}}));
+    EXPECT_EQ(f.selection.Anchor(), 2u);
+
+    f.selection.SetZoom(2);
+    f.Select(3, 1);
+    ASSERT_EQ(f.session.InsertBeats(), EditResult::Done);
+    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {4 * B + 10, Off(0, 60)}}));
+    EXPECT_EQ(f.selection.Caret(), 3u);  // the selection collapses onto the anchor
+}
+
+TEST(EditBeats, ClearEndsNotesBeforeTheRangeAndKeepsTheSelection) {
+    EditFixture f;
+    Add(f.T(), {{0, On(0, 60)},
+                {5 * B, Off(0, 60)},
+                {2 * B, On(0, 62)},
+                {9 * B, Off(0, 62)},
+                {3 * B, Cc(0, 7, 1)}});
+    ASSERT_TRUE(f.T().AddSysexEvent(3 * B + 1, Sx(2)));
+    f.Select(4, 2);
+    ASSERT_EQ(f.session.ClearBeats(), EditResult::Done);
+    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {2 * B - 1, Off(0, 60)}}));
+    EXPECT_EQ(f.T().Sysex().Count(), 0u);
+    EXPECT_EQ(f.selection.Anchor(), 4u);
+    EXPECT_EQ(f.selection.Caret(), 2u);
+}
+
+TEST(EditFind, ForwardPassesTheFirstEventOfTheNextBeatAndBackwardStartsBeforeTheCaret) {
+    EditFixture f;
+    Add(f.T(), {{4 * B, Cc(1, 7, 1)},
+                {4 * B + 1, Cc(2, 7, 2)},
+                {6 * B, Cc(3, 10, 3)},
+                {2 * B, Cc(0, 7, 4)},
+                {3 * B + 9, Cc(0, 7, 5)},
+                {3 * B + 10, Cc(0, 7, 6)}});
+    f.session.SetSearch({PackMessage(0xB0, 7), 0});  // controller 7, forward
+    f.Select(3, 3);
+    ASSERT_EQ(f.session.FindNext(), EditResult::Done);
+    EXPECT_EQ(f.selection.Caret(), 4u) << "the second event of beat 4, on another channel";
+    EXPECT_EQ(f.selection.Anchor(), 4u);
+    EXPECT_EQ(f.session.FindNext(), EditResult::NotFound);
+    EXPECT_EQ(f.ask.asked.back(), "error_notfound");
+
+    // Backward: begins with the last event of the beat before the caret.
+    f.session.SetSearch({PackMessage(0xB0, 0xFF), 1});  // any controller
+    f.Select(4, 4);
+    f.link.idle = false;
+    ASSERT_EQ(f.session.FindNext(), EditResult::Done);
+    EXPECT_EQ(f.selection.Caret(), 3u);
+    EXPECT_EQ(f.link.moves, std::vector<std::uint32_t>{3u}) << "playback follows";
+    ASSERT_EQ(f.session.FindNext(), EditResult::Done);
+    EXPECT_EQ(f.selection.Caret(), 2u);
+}
+
+TEST(EditFind, WithoutASearchFindNextAsksFirstStartingOnMiddleC) {
+    EditFixture f;
+    Add(f.T(), {{5 * B, On(3, 61)}, {5 * B + 9, Off(3, 61)}, {7 * B, On(0, 61)}});
+    EXPECT_EQ(f.session.FindNext(), EditResult::Cancelled);
+    ASSERT_TRUE(f.ask.findShown);
+    EXPECT_EQ(f.ask.findShown->value, PackMessage(0x90, 60));
+    EXPECT_EQ(f.session.Search().value, 0u);
+
+    f.ask.finds = {{PackMessage(0x90, 61), 0}};
+    ASSERT_EQ(f.session.FindNext(), EditResult::Done);
+    EXPECT_EQ(f.selection.Caret(), 5u);
+    ASSERT_EQ(f.session.FindNext(), EditResult::Done);  // no dialog now
+    EXPECT_EQ(f.selection.Caret(), 7u);
+    EXPECT_EQ(f.ask.asked, (std::vector<std::string>{"find", "find"}));
+
+    f.session.SetCurrentTrack(-1);
+    EXPECT_EQ(f.session.FindNext(), EditResult::NoTrack);
+}
+
+TEST(EditClipboard, APasteThatWouldMakeTheTrackTooLongIsRefusedWhole) {
+    EditFixture f;
+    Add(f.T(), {{0, Cc(0, 1, 1)}, {3 * B, Cc(0, 1, 2)}});
+    f.Select(0, 1);
+    ASSERT_EQ(f.session.Copy(), EditResult::Done);
+    f.Select(kMaxTrackBeats - 500, kMaxTrackBeats - 500);
+    EXPECT_EQ(f.session.PasteMultiple(1000), EditResult::Failed);
+    EXPECT_EQ(f.session.MergeMultiple(1000), EditResult::Failed);
+    EXPECT_EQ(f.T().BeatCount(), 4u);
+    EXPECT_EQ(f.session.UndoCopy(), nullptr);
+}
+
+}  // namespace
+}  // namespace kvs
