@@ -1,0 +1,101 @@
+#include "model/change_record.h"
+
+#include <gtest/gtest.h>
+
+#include "track_fixture.h"
+
+namespace kvs {
+namespace {
+
+using test::Add;
+using test::Cc;
+using test::Events;
+using test::On;
+using test::TimedMessage;
+
+constexpr Tick kBeat3 = 3 * TICKS_PER_BEAT;
+
+TEST(ChangeRecord, ReadsThePropertyEventsAtTheStartOfTheBeatOnly) {
+    Track track;
+    track.properties.channel = 4;
+    track.properties.port = 2;
+    Add(track, {{kBeat3, EVT_TEMPO | 90u << 8},
+                {kBeat3, Cc(4, 32, 5)},  // the low half before the high one
+                {kBeat3, Cc(4, 0, 2)},
+                {kBeat3, Cc(9, 7, 0xFF)},  // value read as 7 bits
+                {kBeat3, PackMessage(0xC4, 33)},
+                {kBeat3 + 1, Cc(4, 10, 64)},  // not at offset 0
+                {kBeat3 + 1, PackMessage(0xC4, 1)}});
+
+    const ChangeRecord r = ReadChangeRecord(track, 3);
+    EXPECT_EQ(r.beat, 3u);
+    EXPECT_EQ(r.channel, 4);
+    EXPECT_EQ(r.port, 2);
+    EXPECT_EQ(r.tempo, 90);
+    EXPECT_EQ(r.bank, 2 * 128 + 5);
+    EXPECT_EQ(r.volume, 127);
+    EXPECT_EQ(r.program, 33);
+    EXPECT_EQ(r.pan, -1);
+    EXPECT_EQ(r.reverb, -1);
+
+    const ChangeRecord beyond = ReadChangeRecord(track, 50);
+    EXPECT_EQ(beyond.program, -1);
+    EXPECT_EQ(beyond.tempo, kNoTempo);
+}
+
+TEST(ChangeRecord, ApplyReplacesOldPropertyEventsAndSortsTheNewOnes) {
+    Track track;
+    Add(track, {{kBeat3, On(0, 60)},
+                {kBeat3, PackMessage(0xC3, 10)},
+                {kBeat3, Cc(5, 91, 3)},       // any channel goes
+                {kBeat3, Cc(0, 1, 9)},        // modulation stays
+                {kBeat3 + 2, Cc(0, 7, 9)}});  // not at offset 0: stays
+
+    ChangeRecord r = ReadChangeRecord(track, 3);
+    r.channel = kNoChannel;  // written on channel 0
+    r.program = 20;
+    r.bank = 130;
+    r.volume = 100;
+    r.tempo = 140;
+    ASSERT_EQ(r.reverb, 3);
+    r.reverb = -1;  // so the channel-5 reverb goes and nothing takes its place
+    ASSERT_TRUE(ApplyChangeRecord(track, r));
+
+    const std::vector<TimedMessage> expected = {{kBeat3, EVT_TEMPO | 140u << 8},
+                                                {kBeat3, Cc(0, 0, 1)},
+                                                {kBeat3, Cc(0, 1, 9)},
+                                                {kBeat3, Cc(0, 7, 100)},
+                                                {kBeat3, Cc(0, 32, 2)},
+                                                {kBeat3, PackMessage(0xC0, 20)},
+                                                {kBeat3, On(0, 60)},
+                                                {kBeat3 + 2, Cc(0, 7, 9)}};
+    EXPECT_EQ(Events(track), expected);
+}
+
+TEST(ChangeRecord, ClearingTheProgramRemovesTheProgramChange) {
+    Track track;
+    track.properties.channel = 1;
+    Add(track, {{kBeat3, PackMessage(0xC1, 42)}, {kBeat3 + 10, On(1, 60)}});
+    ChangeRecord r = ReadChangeRecord(track, 3);
+    ASSERT_EQ(r.program, 42);
+    r.program = -1;
+    ASSERT_TRUE(ApplyChangeRecord(track, r));
+    const std::vector<TimedMessage> expected = {{kBeat3 + 10, On(1, 60)}};
+    EXPECT_EQ(Events(track), expected);
+}
+
+TEST(ChangeRecord, ApplyBeyondTheTrackGrowsItOnlyWhenSomethingIsSet) {
+    Track track;
+    ChangeRecord r;
+    r.beat = 7;
+    ASSERT_TRUE(ApplyChangeRecord(track, r));
+    EXPECT_EQ(track.BeatCount(), 0u);
+    r.chorus = 5;
+    r.channel = 2;
+    ASSERT_TRUE(ApplyChangeRecord(track, r));
+    EXPECT_EQ(track.BeatCount(), 8u);
+    EXPECT_EQ(Events(track), (std::vector<TimedMessage>{{7 * TICKS_PER_BEAT, Cc(2, 93, 5)}}));
+}
+
+}  // namespace
+}  // namespace kvs

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "model/find_form.h"
+#include "model/goto_form.h"
+#include "model/marker_list_form.h"
+#include "model/song.h"
+#include "track_fixture.h"
+
+namespace kvs {
+namespace {
+
+// 120 bpm, 4/4: a beat is 500 ms.
+std::unique_ptr<Song> SongAt120() {
+    auto song = std::make_unique<Song>();
+    song->tempo = 120;
+    song->InsertTrack();
+    return song;
+}
+
+TEST(GotoForm, ShowsTheCaretInEachUnitAndFollowsTheUnitList) {
+    auto song = SongAt120();
+    GotoForm form(*song, 9, DisplayUnit::Bar);
+    EXPECT_EQ(form.Text(), "3:2");
+    form.SetUnit(DisplayUnit::Time);
+    EXPECT_EQ(form.Text(), "0:04.500");
+    form.SetUnit(DisplayUnit::Position);
+    EXPECT_EQ(form.Text(), "9");
+}
+
+TEST(GotoForm, BarAndTimeGoToTheNearestBeat) {
+    auto song = SongAt120();
+    GotoForm form(*song, 0, DisplayUnit::Time);
+    form.SetText("0:04.740");  // 9.48 beats
+    EXPECT_EQ(form.Ok(), 9u);
+    form.SetText("0:04.760");  // 9.52 beats
+    EXPECT_EQ(form.Ok(), 10u);
+    form.SetText("4.75");  // exactly half a beat rounds up
+    EXPECT_EQ(form.Ok(), 10u);
+
+    form.SetUnit(DisplayUnit::Bar);
+    form.SetText("3:2");
+    EXPECT_EQ(form.Ok(), 9u);
+    form.SetText(":3");
+    EXPECT_EQ(form.Ok(), 2u);
+
+    // In 6/8 a beat of the signature is half a stored beat: bar 1 beat 2
+    // is tick 96, which rounds to beat 1.
+    song->timeSigNumerator = 6;
+    song->timeSigDenominatorExp = 3;
+    form.SetText("1:2");
+    EXPECT_EQ(form.Ok(), 1u);
+}
+
+TEST(GotoForm, RefusesTextsTheUnitCannotRead) {
+    auto song = SongAt120();
+    GotoForm form(*song, 0, DisplayUnit::Position);
+    for (const char* text : {"", "-3", "x"}) {
+        form.SetText(text);
+        EXPECT_FALSE(form.Ok()) << text;
+    }
+    form.SetText("  42rest");
+    EXPECT_EQ(form.Ok(), 42u);
+    form.SetText("1234567890123");  // the field keeps nine characters
+    EXPECT_EQ(form.Text(), "123456789");
+
+    form.SetUnit(DisplayUnit::Bar);
+    for (const char* text : {"0:1", "1:0", "abc"}) {
+        form.SetText(text);
+        EXPECT_FALSE(form.Ok()) << text;
+    }
+    form.SetUnit(DisplayUnit::Time);
+    for (const char* text : {"60", "1:60", "-1"}) {
+        form.SetText(text);
+        EXPECT_FALSE(form.Ok()) << text;
+    }
+}
+
+TEST(FindForm, StartsOnMiddleCWithoutASearchAndOnTheStoredOneOtherwise) {
+    FindForm first({0, kFindForward});
+    EXPECT_EQ(FindForm::kKinds[first.KindIndex()].nibble, 0x9);
+    EXPECT_EQ(first.NumberText(), "60");
+    EXPECT_FALSE(first.Backward());
+
+    FindForm tempo({0x50 | kFindAnyData << 8, kFindBackward});
+    EXPECT_EQ(FindForm::kKinds[tempo.KindIndex()].nibble, 0x5);
+    EXPECT_EQ(tempo.NumberText(), "");
+    EXPECT_FALSE(tempo.NumberEnabled());
+    EXPECT_TRUE(tempo.Backward());
+
+    FindForm ctrl({0xB0 | 7 << 8, kFindForward});
+    EXPECT_TRUE(ctrl.NumberEnabled());
+    EXPECT_EQ(ctrl.NumberText(), "7");
+}
+
+TEST(FindForm, OkBuildsTheSearchValueOrRefusesTheNumber) {
+    FindForm form({0, kFindForward});
+    form.SetNumberText("d#4");
+    EXPECT_EQ(form.Ok()->value, 0x90u | 63u << 8);
+    form.SetNumberText("127");
+    EXPECT_EQ(form.Ok()->value, 0x90u | 127u << 8);
+    for (const char* text : {"128", "-1", "", "C#"}) {
+        form.SetNumberText(text);
+        EXPECT_FALSE(form.Ok()) << text;
+    }
+
+    form.SetKind(2);  // Ctrl chng reads a plain number only
+    form.SetNumberText("C4");
+    EXPECT_FALSE(form.Ok());
+    form.SetNumberText("64");
+    form.SetBackward(true);
+    const auto ctrl = form.Ok();
+    ASSERT_TRUE(ctrl);
+    EXPECT_EQ(ctrl->value, 0xB0u | 64u << 8);
+    EXPECT_EQ(ctrl->direction, kFindBackward);
+
+    form.SetKind(8);  // SysEx ignores whatever the disabled field holds
+    form.SetNumberText("zz");
+    EXPECT_EQ(form.Ok()->value, 0xF0u | kFindAnyData << 8);
+}
+
+TEST(FindForm, IncomingNoteNamesTheKeyOnlyForAFocusedNoteSearch) {
+    FindForm form({0, kFindForward});
+    form.MidiIn(0x403F90);
+    EXPECT_EQ(form.NumberText(), "60");
+    form.SetNumberFocus(true);
+    form.MidiIn(0x403F90);
+    EXPECT_EQ(form.NumberText(), "D#4");
+    form.SetKind(2);
+    form.MidiIn(0x404090);
+    EXPECT_EQ(form.NumberText(), "D#4");
+}
+
+TEST(MarkerListForm, ShowsAllSlotsAndCarriesOutEachUse) {
+    Song song;
+    song.SetMarker(kMarkerLeft, 4);
+    song.SetMarker(kFirstMark + 19, 120);
+    song.modified = 0;
+    BuiltinPrompts texts;
+
+    MarkerListForm set(song, MarkerListUse::Set, texts);
+    ASSERT_EQ(set.Rows().size(), 22u);
+    EXPECT_EQ(set.Rows()[0], "Left:\t4");
+    EXPECT_EQ(set.Rows()[1], "Right:\tUnset");
+    EXPECT_EQ(set.Rows()[2], "0:\tUnset");
+    EXPECT_EQ(set.Rows()[21], "19:\t120");
+    EXPECT_EQ(set.Selection(), 0);
+    EXPECT_EQ(set.Title().key, "goto_setmark_title");
+    set.Select(3);
+    EXPECT_FALSE(set.Ok(song, 33));
+    EXPECT_EQ(song.markers[3], 33u);
+    EXPECT_EQ(song.modified, 1u);
+
+    MarkerListForm go(song, MarkerListUse::Goto, texts);
+    EXPECT_EQ(go.Label().key, "goto_gotomark_select");
+    go.Select(3);
+    EXPECT_EQ(go.Ok(song, 0), 33u);
+    go.Select(1);  // unset: nowhere to go
+    EXPECT_FALSE(go.Ok(song, 0));
+
+    MarkerListForm clear(song, MarkerListUse::Clear, texts);
+    clear.Select(21);
+    clear.Ok(song, 0);
+    EXPECT_EQ(song.markers[21], kUnsetMarker);
+}
+
+}  // namespace
+}  // namespace kvs

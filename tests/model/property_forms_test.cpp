@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "model/change_properties_form.h"
+#include "model/song.h"
+#include "model/track_properties_form.h"
+
+namespace kvs {
+namespace {
+
+// Port 1 has a list: two sounds for channel 10 (index 9), one for any channel.
+class FakeInstruments final : public InstrumentSource {
+  public:
+    std::optional<std::vector<InstrumentChoice>> Choices(std::uint32_t port,
+                                                         std::uint16_t channel) const override {
+        if (port != 1) return std::nullopt;
+        if (channel == 9) return std::vector<InstrumentChoice>{{"Kit", 0, 128}, {"Room", 8, 128}};
+        return std::vector<InstrumentChoice>{{"Piano", 0, 0}};
+    }
+};
+
+class RecordingOutput final : public PropertyOutput {
+  public:
+    void SendShort(std::uint32_t message, std::uint32_t port) override {
+        sent.emplace_back(message, port);
+    }
+    void SetTempo(std::uint32_t bpm) override { tempos.push_back(bpm); }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sent;
+    std::vector<std::uint32_t> tempos;
+};
+
+using Sent = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+const std::vector<OutputPort> kPorts = {{"Out A", 0}, {"Out B", 1}};
+
+TrackProperties DrumTrack() {
+    TrackProperties p;
+    p.channel = 9;
+    p.port = 1;
+    p.program = 8;
+    p.bank = 128;
+    p.volume = 100;
+    p.muted = 1;
+    p.name.Set("Drums");
+    return p;
+}
+
+TEST(TrackPropertiesForm, OpensWithTheRecordAndItsInstrument) {
+    FakeInstruments instruments;
+    TrackPropertiesForm form(DrumTrack(), kPorts, &instruments, nullptr, true);
+    EXPECT_EQ(form.Name(), "Drums");
+    EXPECT_EQ(form.ChannelText(), "10");
+    EXPECT_EQ(form.PortIndex(), 1);
+    EXPECT_EQ(form.Fields().Text(PropertyField::Program), "8");
+    EXPECT_EQ(form.Fields().Text(PropertyField::Pan), "-1");
+    EXPECT_TRUE(form.Fields().InstrumentsEnabled());
+    EXPECT_EQ(form.Fields().InstrumentItems(), (std::vector<std::string>{"", "Kit", "Room"}));
+    EXPECT_EQ(form.Fields().InstrumentIndex(), 2);
+    // Unchanged, OK gives the same record back.
+    EXPECT_EQ(form.Ok(), DrumTrack());
+}
+
+TEST(TrackPropertiesForm, InstrumentsFollowPortAndChannel) {
+    FakeInstruments instruments;
+    TrackProperties p = DrumTrack();
+    p.port = 0;
+    TrackPropertiesForm form(p, kPorts, &instruments, nullptr, true);
+    EXPECT_FALSE(form.Fields().InstrumentsEnabled());
+    form.SelectPort(1);
+    EXPECT_TRUE(form.Fields().InstrumentsEnabled());
+    form.SetChannelText("3");
+    form.LeaveChannel();
+    // No sound for channel 3: the any-channel sounds are offered.
+    EXPECT_EQ(form.Fields().InstrumentItems(), (std::vector<std::string>{"", "Piano"}));
+    EXPECT_EQ(form.Fields().InstrumentIndex(), 0);
+}
+
+TEST(TrackPropertiesForm, ChannelZeroOrEmptyGivesATrackWithoutChannel) {
+    for (const char* text : {"0", "", "x", "-5"}) {
+        TrackPropertiesForm form(DrumTrack(), kPorts, nullptr, nullptr, false);
+        form.SetChannelText(text);
+        EXPECT_EQ(form.Ok().channel, kNoChannel) << text;
+    }
+    TrackPropertiesForm form(DrumTrack(), kPorts, nullptr, nullptr, false);
+    form.SetChannelText("99");
+    EXPECT_EQ(form.Ok().channel, 15) << "held to 16 even without leaving the field";
+    form.LeaveChannel();
+    EXPECT_EQ(form.ChannelText(), "16");
+    form.SetChannelText("x");
+    form.LeaveChannel();
+    EXPECT_EQ(form.ChannelText(), "0");
+    form.SpinChannel(-1);
+    EXPECT_EQ(form.ChannelText(), "0");
+}
+
+TEST(TrackPropertiesForm, LeavingAChangedFieldClampsItAndSelectsTheInstrument) {
+    FakeInstruments instruments;
+    TrackPropertiesForm form(DrumTrack(), kPorts, &instruments, nullptr, true);
+    PropertyFieldSet& f = form.Fields();
+    f.SetText(PropertyField::Program, "300");
+    f.Leave(PropertyField::Program);
+    EXPECT_EQ(f.Text(PropertyField::Program), "127");
+    EXPECT_EQ(f.InstrumentIndex(), 0);
+    f.SetText(PropertyField::Program, "0");
+    f.Leave(PropertyField::Program);
+    EXPECT_EQ(f.InstrumentIndex(), 1);
+    f.SetText(PropertyField::Bank, "99999");
+    f.Leave(PropertyField::Bank);
+    EXPECT_EQ(f.Text(PropertyField::Bank), "16383");
+    f.SetText(PropertyField::Volume, "abc");
+    f.Leave(PropertyField::Volume);
+    EXPECT_EQ(f.Text(PropertyField::Volume), "-1");
+    f.SetText(PropertyField::Pan, "-7");
+    f.Leave(PropertyField::Pan);
+    EXPECT_EQ(f.Text(PropertyField::Pan), "-1");
+    f.Spin(PropertyField::Pan, 1);
+    EXPECT_EQ(f.Text(PropertyField::Pan), "0");
+
+    // Typed but not left: OK still keeps the value in range.
+    f.SetText(PropertyField::Chorus, "999");
+    f.SetText(PropertyField::Reverb, "-1");
+    const TrackProperties p = form.Ok();
+    EXPECT_EQ(p.chorus, 127);
+    EXPECT_EQ(p.reverb, -1);
+    EXPECT_EQ(p.bank, 16383);
+    EXPECT_EQ(p.volume, -1);
+    EXPECT_EQ(p.muted, 1u);
+}
+
+TEST(TrackPropertiesForm, SendsChangedValuesLiveOnlyWithAChannelAndTheSetting) {
+    FakeInstruments instruments;
+    RecordingOutput out;
+    TrackPropertiesForm form(DrumTrack(), kPorts, &instruments, &out, true);
+    PropertyFieldSet& f = form.Fields();
+
+    f.Leave(PropertyField::Volume);  // unchanged: nothing
+    EXPECT_TRUE(out.sent.empty());
+    f.SetText(PropertyField::Volume, "90");
+    f.Leave(PropertyField::Volume);
+    f.SetText(PropertyField::Bank, "300");  // 2 * 128 + 44, then the program again
+    f.Leave(PropertyField::Bank);
+    f.SetText(PropertyField::Pan, "-1");  // not set: not sent
+    f.Leave(PropertyField::Pan);
+    EXPECT_EQ(out.sent, (Sent{{0x5A07B9, 1}, {0x0200B9, 1}, {0x2C20B9, 1}, {0x08C9, 1}}));
+
+    out.sent.clear();
+    f.ChooseInstrument(1);  // Kit: bank 128, program 0
+    EXPECT_EQ(f.Text(PropertyField::Program), "0");
+    EXPECT_EQ(f.Text(PropertyField::Bank), "128");
+    EXPECT_EQ(out.sent, (Sent{{0x0100B9, 1}, {0x0020B9, 1}, {0x00C9, 1}}));
+    out.sent.clear();
+    f.ChooseInstrument(0);  // the empty entry unsets both and sends nothing
+    EXPECT_EQ(f.Text(PropertyField::Program), "-1");
+    EXPECT_EQ(f.Text(PropertyField::Bank), "-1");
+    EXPECT_TRUE(out.sent.empty());
+
+    form.SelectPort(0);
+    form.SetChannelText("0");
+    form.LeaveChannel();
+    f.SetText(PropertyField::Volume, "10");
+    f.Leave(PropertyField::Volume);
+    EXPECT_TRUE(out.sent.empty());
+
+    TrackPropertiesForm off(DrumTrack(), kPorts, &instruments, &out, false);
+    off.Fields().SetText(PropertyField::Volume, "10");
+    off.Fields().Leave(PropertyField::Volume);
+    EXPECT_TRUE(out.sent.empty());
+}
+
+TEST(TrackPropertiesForm, IncomingMidiFillsFieldsAndBankHalves) {
+    RecordingOutput out;
+    TrackProperties p = DrumTrack();
+    p.bank = 3 * 128 + 5;
+    TrackPropertiesForm form(p, kPorts, nullptr, &out, true);
+    PropertyFieldSet& f = form.Fields();
+
+    form.MidiIn(0x0200B0);  // controller 0 = 2 keeps the low 5
+    EXPECT_EQ(f.Text(PropertyField::Bank), std::to_string(2 * 128 + 5));
+    form.MidiIn(0x0920B0);  // controller 32 = 9 keeps the high 2
+    EXPECT_EQ(f.Text(PropertyField::Bank), std::to_string(2 * 128 + 9));
+    form.MidiIn(0x402AC3);  // program change, any channel
+    EXPECT_EQ(f.Text(PropertyField::Program), "42");
+    form.MidiIn(0x405DB0);  // controller 93
+    EXPECT_EQ(f.Text(PropertyField::Chorus), "64");
+    form.MidiIn(0x7F0190);  // a note changes nothing
+    // Each bank half sends the whole bank and the program again.
+    EXPECT_EQ(out.sent.size(), 3u + 3u + 1u + 1u);
+
+    f.SetText(PropertyField::Bank, "-1");
+    f.Leave(PropertyField::Bank);
+    form.MidiIn(0x0720B0);  // controller 32 on an unset bank counts from 0
+    EXPECT_EQ(f.Text(PropertyField::Bank), "7");
+}
+
+TEST(ChangePropertiesForm, TitleShowsTheBeatAsTheStatusBarDoes) {
+    Song song;
+    BuiltinPrompts texts;
+    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Position, texts),
+              "Change Properties at Pos 12");
+    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Bar, texts),
+              "Change Properties at Bar 4:1");
+    song.tempo = 120;
+    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Time, texts),
+              "Change Properties at Time 0:06.000");
+}
+
+TEST(ChangePropertiesForm, TempoIsClampedSentToTheEngineAndReadBack) {
+    ChangeRecord r;
+    r.beat = 4;
+    r.channel = 2;
+    r.port = 1;
+    r.program = 5;
+    RecordingOutput out;
+    FakeInstruments instruments;
+    ChangePropertiesForm form(r, &instruments, &out, true);
+    EXPECT_EQ(form.TempoText(), "");
+    EXPECT_EQ(form.Fields().InstrumentItems(), (std::vector<std::string>{"", "Piano"}));
+
+    form.SetTempoText("5");
+    form.LeaveTempo();
+    EXPECT_EQ(form.TempoText(), "10");
+    form.SetTempoText("abc");
+    form.LeaveTempo();
+    EXPECT_EQ(form.TempoText(), "100");
+    form.SpinTempo(500);
+    EXPECT_EQ(form.TempoText(), "480");
+    EXPECT_EQ(out.tempos, (std::vector<std::uint32_t>{10, 100, 480}));
+
+    form.Fields().SetText(PropertyField::Program, "");
+    form.Fields().SetText(PropertyField::Volume, "64");
+    form.Fields().Leave(PropertyField::Volume);
+    EXPECT_EQ(out.sent, (Sent{{0x4007B2, 1}}));
+    const ChangeRecord ok = form.Ok();
+    EXPECT_EQ(ok.beat, 4u);
+    EXPECT_EQ(ok.tempo, 480);
+    EXPECT_EQ(ok.program, -1);
+    EXPECT_EQ(ok.volume, 64);
+
+    form.SetTempoText("");
+    EXPECT_EQ(form.Ok().tempo, kNoTempo);
+    form.SetTempoText("999");  // typed, never left
+    EXPECT_EQ(form.Ok().tempo, 480);
+}
+
+TEST(ChangePropertiesForm, ATrackWithoutChannelSendsNothingButStillTakesInput) {
+    ChangeRecord r;
+    r.channel = kNoChannel;
+    RecordingOutput out;
+    ChangePropertiesForm form(r, nullptr, &out, true);
+    form.MidiIn(0x4007B0);
+    EXPECT_EQ(form.Fields().Text(PropertyField::Volume), "64");
+    EXPECT_TRUE(out.sent.empty());
+    EXPECT_FALSE(form.Fields().InstrumentsEnabled());
+}
+
+}  // namespace
+}  // namespace kvs

@@ -1,0 +1,101 @@
+#include "model/track_statistics.h"
+
+#include <gtest/gtest.h>
+
+#include "model/song.h"
+#include "model/song_properties_form.h"
+#include "track_fixture.h"
+
+namespace kvs {
+namespace {
+
+using test::Add;
+using test::Cc;
+using test::Off;
+using test::On;
+
+TEST(TrackStatistics, CountsEveryKindIntoItsRow) {
+    Track track;
+    Add(track, {{0, EVT_TEMPO | 120u << 8},
+                {0, EVT_TIMESIG | 0x0203u << 8},
+                {10, On(0, 64, 90)},
+                {20, On(1, 40, 30)},
+                {30, On(0, 64, 0)},
+                {40, Off(1, 40)},
+                {192, Cc(0, 7, 100)},
+                {192, Cc(0, 64, 127)},
+                {192, Cc(0, 2, 1)},
+                {193, PackMessage(0xA0, 64, 5)},
+                {194, PackMessage(0xC0, 5)},
+                {195, PackMessage(0xD0, 5)},
+                {196, PackMessage(0xE0, 0, 64)},
+                {400, On(2, 100, 127)}});
+    track.AddSysexEvent(500, {0xF0, 0x7E, 0xF7});
+
+    const TrackStatistics stats = CountTrackStatistics(track);
+    const auto& c = stats.counters;
+    EXPECT_EQ(c[kStatBeats], 3u);
+    EXPECT_EQ(c[kStatEvents], 15u);
+    EXPECT_EQ(c[kStatNoteOn], 3u);
+    EXPECT_EQ(c[kStatNoteOff], 1u);
+    EXPECT_EQ(c[kStatNoteZero], 1u);
+    EXPECT_EQ(c[kStatMinKey], 40u);
+    EXPECT_EQ(c[kStatMaxKey], 100u);
+    EXPECT_EQ(c[kStatMinVelocity], 30u);
+    EXPECT_EQ(c[kStatMaxVelocity], 127u);
+    EXPECT_EQ(c[kStatControllers], 3u);
+    EXPECT_EQ(c[kStatCc7], 1u);
+    EXPECT_EQ(c[kStatCc64], 1u);
+    EXPECT_EQ(c[kStatCcOther], 1u);
+    EXPECT_EQ(c[kStatPolyPressure], 1u);
+    EXPECT_EQ(c[kStatProgram], 1u);
+    EXPECT_EQ(c[kStatChannelPressure], 1u);
+    EXPECT_EQ(c[kStatBend], 1u);
+    EXPECT_EQ(c[kStatTempo], 1u);
+    EXPECT_EQ(c[kStatSysex], 1u);
+
+    const auto rows = TrackStatisticsRows(stats, BuiltinPrompts{});
+    ASSERT_EQ(rows.size(), 26u);
+    EXPECT_EQ(rows[0], "Beats\t3");
+    EXPECT_EQ(rows[4], "Note on, velocity 0\t1");
+    EXPECT_EQ(rows[5], "Lowest key\tE2 (40)");
+    EXPECT_EQ(rows[6], "Highest key\tE7 (100)");
+    EXPECT_EQ(rows[7], "Lowest velocity\t30");
+    EXPECT_EQ(rows[25], "Other controllers\t1");
+}
+
+TEST(TrackStatistics, ATrackWithoutNoteOnsShowsDashesForTheExtremes) {
+    Track track;
+    Add(track, {{0, On(0, 60, 0)}, {5, Off(0, 60)}});
+    const auto rows = TrackStatisticsRows(CountTrackStatistics(track), BuiltinPrompts{});
+    EXPECT_EQ(rows[5], "Lowest key\t---");
+    EXPECT_EQ(rows[6], "Highest key\t---");
+    EXPECT_EQ(rows[7], "Lowest velocity\t---");
+    EXPECT_EQ(rows[8], "Highest velocity\t---");
+}
+
+TEST(SongPropertiesForm, ShowsTotalsAndStoresNameAndCopyright) {
+    Song song;
+    song.tempo = 120;
+    song.InsertTrack();
+    song.InsertTrack();
+    Add(*song.GetTrack(0), {{0, On(0, 60)}, {191, Off(0, 60)}});
+    Add(*song.GetTrack(1), {{9 * 192 + 5, Cc(0, 7, 1)}});  // ten beats long
+
+    SongPropertiesForm form(song);
+    EXPECT_EQ(form.TracksText(), "2");
+    EXPECT_EQ(form.EventsText(), "3");
+    EXPECT_EQ(form.LengthText(), "2:2");  // ten beats of 4/4: two bars and two beats
+    EXPECT_EQ(form.TimeText(), "0:05.000");
+
+    form.SetName(std::string(200, 'n'));
+    form.SetCopyright("(c) us");
+    EXPECT_EQ(form.Name().size(), 127u);
+    form.Ok();
+    EXPECT_EQ(song.name.View(), std::string(127, 'n'));
+    EXPECT_EQ(song.copyright.View(), "(c) us");
+    EXPECT_EQ(song.modified, 1u);
+}
+
+}  // namespace
+}  // namespace kvs

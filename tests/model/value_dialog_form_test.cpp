@@ -1,0 +1,114 @@
+#include "model/value_dialog_form.h"
+
+#include <gtest/gtest.h>
+
+namespace kvs {
+namespace {
+
+constexpr PromptText kTitle{"tools_tmgld_title", "Time Glide"};
+constexpr PromptText kLabel{"tools_tmgld_tmgld", "&Glide by:"};
+
+TEST(ValueDialogForm, ShowsEachKindInItsTextForm) {
+    ValueDialog d;
+    d.SetUp(kTitle, 3);
+    d.SetField(0, -672, -24384, 24384, FieldKind::Duration, 10042, kLabel);
+    d.SetField(1, 60, 0, 127, FieldKind::NoteName, 10053, kLabel);
+    d.SetField(2, -12, -127, 127, FieldKind::Integer, 10040, kLabel);
+    ValueDialogForm form(d);
+    ASSERT_EQ(form.FieldCount(), 3u);
+    EXPECT_EQ(form.Text(0), "-3.096");
+    EXPECT_EQ(form.Text(1), "C4");
+    EXPECT_EQ(form.Text(2), "-12");
+}
+
+TEST(ValueDialogForm, DurationFieldAcceptsBeatsTicksAndRefusesBadTicksOrRange) {
+    ValueDialog d;
+    d.SetUp(kTitle, 1);
+    d.SetField(0, 0, -24384, 24384, FieldKind::Duration, 10042, kLabel);
+    ValueDialogForm form(d);
+
+    form.SetText(0, "-3.096");
+    EXPECT_TRUE(form.Ok());
+    EXPECT_EQ(d.fields[0].value, -672);
+
+    form.SetText(0, "1.192");  // ticks above 191
+    EXPECT_FALSE(form.Ok());
+    form.SetText(0, "128.000");  // 24576 ticks
+    EXPECT_FALSE(form.Ok());
+}
+
+TEST(ValueDialogForm, NoteFieldTakesNamesOrNumbersWithinRange) {
+    ValueDialog d;
+    d.SetUp(kTitle, 1);
+    d.SetField(0, 0, 0, 127, FieldKind::NoteName, 10053, kLabel);
+    ValueDialogForm form(d);
+    for (const char* text : {"C4", "c4", "60", " 60 "}) {
+        form.SetText(0, text);
+        EXPECT_TRUE(form.Ok()) << text;
+        EXPECT_EQ(d.fields[0].value, 60) << text;
+    }
+    for (const char* text : {"128", "-1", "B#9", "", "x"}) {
+        form.SetText(0, text);
+        EXPECT_FALSE(form.Ok()) << text;
+    }
+}
+
+TEST(ValueDialogForm, ReadingStopsAtTheFirstUnreadableField) {
+    ValueDialog d;
+    d.SetUp(kTitle, 3);
+    d.SetField(0, 1, 1, 96, FieldKind::Integer, 0, kLabel);
+    d.SetField(1, 100, 0, 100, FieldKind::Integer, 0, kLabel);
+    d.SetField(2, 0, -100, 100, FieldKind::Integer, 0, kLabel);
+    ValueDialogForm form(d);
+    form.SetText(0, "8");
+    form.SetText(1, "5x");
+    form.SetText(2, "50");
+    EXPECT_FALSE(form.Ok());
+    EXPECT_EQ(d.fields[0].value, 8);
+    EXPECT_EQ(d.fields[1].value, 100);
+    EXPECT_EQ(d.fields[2].value, 0);
+}
+
+TEST(ValueDialogForm, HugeNumbersAreRefusedNotWrapped) {
+    ValueDialog d;
+    d.SetUp(kTitle, 1);
+    d.SetField(0, 1, 1, 1000, FieldKind::Integer, 0, kLabel);
+    ValueDialogForm form(d);
+    form.SetText(0, "4294967297");  // 2^32 + 1, cut to ten characters
+    EXPECT_FALSE(form.Ok());
+    EXPECT_GT(d.fields[0].value, 1000);
+}
+
+TEST(ValueDialogForm, IncomingNoteFillsOnlyAFocusedNoteField) {
+    ValueDialog d;
+    d.SetUp(kTitle, 2);
+    d.SetField(0, 0, 0, 127, FieldKind::NoteName, 0, kLabel);
+    d.SetField(1, 5, 0, 127, FieldKind::Integer, 0, kLabel);
+    ValueDialogForm form(d);
+    form.MidiIn(0x403D90);  // no focus
+    EXPECT_EQ(form.Text(0), "C-1");
+    form.SetFocus(1);
+    form.MidiIn(0x403D90);
+    EXPECT_EQ(form.Text(1), "5");
+    form.SetFocus(0);
+    form.MidiIn(0x403DB0);  // a controller is ignored
+    EXPECT_EQ(form.Text(0), "C-1");
+    form.MidiIn(0x003D91);  // any velocity, any channel
+    EXPECT_EQ(form.Text(0), "C#4");
+}
+
+TEST(ListDialogForm, PreselectsThePortAndFallsBackToTheDefault) {
+    ValueDialog d;
+    d.SetUp({"trk_setallports_title", "Set All Ports"}, 1);
+    d.SetField(0, 3, 0, 0, FieldKind::Integer, 0, {"trk_setallports_select", "&Select port:"});
+    ListDialogForm form(d, {{"Synth", 1}, {"Drums", 3}}, 7);
+    EXPECT_EQ(form.Selection(), 1);
+    form.Select(0);
+    EXPECT_EQ(form.Ok(), 1u);
+    form.Select(5);  // nothing picked
+    EXPECT_EQ(form.Ok(), 7u);
+    EXPECT_EQ(d.fields[0].value, 7);
+}
+
+}  // namespace
+}  // namespace kvs
