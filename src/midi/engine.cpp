@@ -13,9 +13,17 @@ Engine::~Engine() {
     timer_.Stop();
 }
 
+std::unique_lock<std::mutex> Engine::LockSong() {
+    std::unique_lock<std::mutex> lock(lock_);
+    // The holder is about to change the song.
+    beatEvents_.Invalidate();
+    return lock;
+}
+
 void Engine::SetSong(Song* song) {
     std::lock_guard<std::mutex> lock(lock_);
     song_ = song;
+    beatEvents_.Invalidate();
 }
 
 void Engine::SetRecorder(TakeRecorder* recorder) {
@@ -62,6 +70,9 @@ void Engine::Start(std::uint32_t beat, bool record) {
         }
         for (SoundingNotes& n : notes_)
             n.Reset();
+        // Without the room every beat is read from the tracks: slower, same result.
+        if (song_ != nullptr) beatEvents_.ReserveFor(*song_);
+        beatEvents_.Invalidate();
         pendingRelocate_ = kNoRequest;
         const std::uint32_t base = beat * TICKS_PER_BEAT;
         transport_.baseTick = base;
@@ -69,6 +80,7 @@ void Engine::Start(std::uint32_t beat, bool record) {
         transport_.position = base;
         transport_.lastTick = base - 1;
         transport_.periodCount = 0;
+        transport_.tickFraction = 0;
         EngineState next;
         if (beat == 0) {
             SendInitialSettingsLocked();
@@ -99,6 +111,7 @@ void Engine::StopEngine() {
         ReleaseAllLocked();
         if (s == EngineState::Record || s == EngineState::StepRec) {
             transport_.periodCount = 0;
+            transport_.tickFraction = 0;
             transport_.position = transport_.baseTick.load();
         }
         if (IsRecording(s)) recorder = recorder_;
@@ -131,6 +144,7 @@ void Engine::RelocateLocked(std::uint32_t beat) {
     transport_.position = base;
     transport_.lastTick = base - 1;
     transport_.periodCount = 0;
+    transport_.tickFraction = 0;
 }
 
 void Engine::SetTempo(std::uint32_t bpm) {
@@ -149,8 +163,17 @@ void Engine::ApplyTempo(std::uint32_t bpm, EngineState s) {
     if (bpm == 0) return;
     // The delay counts periods, not ticks: re-basing would restart it.
     if (s != EngineState::PlayDelay && s != EngineState::RecDelay) {
-        transport_.baseTick = transport_.position.load();
+        const std::uint32_t position = transport_.position;
+        const std::uint32_t old = transport_.tempo;
+        const std::uint64_t parts = transport_.ElapsedParts();
+        // Keep the part of a tick already reached, rescaled to the new tempo,
+        // when the position is where the formula stands (inside the callback).
+        std::uint32_t fraction = 0;
+        if (old != 0 && transport_.baseTick + parts / 625 == position)
+            fraction = static_cast<std::uint32_t>(parts % 625 * bpm / old);
+        transport_.baseTick = position;
         transport_.periodCount = 0;
+        transport_.tickFraction = fraction;
     }
     transport_.tempo = bpm;
 }
@@ -194,12 +217,14 @@ void Engine::SetTrackMuted(std::uint32_t track, bool muted) {
     Track* t = song_ != nullptr ? song_->GetTrack(track) : nullptr;
     if (t == nullptr) return;
     t->properties.muted = muted ? 1 : 0;
+    beatEvents_.Invalidate();
     if (muted) ReleaseLocked(track);
 }
 
 void Engine::SetSoloTrack(std::int32_t track) {
     std::lock_guard<std::mutex> lock(lock_);
     const std::int32_t previous = solo_.exchange(track < 0 ? -1 : track);
+    beatEvents_.Invalidate();
     if (song_ == nullptr) return;
     if (track >= 0) {
         for (std::uint32_t i = 0; i < song_->TrackCount(); ++i)
@@ -229,6 +254,7 @@ void Engine::PreviewNote(std::uint32_t opening, std::uint32_t closing, std::uint
     previewPort_ = port;
     previewEnd_ = ticks;
     transport_.periodCount = 0;
+    transport_.tickFraction = 0;
     transport_.position = 0;
     transport_.baseTick = 0;
     state_ = EngineState::Preview;

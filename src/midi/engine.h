@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "midi/engine_beat_events.h"
 #include "midi/engine_options.h"
 #include "midi/engine_output.h"
 #include "midi/engine_sounding_notes.h"
@@ -37,7 +38,7 @@ class Engine {
     // Only while stopped. The song must outlive its use by the engine.
     void SetSong(Song* song);
     void SetRecorder(TakeRecorder* recorder);
-    std::unique_lock<std::mutex> LockSong() { return std::unique_lock<std::mutex>(lock_); }
+    std::unique_lock<std::mutex> LockSong();
 
     void SetOptions(const EngineOptions& options);
     EngineOptions Options() const;
@@ -95,6 +96,11 @@ class Engine {
     void PlayPeriod(EngineState s);
     void PreviewPeriod();
     void DispatchTick(std::uint32_t tick, EngineState s);
+    // Every audible track's bucket, track by track: for a beat BeatEvents
+    // could not hold.
+    void DispatchTickFromTracks(std::uint32_t tick, EngineState s);
+    void DispatchEvent(std::uint32_t track, std::uint32_t message, std::uint32_t port,
+                       std::uint16_t channel, std::uint32_t tick, EngineState s);
     bool LoopDue(std::uint32_t tick) const;
     bool FinishPreview();
 
@@ -121,6 +127,9 @@ class Engine {
     Song* song_ = nullptr;
     EngineOptions options_;
     std::vector<SoundingNotes> notes_;
+    // The current beat's events; invalid after anything that may have
+    // changed the song, the mute flags or the solo track.
+    BeatEvents beatEvents_;
     Click lastClick_ = Click::None;
 
     std::atomic<EngineState> state_{EngineState::Stop};

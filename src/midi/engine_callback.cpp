@@ -52,6 +52,7 @@ void Engine::DelayPeriod(EngineState s) {
     transport_.periodCount += 1;
     if (options_.settings.initDelay <= std::uint64_t{TIMER_PERIOD_MS} * transport_.periodCount) {
         transport_.periodCount = 0;
+        transport_.tickFraction = 0;
         transport_.position = 0;
         state_ = s == EngineState::PlayDelay ? EngineState::PlayCount : EngineState::RecCount;
         PostState();
@@ -65,6 +66,7 @@ void Engine::CountInPeriod(EngineState s) {
         s == EngineState::PlayCount ? options_.settings.playCount : options_.settings.recCount;
     if (std::uint64_t{t - base} >= beats * TICKS_PER_BEAT) {
         transport_.periodCount = 0;
+        transport_.tickFraction = 0;
         transport_.position = base;
         transport_.lastTick = base - 1;
         state_ = s == EngineState::PlayCount ? EngineState::Play : EngineState::Record;
@@ -114,6 +116,8 @@ void Engine::PlayPeriod(EngineState s) {
                 transport_.lastTick = k;
                 return;
             }
+            // A new take may have changed the song.
+            if (s == EngineState::Record) beatEvents_.Invalidate();
             RelocateLocked(song_->markers[kMarkerLeft]);
             target = transport_.position;
             looped = true;
@@ -139,6 +143,17 @@ void Engine::DispatchTick(std::uint32_t k, EngineState s) {
     if (offset == 0) notifier_.Post(ENGINE_NOTIFY, kNotifyBeat);
     if (options_.settings.midiClock && k % 8 == 0) out_.SendShortAll(0xF8);
     if (song_ == nullptr) return;
+    if (!beatEvents_.Holds(beat) && !beatEvents_.Build(*song_, beat, solo_)) {
+        DispatchTickFromTracks(k, s);
+        return;
+    }
+    for (const BeatEvents::Entry* e = beatEvents_.begin(offset); e != beatEvents_.end(offset); ++e)
+        DispatchEvent(e->track, e->message, e->port, e->channel, k, s);
+}
+
+void Engine::DispatchTickFromTracks(std::uint32_t k, EngineState s) {
+    const std::uint32_t beat = k / TICKS_PER_BEAT;
+    const std::uint32_t offset = k % TICKS_PER_BEAT;
     const std::int32_t solo = solo_;
     // The count is read again for every track, as the list is the song's.
     for (std::uint32_t i = 0; i < song_->TrackCount(); ++i) {
@@ -146,43 +161,48 @@ void Engine::DispatchTick(std::uint32_t k, EngineState s) {
         const Track* track = song_->GetTrack(i);
         const BeatBucket* bucket = track->Bucket(beat);
         if (bucket == nullptr) continue;
-        const std::uint32_t port = track->properties.port;
-        const std::uint16_t channel = track->properties.channel;
-        for (const Event& e : *bucket) {
-            if (e.offset != offset) continue;
-            std::uint32_t message = e.message;
-            switch (Kind(message)) {
-                case EVT_TEMPO:
-                    ApplyTempo(message >> 8, s);
-                    break;
-                case EVT_TIMESIG:
-                    ApplyTimeSignature(message >> 8, beat);
-                    if (metronome) MetronomeStep(k, s);
-                    break;
-                case 0x80:
-                case 0x90:
-                case 0xA0:
-                case 0xB0:
-                case 0xC0:
-                case 0xD0:
-                case 0xE0:
-                    if (channel != kNoChannel) message = (message & ~0xFu) | (channel & 0xFu);
-                    out_.SendShort(message, port);
-                    if (i < notes_.size()) notes_[i].Observe(message, port);
-                    break;
-                case EVT_SYSEX:
-                    if (sysex_ != nullptr) {
-                        const SysexBlock* block = track->Sysex().Find(SysexId(message));
-                        if (block != nullptr && block->Length() != 0) {
-                            sysex_->QueueSysex(*block, port);
-                            sysex_->KickSysex();
-                        }
-                    }
-                    break;
-                default:
-                    break;
+        for (const Event& e : *bucket)
+            if (e.offset == offset)
+                DispatchEvent(i, e.message, track->properties.port, track->properties.channel, k,
+                              s);
+    }
+}
+
+void Engine::DispatchEvent(std::uint32_t i, std::uint32_t message, std::uint32_t port,
+                           std::uint16_t channel, std::uint32_t k, EngineState s) {
+    const std::uint32_t beat = k / TICKS_PER_BEAT;
+    switch (Kind(message)) {
+        case EVT_TEMPO:
+            ApplyTempo(message >> 8, s);
+            break;
+        case EVT_TIMESIG:
+            ApplyTimeSignature(message >> 8, beat);
+            if (options_.settings.metronome) MetronomeStep(k, s);
+            break;
+        case 0x80:
+        case 0x90:
+        case 0xA0:
+        case 0xB0:
+        case 0xC0:
+        case 0xD0:
+        case 0xE0:
+            if (channel != kNoChannel) message = (message & ~0xFu) | (channel & 0xFu);
+            out_.SendShort(message, port);
+            if (i < notes_.size()) notes_[i].Observe(message, port);
+            break;
+        case EVT_SYSEX:
+            if (sysex_ != nullptr) {
+                const Track* track = song_->GetTrack(i);
+                const SysexBlock* block =
+                    track != nullptr ? track->Sysex().Find(SysexId(message)) : nullptr;
+                if (block != nullptr && block->Length() != 0) {
+                    sysex_->QueueSysex(*block, port);
+                    sysex_->KickSysex();
+                }
             }
-        }
+            break;
+        default:
+            break;
     }
 }
 

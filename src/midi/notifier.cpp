@@ -2,24 +2,16 @@
 
 namespace kvs {
 
-FifoNotifier::FifoNotifier(std::size_t capacity) : ring_(capacity == 0 ? 1 : capacity) {}
+FifoNotifier::FifoNotifier(std::size_t capacity) : ring_(capacity) {}
 
 void FifoNotifier::Post(std::uint32_t id, std::uint32_t code) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (count_ == ring_.size()) {
-        ++dropped_;
-        return;
-    }
-    ring_[(head_ + count_) % ring_.size()] = Notification{id, code};
-    ++count_;
+    if (ring_.TryPush(Notification{id, code}) != MpmcRing<Notification>::Push::Ok)
+        dropped_.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::optional<Notification> FifoNotifier::Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (count_ == 0) return std::nullopt;
-    const Notification n = ring_[head_];
-    head_ = (head_ + 1) % ring_.size();
-    --count_;
+    Notification n;
+    if (!ring_.TryPop(&n)) return std::nullopt;
     return n;
 }
 
@@ -31,8 +23,7 @@ std::vector<Notification> FifoNotifier::TakeAll() {
 }
 
 std::size_t FifoNotifier::Dropped() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return dropped_;
+    return dropped_.load(std::memory_order_relaxed);
 }
 
 }  // namespace kvs

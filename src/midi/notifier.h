@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <vector>
+
+#include "midi/mpmc_ring.h"
 
 namespace kvs {
 
@@ -30,9 +32,10 @@ class Notifier {
     virtual void Post(std::uint32_t id, std::uint32_t code) = 0;
 };
 
-// A bounded first-in first-out queue that a test (or the command-line player)
-// drains. Its storage is reserved up front so that posting never allocates;
-// posts beyond the capacity are counted and dropped.
+// A bounded first-in first-out queue that the window thread (or a test, or
+// the command-line player) drains. Its storage is reserved up front and Post
+// takes no lock, so posting never allocates or waits; posts beyond the
+// capacity are counted and dropped. A capacity below 2 is taken as 2.
 class FifoNotifier final : public Notifier {
   public:
     explicit FifoNotifier(std::size_t capacity = 65536);
@@ -42,11 +45,8 @@ class FifoNotifier final : public Notifier {
     std::size_t Dropped() const;
 
   private:
-    mutable std::mutex mutex_;
-    std::vector<Notification> ring_;
-    std::size_t head_ = 0;
-    std::size_t count_ = 0;
-    std::size_t dropped_ = 0;
+    MpmcRing<Notification> ring_;
+    std::atomic<std::size_t> dropped_{0};
 };
 
 }  // namespace kvs

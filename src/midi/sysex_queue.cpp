@@ -11,53 +11,100 @@
 namespace kvs {
 
 SysexQueue::SysexQueue(const MidiDeviceTable& devices, Notifier& notifier)
-    : devices_(devices), notifier_(notifier), ring_(kDefaultCapacity) {}
+    : devices_(devices), notifier_(notifier) {
+    links_.push_back(std::make_unique<Link>(kDefaultCapacity));
+    tail_.store(links_.back().get());
+    head_.store(links_.back().get());
+}
 
 bool SysexQueue::Reserve(std::size_t n) {
-    std::size_t capacity = 0;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (ring_.size() - count_ >= n) return true;
-        capacity = std::max(count_ + n, ring_.size() * 2);
-    }
-    return Grow(capacity);
+    const Link* tail = tail_.load(std::memory_order_acquire);
+    const std::size_t capacity = tail->ring.Capacity();
+    if (capacity - std::min(capacity, tail->ring.Size()) >= n) return true;
+    return Grow(std::max(n, capacity * 2));
 }
 
 bool SysexQueue::Grow(std::size_t capacity) {
-    // Allocated outside the lock, so the timer thread never waits on it.
-    std::vector<Node> bigger;
+    std::unique_ptr<Link> link;
     try {
-        bigger.resize(capacity);
+        links_.reserve(links_.size() + 1);
+        link = std::make_unique<Link>(capacity);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (bigger.size() < count_) return false;  // cannot happen from one window thread
-    for (std::size_t i = 0; i < count_; ++i)
-        bigger[i] = ring_[(head_ + i) % ring_.size()];
-    ring_.swap(bigger);
-    head_ = 0;
+    // Producers that find the old ring closed follow next; the consumer
+    // empties the old ring before it moves on, so nothing overtakes.
+    Link* old = tail_.load(std::memory_order_relaxed);
+    old->next.store(link.get(), std::memory_order_release);
+    old->ring.Close();
+    tail_.store(link.get(), std::memory_order_release);
+    links_.push_back(std::move(link));
     return true;
 }
 
 void SysexQueue::QueueSysex(const SysexBlock& block, std::uint32_t port) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (count_ == ring_.size()) {
-        ++dropped_;
-        return;
+    Link* link = tail_.load(std::memory_order_acquire);
+    while (link != nullptr) {
+        switch (link->ring.TryPush(Node{&block, port})) {
+            case MpmcRing<Node>::Push::Ok:
+                return;
+            case MpmcRing<Node>::Push::Full:
+                dropped_.fetch_add(1, std::memory_order_relaxed);
+                return;
+            case MpmcRing<Node>::Push::Closed:
+                link = link->next.load(std::memory_order_acquire);
+                break;
+        }
     }
-    ring_[(head_ + count_) % ring_.size()] = Node{&block, port};
-    ++count_;
+    dropped_.fetch_add(1, std::memory_order_relaxed);  // not reached: a closed ring has a next
+}
+
+bool SysexQueue::PopWaiting(Node* node) {
+    Link* link = head_.load(std::memory_order_relaxed);
+    for (;;) {
+        if (link->ring.TryPop(node)) return true;
+        Link* next = link->next.load(std::memory_order_acquire);
+        if (next == nullptr || !link->ring.Drained()) return false;
+        head_.store(next, std::memory_order_release);
+        link = next;
+    }
+}
+
+bool SysexQueue::NextReady() const {
+    for (const Link* link = head_.load(std::memory_order_acquire); link != nullptr;
+         link = link->next.load(std::memory_order_acquire)) {
+        if (link->ring.HeadReady()) return true;
+        if (!link->ring.Drained()) return false;
+    }
+    return false;
+}
+
+void SysexQueue::TakePopToken() {
+    // Only the window thread waits here, and only for a few instructions of
+    // the timer thread.
+    while (popToken_.exchange(true, std::memory_order_acquire))
+        std::this_thread::yield();
 }
 
 void SysexQueue::KickSysex() {
     for (;;) {
-        Node node{};
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (busy_ || count_ == 0) return;
-            busy_ = true;
-            node = ring_[head_];
+        // A push just before must be seen by whoever holds the token once it
+        // lets go, or be found by us.
+        handshake_.fetch_add(1, std::memory_order_acq_rel);
+        if (busy_.load()) return;
+        if (popToken_.exchange(true, std::memory_order_acquire)) return;
+        Node node;
+        bool popped = false;
+        if (!busy_.load() && PopWaiting(&node)) {
+            busy_.store(true);
+            popped = true;
+        }
+        popToken_.store(false, std::memory_order_release);
+        handshake_.fetch_add(1, std::memory_order_acq_rel);
+        if (!popped) {
+            // Someone may have pushed and given up on the token meanwhile.
+            if (busy_.load() || !NextReady()) return;
+            continue;
         }
         // The device's thread only posts; the window thread carries on.
         Notifier* notifier = &notifier_;
@@ -65,10 +112,7 @@ void SysexQueue::KickSysex() {
                                                   node.block->bytes.size());
         if (devices_.SendLong(node.port, bytes, [notifier] { notifier->Post(SYSEX_DONE, 0); }))
             return;
-        std::lock_guard<std::mutex> lock(mutex_);
-        head_ = (head_ + 1) % ring_.size();
-        --count_;
-        busy_ = false;
+        busy_.store(false);
     }
 }
 
@@ -84,13 +128,7 @@ void SysexQueue::SendSysexAll(const SysexBlock& block) {
 }
 
 void SysexQueue::SysexSent() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!busy_) return;  // a stray report: nothing is in flight
-        head_ = (head_ + 1) % ring_.size();
-        --count_;
-        busy_ = false;
-    }
+    if (!busy_.exchange(false)) return;  // a stray report: nothing is in flight
     KickSysex();
 }
 
@@ -104,23 +142,29 @@ void SysexQueue::WaitSysexDone(const std::function<void()>& dispatch,
 }
 
 void SysexQueue::DropWaiting() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    count_ = busy_ ? std::min<std::size_t>(count_, 1) : 0;
+    TakePopToken();
+    Node node;
+    while (PopWaiting(&node)) {
+    }
+    popToken_.store(false, std::memory_order_release);
+    // A kick that found the token taken left the rest to us.
+    KickSysex();
 }
 
 bool SysexQueue::Busy() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return busy_;
+    return busy_.load();
 }
 
 std::size_t SysexQueue::Size() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return count_;
+    std::size_t n = busy_.load() ? 1 : 0;
+    for (const Link* link = head_.load(std::memory_order_acquire); link != nullptr;
+         link = link->next.load(std::memory_order_acquire))
+        n += link->ring.Size();
+    return n;
 }
 
 std::size_t SysexQueue::Dropped() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return dropped_;
+    return dropped_.load(std::memory_order_relaxed);
 }
 
 }  // namespace kvs

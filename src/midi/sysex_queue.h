@@ -1,13 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <vector>
 
 #include "midi/engine_output.h"
+#include "midi/mpmc_ring.h"
 #include "midi/notifier.h"
 
 namespace kvs {
@@ -23,10 +25,10 @@ struct SysexBlock;
 // The queue holds pointers, never the blocks: a block belongs to a track, to
 // a caller who waits with WaitSysexDone, or is one of the fixed messages.
 //
-// Threads: QueueSysex and KickSysex may run on the timer thread and allocate
-// nothing there; the node storage only grows through Reserve and
-// SendSysexAll, on the window thread. The lock guards a few words at a time
-// and is never held across a send.
+// Threads: QueueSysex and KickSysex may run on the timer thread; they take
+// no lock and allocate nothing. The node storage only grows through Reserve
+// and SendSysexAll, on the window thread: a bigger ring takes the new nodes
+// while the old one drains first, so the order holds across growth.
 class SysexQueue final : public SysexOutput {
   public:
     static constexpr std::size_t kDefaultCapacity = 256;
@@ -67,21 +69,38 @@ class SysexQueue final : public SysexOutput {
 
   private:
     struct Node {
-        const SysexBlock* block;
-        std::uint32_t port;
+        const SysexBlock* block = nullptr;
+        std::uint32_t port = 0;
+    };
+    // One ring of the chain; next is set before the ring is closed.
+    struct Link {
+        explicit Link(std::size_t capacity) : ring(capacity) {}
+        MpmcRing<Node> ring;
+        std::atomic<Link*> next{nullptr};
     };
 
     bool Grow(std::size_t capacity);
+    // With the pop token held.
+    bool PopWaiting(Node* node);
+    bool NextReady() const;
+    void TakePopToken();
 
     const MidiDeviceTable& devices_;
     Notifier& notifier_;
-    mutable std::mutex mutex_;
-    // Guarded by mutex_. A ring: the head is the message in flight while busy.
-    std::vector<Node> ring_;
-    std::size_t head_ = 0;
-    std::size_t count_ = 0;
-    std::size_t dropped_ = 0;
-    bool busy_ = false;
+    // Every ring made, oldest first, oldest first; freed only with the queue, since a
+    // producer may still be looking at a ring that was closed. Changed only
+    // by the window thread.
+    std::vector<std::unique_ptr<Link>> links_;
+    // Producers push at tail_; the holder of popToken_ takes from head_.
+    std::atomic<Link*> tail_{nullptr};
+    std::atomic<Link*> head_{nullptr};
+    std::atomic<bool> popToken_{false};
+    // Touched by every kick on both sides of taking the token, so that a
+    // push and a release of the token cannot both miss each other.
+    std::atomic<std::uint32_t> handshake_{0};
+    // A message is in flight (it is no longer in any ring).
+    std::atomic<bool> busy_{false};
+    std::atomic<std::size_t> dropped_{0};
 };
 
 }  // namespace kvs

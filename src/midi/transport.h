@@ -30,8 +30,18 @@ struct Transport {
     std::atomic<std::uint32_t> sigNumerator{4};
     std::atomic<std::uint32_t> sigDenominatorExp{2};
     std::atomic<std::uint32_t> sigStartTick{0};
+    // The part of a tick reached at the last tempo change but not yet
+    // counted, in 625ths of a tick at the current tempo. Dropping it at every
+    // change would make a song with many tempo events fall ever further behind.
+    std::atomic<std::uint32_t> tickFraction{0};
 
-    std::uint32_t Target() const { return baseTick + ElapsedTicks(tempo, periodCount); }
+    // Ticks past baseTick, in 625ths of a tick.
+    std::uint64_t ElapsedParts() const {
+        return std::uint64_t{tempo} * TIMER_PERIOD_MS * periodCount * 2 + tickFraction;
+    }
+    std::uint32_t Target() const {
+        return baseTick + static_cast<std::uint32_t>(ElapsedParts() / 625);
+    }
 };
 
 }  // namespace kvs

@@ -213,5 +213,42 @@ TEST(SysexQueue, TimerThreadQueueingBesideTheWindowThreadLosesNothing) {
     EXPECT_EQ(rig.LongSent(0).size() + rig.LongSent(1).size(), 2u * kEach);
 }
 
+// The window thread grows the queue while the timer thread fills it: the
+// order holds across every growth and each message is sent or counted.
+TEST(SysexQueue, GrowingWhileTheTimerThreadQueuesKeepsTheOrder) {
+    QueueRig rig(Completion::Immediate);
+    rig.layer.Output(0).Reserve(5000, 50000);
+    constexpr int kMessages = 3000;
+    std::vector<SysexBlock> blocks;
+    for (int i = 0; i < kMessages; ++i)
+        blocks.push_back(SysexBlock{
+            {0xF0, static_cast<std::uint8_t>(i >> 7), static_cast<std::uint8_t>(i & 0x7F), 0xF7}});
+    std::atomic<bool> done{false};
+    std::thread timer([&] {
+        for (int i = 0; i < kMessages; ++i) {
+            rig.queue.QueueSysex(blocks[static_cast<std::size_t>(i)], 0);
+            rig.queue.KickSysex();
+            if (i % 64 == 0) std::this_thread::yield();
+        }
+        done = true;
+    });
+    for (std::size_t room = 64; !done; room = std::min<std::size_t>(room * 2, 1 << 14)) {
+        ASSERT_TRUE(rig.queue.Reserve(room));
+        rig.Pump();
+    }
+    timer.join();
+    while (rig.queue.Size() != 0)
+        rig.Pump();
+    const auto sent = rig.LongSent(0);
+    EXPECT_EQ(sent.size() + rig.queue.Dropped(), std::size_t{kMessages});
+    int previous = -1;
+    for (const Bytes& b : sent) {
+        ASSERT_EQ(b.size(), 4u);
+        const int n = (b[1] << 7) | b[2];
+        ASSERT_GT(n, previous);
+        previous = n;
+    }
+}
+
 }  // namespace
 }  // namespace kvs::test

@@ -13,6 +13,7 @@
 #include "midi/backends/backend_probe.h"
 #include "midi/backends/rtmidi_input_assembler.h"
 #include "midi/backends/rtmidi_names.h"
+#include "midi/short_send_gate.h"
 
 namespace kvs {
 
@@ -68,7 +69,8 @@ bool FindPort(Port& port, const std::string& raw, const std::string& stable, uns
 // Long messages go out on a worker thread so SendLong returns at once and
 // completion is reported the way the caller expects it: later, elsewhere.
 // Short messages sent while a long one waits or goes out are held back and
-// follow it, so the device sees everything in the order it was sent.
+// follow it, so the device sees everything in the order it was sent. A short
+// send never waits for another thread's send (the timer thread must not).
 class RtMidiOutputPort : public MidiOutputPort {
   public:
     RtMidiOutputPort(std::unique_ptr<RtMidiOut> out, std::unique_ptr<ErrorCapture> errors,
@@ -93,30 +95,30 @@ class RtMidiOutputPort : public MidiOutputPort {
 
     void SendShort(std::uint32_t message) override {
         if (ShortMessageLength(static_cast<std::uint8_t>(message)) == 0) return;
-        std::lock_guard lock(sendMutex_);
-        if (longsQueued_ > 0) {
-            if (held_.size() < kHeldMessages) held_.push_back(Held{lastTicket_, message});
-            return;
-        }
-        SendShortLocked(message);
+        gate_.Send(message, deliver_);
     }
 
     bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
         if (bytes.empty()) return false;
-        std::lock_guard sendLock(sendMutex_);
-        {
-            std::lock_guard lock(jobMutex_);
-            if (stopping_) return false;
-            try {
-                jobs_.push_back(Job{bytes, std::move(done), lastTicket_ + 1});
-            } catch (const std::exception&) {
-                return false;
-            }
-        }
-        ++lastTicket_;
-        ++longsQueued_;
-        jobReady_.notify_one();
-        return true;
+        bool queued = false;
+        gate_.Hold(
+            [&] {
+                {
+                    std::lock_guard lock(jobMutex_);
+                    if (stopping_) return;
+                    try {
+                        jobs_.push_back(Job{bytes, std::move(done), lastTicket_ + 1});
+                    } catch (const std::exception&) {
+                        return;
+                    }
+                }
+                ++lastTicket_;
+                ++longsQueued_;
+                queued = true;
+            },
+            deliver_);
+        if (queued) jobReady_.notify_one();
+        return queued;
     }
 
   private:
@@ -126,6 +128,7 @@ class RtMidiOutputPort : public MidiOutputPort {
     // 1 MB/s, far above a MIDI cable) that the receiving side joins again.
     static constexpr std::size_t kJackPiece = 1024;
     static constexpr std::size_t kHeldMessages = 1024;
+    static constexpr std::size_t kPendingMessages = 1024;
     // A piece that finds no room for this long is given up with the message.
     static constexpr auto kStallLimit = std::chrono::seconds(2);
 
@@ -147,6 +150,17 @@ class RtMidiOutputPort : public MidiOutputPort {
             return false;
         }
         return !errors_->failed.load(std::memory_order_relaxed);
+    }
+
+    // With the gate held.
+    void Deliver(std::uint32_t message) {
+        if (longsQueued_ == 0) {
+            SendShortLocked(message);
+        } else if (held_.size() < kHeldMessages) {
+            held_.push_back(Held{lastTicket_, message});
+        } else {
+            ++heldDropped_;
+        }
     }
 
     void SendShortLocked(std::uint32_t message) {
@@ -180,30 +194,31 @@ class RtMidiOutputPort : public MidiOutputPort {
     }
 
     void ReleaseHeld(std::uint64_t ticket) {
-        std::lock_guard lock(sendMutex_);
-        --longsQueued_;
-        std::size_t n = 0;
-        while (n < held_.size() && held_[n].ticket == ticket)
-            SendShortLocked(held_[n++].message);
-        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+        // Messages that waited in the gate's ring were sent before this point
+        // and join the held ones first.
+        gate_.Hold(
+            [&] {
+                --longsQueued_;
+                std::size_t n = 0;
+                while (n < held_.size() && held_[n].ticket == ticket)
+                    SendShortLocked(held_[n++].message);
+                held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+            },
+            deliver_);
     }
 
     void Send(std::span<const std::uint8_t> bytes) {
         if (!jack_) {
             // The ALSA sequencer takes SysEx of any length in one event run.
-            std::lock_guard lock(sendMutex_);
-            SendLocked(bytes.data(), bytes.size());
+            gate_.Hold([&] { SendLocked(bytes.data(), bytes.size()); }, deliver_);
             return;
         }
         std::size_t offset = 0;
         auto stalledSince = std::chrono::steady_clock::now();
         while (offset < bytes.size() && !Stopping()) {
             std::size_t length = std::min(kJackPiece, bytes.size() - offset);
-            bool sent;
-            {
-                std::lock_guard lock(sendMutex_);
-                sent = SendLocked(bytes.data() + offset, length);
-            }
+            bool sent = false;
+            gate_.Hold([&] { sent = SendLocked(bytes.data() + offset, length); }, deliver_);
             if (sent) {
                 offset += length;
                 stalledSince = std::chrono::steady_clock::now();
@@ -223,10 +238,17 @@ class RtMidiOutputPort : public MidiOutputPort {
 
     // Held only around RtMidi sends and bookkeeping: RtMidi's output is not
     // safe for concurrent senders (timer, input thru and window threads).
-    std::mutex sendMutex_;
+    // What follows it is guarded by it.
+    ShortSendGate gate_{kPendingMessages};
     std::uint64_t lastTicket_ = 0;
     std::uint64_t longsQueued_ = 0;
     std::vector<Held> held_;
+    std::uint64_t heldDropped_ = 0;
+    struct DeliverFn {
+        RtMidiOutputPort* port;
+        void operator()(std::uint32_t message) const { port->Deliver(message); }
+    };
+    DeliverFn deliver_{this};
 
     std::mutex jobMutex_;
     std::condition_variable jobReady_;
