@@ -52,6 +52,30 @@ bool IsWritableFolder(const std::string& folder) {
     return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// Copies source to target unless target exists. True when it copied; *error
+// receives a failure.
+bool CopyIfMissing(const fs::path& source, const fs::path& target, ResultCode* error) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec))) return false;
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) {
+        *error = FromErrorCode(ec);
+        return false;
+    }
+    MappedFile file;
+    const ResultCode opened = file.Open(source.string());
+    std::span<const std::uint8_t> bytes;
+    if (opened == kResultOk) {
+        bytes = file.Bytes();
+    } else if (opened != SystemError(ENODATA)) {  // an empty file is still copied
+        *error = opened;
+        return false;
+    }
+    // Through a temporary file, so a full disk never leaves half a file.
+    *error = WriteFileAtomically(target.string(), bytes);
+    return *error == kResultOk;
+}
+
 }  // namespace
 
 DataFolderInputs DataFolderInputs::FromEnvironment() {
@@ -125,30 +149,10 @@ std::size_t CopyMissingFiles(const std::string& shared, const std::string& data,
     for (; !ec && it != end; it.increment(ec)) {
         std::error_code fileEc;
         if (!it->is_regular_file(fileEc)) continue;
-        const fs::path relative = it->path().lexically_relative(shared);
-        const fs::path target = fs::path(data) / relative;
-        if (fs::exists(fs::symlink_status(target, fileEc))) continue;
-        fs::create_directories(target.parent_path(), fileEc);
-        if (fileEc) {
-            fail(FromErrorCode(fileEc));
-            continue;
-        }
-        MappedFile source;
-        const ResultCode opened = source.Open(it->path().string());
-        std::span<const std::uint8_t> bytes;
-        if (opened == kResultOk)
-            bytes = source.Bytes();
-        else if (opened != SystemError(ENODATA)) {  // an empty file is still copied
-            fail(opened);
-            continue;
-        }
-        // Through a temporary file, so a full disk never leaves half a file.
-        const ResultCode written = WriteFileAtomically(target.string(), bytes);
-        if (written != kResultOk) {
-            fail(written);
-            continue;
-        }
-        ++copied;
+        const fs::path target = fs::path(data) / it->path().lexically_relative(shared);
+        ResultCode rc = kResultOk;
+        if (CopyIfMissing(it->path(), target, &rc)) ++copied;
+        fail(rc);
     }
     if (ec) fail(FromErrorCode(ec));
     if (error) *error = first;
@@ -170,6 +174,8 @@ std::size_t CopyShippedFiles(const std::string& shipped, const std::string& data
         const char* to;
     };
     static constexpr Place kPlaces[] = {{"instruments", ""}, {"examples", "examples"}};
+    // Single files of the shipped folder's top level, beside the settings.
+    static constexpr const char* kFiles[] = {"notexfrm.ini"};
     std::size_t copied = 0;
     ResultCode first = kResultOk;
     for (const Place& place : kPlaces) {
@@ -179,6 +185,15 @@ std::size_t CopyShippedFiles(const std::string& shipped, const std::string& data
         if (!fs::is_directory(from, ec)) continue;
         ResultCode rc = kResultOk;
         copied += CopyMissingFiles(from.string(), (fs::path(data) / place.to).string(), &rc);
+        if (first == kResultOk) first = rc;
+    }
+    for (const char* name : kFiles) {
+        if (shipped.empty()) break;
+        const fs::path from = fs::path(shipped) / name;
+        std::error_code ec;
+        if (!fs::is_regular_file(from, ec)) continue;
+        ResultCode rc = kResultOk;
+        if (CopyIfMissing(from, fs::path(data) / name, &rc)) ++copied;
         if (first == kResultOk) first = rc;
     }
     if (error) *error = first;

@@ -57,8 +57,9 @@ std::string SharedDataFolder(const std::string& exeFolder);
 std::string ShippedDataFolder(const std::string& exeFolder, const std::string& fallback);
 
 // Copies shipped files that are missing in the data folder, never replacing
-// one: the instrument lists of shipped/instruments beside the settings, the
-// songs of shipped/examples into examples/. A shipped folder without them
+// one: the instrument lists of shipped/instruments and the preset note
+// transforms (notexfrm.ini) beside the settings, the songs of
+// shipped/examples into examples/. A shipped folder without them
 // copies nothing and is no error. Returns how many were copied; *error (when
 // given) receives the first failure.
 std::size_t CopyShippedFiles(const std::string& shipped, const std::string& data,

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cli/apply_command.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_session.h"
 #include "app/cli/convert_command.h"
@@ -30,6 +31,9 @@ constexpr const char* kSynopsis =
     "                    [--count-in N] [--clock] [--midi virtual [--log LOGFILE]]\n"
     "       kvs-cli render FILE OUT.wav [--soundfont SF2] [--rate HZ]\n"
     "       kvs-cli edit IN OUT STEP... [options]\n"
+    "       kvs-cli apply IN OUT --tool NAME[:VALUES] [--track N|--all-tracks]\n"
+    "                     [--beats FIRST:END] [options]\n"
+    "       kvs-cli apply --list\n"
     "       kvs-cli --help\n";
 
 constexpr const char* kHelp =
@@ -50,6 +54,11 @@ constexpr const char* kHelp =
     "           set-marker=left|right|0-19 (at the caret), song-name=TEXT, track-name=TEXT,\n"
     "           channel=N (1-16, 0 none), program=N, bank=N, volume=N, pan=N, reverb=N,\n"
     "           chorus=N (-1 unsets). A refused step exits 1 without saving.\n"
+    "  apply    load IN, run one tool over it, save it as OUT (full form). VALUES are\n"
+    "           the tool's fields in order, comma-separated, as its dialog reads them;\n"
+    "           --track N (from 1, default 1) or --all-tracks (unmuted tracks),\n"
+    "           --beats FIRST:END the beats (default: whole tracks). --list shows\n"
+    "           every tool with its fields. Invalid values exit 1.\n"
     "\n"
     "options (each overrides its setting in kvs.ini for this run):\n"
     "  --scan-init 0|1|2|3    take initial track settings from: 0 time 0,\n"
@@ -121,6 +130,7 @@ int RunCommand(const CliOptions& options, CliSession& session, std::ostream& out
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (IsEditCommand(args)) return RunEdit(args, out, err);
+    if (IsApplyCommand(args)) return RunApply(args, out, err);
     std::string error;
     const std::optional<CliOptions> options = ParseCliOptions(args, error);
     if (!options) {

@@ -1,0 +1,82 @@
+// Each note tool over one track of a million notes.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "model/song.h"
+#include "tools/tool_table.h"
+
+namespace {
+
+constexpr std::uint32_t kBeats = 250000;  // four notes a beat: 1,000,000 notes
+
+// A melody of two notes a beat over a two-note chord, with a controller now
+// and then; no key overlaps itself.
+std::unique_ptr<kvs::Track> MakeMusic() {
+    auto track = std::make_unique<kvs::Track>();
+    for (std::uint32_t beat = 0; beat < kBeats; ++beat) {
+        const kvs::Tick base = beat * kvs::TICKS_PER_BEAT;
+        const auto root = static_cast<std::uint8_t>(48 + beat % 12);
+        const auto tune = static_cast<std::uint8_t>(72 + (beat * 5) % 12);
+        track->AddEvent(base + 3, kvs::PackMessage(0x90, root, 80));
+        track->AddEvent(base + 3, kvs::PackMessage(0x90, root + 4, 80));
+        track->AddEvent(base + 180, kvs::PackMessage(0x80, root, 64));
+        track->AddEvent(base + 180, kvs::PackMessage(0x80, root + 4, 64));
+        track->AddEvent(base + 1, kvs::PackMessage(0x90, tune, 100));
+        track->AddEvent(base + 85, kvs::PackMessage(0x80, tune, 64));
+        track->AddEvent(base + 98, kvs::PackMessage(0x90, tune + 2, 90));
+        track->AddEvent(base + 170, kvs::PackMessage(0x80, tune + 2, 64));
+        if (beat % 16 == 0) track->AddEvent(base, kvs::PackMessage(0xB0, 7, 100));
+    }
+    for (std::uint32_t beat = 0; beat < track->BeatCount(); ++beat)
+        track->Bucket(beat)->Sort();
+    return track;
+}
+
+const kvs::Track& Music() {
+    static const std::unique_ptr<kvs::Track> track = MakeMusic();
+    return *track;
+}
+
+void RunTool(benchmark::State& state, const char* name, std::vector<std::int32_t> values) {
+    const kvs::Tool& tool = *kvs::Tools().Find(name);
+    kvs::ValueDialog dialog = tool.NewDialog();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        dialog.fields[i].value = values[i];
+    const kvs::ToolPass pass = tool.fromValues(dialog);
+    for (auto _ : state) {
+        state.PauseTiming();
+        kvs::Song song;
+        song.InsertTrack();
+        song.ReplaceTrack(0, Music().Clone());
+        state.ResumeTiming();
+        pass(song, 0, {0, kBeats});
+        benchmark::DoNotOptimize(song.GetTrack(0)->EventCount());
+        state.PauseTiming();
+        song.DeleteTrack(0);  // not part of the tool
+        state.ResumeTiming();
+    }
+    state.counters["notes"] = 4.0 * kBeats;
+}
+
+#define KVS_TOOL_BENCH(id, name, ...)      \
+    void id(benchmark::State& state) {     \
+        RunTool(state, name, __VA_ARGS__); \
+    }                                      \
+    BENCHMARK(id)->Unit(benchmark::kMillisecond)->Iterations(3)
+
+KVS_TOOL_BENCH(Transpose, "transpose", {5});
+KVS_TOOL_BENCH(ChangeVelocity, "change-velocity", {80, 10});
+KVS_TOOL_BENCH(TimeGlide, "time-glide", {96});
+KVS_TOOL_BENCH(TimeExpand, "time-expand", {150});
+KVS_TOOL_BENCH(Quantise, "quantise", {4, 100, 50});
+KVS_TOOL_BENCH(QuantiseLength, "quantise-length", {4, 100});
+KVS_TOOL_BENCH(Humanise, "humanise", {10});
+KVS_TOOL_BENCH(SetLength, "set-length", {150, 0});
+KVS_TOOL_BENCH(Legato, "legato", {0});
+KVS_TOOL_BENCH(CleanUp, "clean-up", {});
+
+}  // namespace
+
+BENCHMARK_MAIN();
