@@ -1,6 +1,7 @@
 #include "midi/engine.h"
 
 #include <new>
+#include <thread>
 
 #include "model/song.h"
 
@@ -105,6 +106,7 @@ void Engine::StopEngine() {
     }
     timer_.Stop();
     TakeRecorder* recorder = nullptr;
+    const std::uint32_t stoppedAt = transport_.position;
     {
         std::lock_guard<std::mutex> lock(lock_);
         ClickOffLocked();
@@ -121,7 +123,7 @@ void Engine::StopEngine() {
         if (bpm != 0) ApplyTempo(bpm, EngineState::Stop);
     }
     if (recorder != nullptr)
-        recorder->EndTake(s == EngineState::Record || s == EngineState::StepRec);
+        recorder->EndTake(s == EngineState::Record || s == EngineState::StepRec, stoppedAt);
     state_ = EngineState::Stop;
     notifier_.Post(ENGINE_NOTIFY, kNotifyStopped);
 }
@@ -286,6 +288,39 @@ bool Engine::SynchroStart() {
     }
     PostState();
     return true;
+}
+
+void Engine::StartStepRecord(std::uint32_t beat) {
+    if (state_ != EngineState::Stop) return;
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        const std::uint32_t base = beat * TICKS_PER_BEAT;
+        transport_.baseTick = base;
+        transport_.songEndTick = (song_ != nullptr ? song_->SongLengthBeats() : 0) * TICKS_PER_BEAT;
+        transport_.position = base;
+        transport_.lastTick = base - 1;
+        transport_.periodCount = 0;
+        transport_.tickFraction = 0;
+        state_ = EngineState::StepRec;
+    }
+    PostState();
+}
+
+void Engine::SetStepPosition(std::uint32_t tick) {
+    if (state_ == EngineState::StepRec) transport_.position = tick;
+}
+
+Engine::InputStamp Engine::StampInput() const {
+    for (;;) {
+        const std::uint32_t before = loopSeq_.load();
+        if ((before & 1u) != 0) {
+            // A wrap takes microseconds.
+            std::this_thread::yield();
+            continue;
+        }
+        const std::uint32_t tick = transport_.position;
+        if (loopSeq_.load() == before) return InputStamp{tick, before / 2};
+    }
 }
 
 }  // namespace kvs

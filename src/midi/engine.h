@@ -76,6 +76,21 @@ class Engine {
     // music. False when the engine was not waiting.
     bool SynchroStart();
 
+    // Step recording: the transport at beat, no timer. The recorder makes
+    // the take.
+    void StartStepRecord(std::uint32_t beat);
+    // Only while step recording: where the next step is entered.
+    void SetStepPosition(std::uint32_t tick);
+
+    // Any thread: the position and the loop pass it belongs to, read as one.
+    // The pass moves on at every loop wrap while recording.
+    struct InputStamp {
+        std::uint32_t tick = 0;
+        std::uint32_t pass = 0;
+    };
+    InputStamp StampInput() const;
+    std::uint32_t LoopPass() const { return loopSeq_.load() / 2; }
+
     EngineState State() const { return state_; }
     bool Busy() const { return IsBusy(state_); }
     const Transport& GetTransport() const { return transport_; }
@@ -141,6 +156,8 @@ class Engine {
     std::atomic<std::uint32_t> previewClosing_{0};
     std::atomic<std::uint32_t> previewPort_{0};
     std::atomic<std::uint32_t> previewEnd_{0};
+    // Twice the loop pass, plus one while a wrap is under way.
+    std::atomic<std::uint32_t> loopSeq_{0};
 };
 
 }  // namespace kvs

@@ -109,16 +109,14 @@ void Engine::PlayPeriod(EngineState s) {
     for (std::uint32_t k = last + 1;; ++k) {
         DispatchTick(k, s);
         if (LoopDue(k)) {
-            if (s == EngineState::Record && !options_.confirmRecord && recorder_ != nullptr &&
-                !recorder_->RenewTakeAtLoop()) {
-                // Try again next period without sending this one's ticks twice.
-                transport_.periodCount += 1;
-                transport_.lastTick = k;
-                return;
-            }
-            // A new take may have changed the song.
-            if (s == EngineState::Record) beatEvents_.Invalidate();
+            // Odd while the position jumps back, so that input stamped now
+            // waits for the pass it belongs to.
+            if (s == EngineState::Record) loopSeq_.fetch_add(1);
             RelocateLocked(song_->markers[kMarkerLeft]);
+            if (s == EngineState::Record) {
+                loopSeq_.fetch_add(1);
+                notifier_.Post(ENGINE_NOTIFY, kNotifyLoopWrap);
+            }
             target = transport_.position;
             looped = true;
             k = target - 1;  // the Left beat's first tick goes out in this period

@@ -29,12 +29,10 @@ class SysexOutput {
 class TakeRecorder {
   public:
     virtual ~TakeRecorder() = default;
-    // Timer thread, at a loop wrap while recording without confirmation:
-    // keeps the take and begins a new one; false when no new take can be made.
-    virtual bool RenewTakeAtLoop() = 0;
     // Window thread, when the engine stops: keep (possibly after asking) or
-    // drop the take, then destroy it.
-    virtual void EndTake(bool commit) = 0;
+    // drop the take, then destroy it. position: where the engine stopped,
+    // before it returns to its start.
+    virtual void EndTake(bool commit, std::uint32_t position) = 0;
 };
 
 }  // namespace kvs

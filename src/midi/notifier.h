@@ -16,6 +16,10 @@ inline constexpr std::uint32_t kCommandPlayStop = 130;
 inline constexpr std::uint32_t kNotifyBeat = 1;
 inline constexpr std::uint32_t kNotifyStateChanged = 2;
 inline constexpr std::uint32_t kNotifyStopped = 3;
+// While recording: a loop pass has ended (Engine::LoopPass has moved on).
+inline constexpr std::uint32_t kNotifyLoopWrap = 4;
+// While step recording: input waits to be entered.
+inline constexpr std::uint32_t kNotifyRecordInput = 5;
 
 struct Notification {
     std::uint32_t id = 0;

@@ -283,8 +283,7 @@ TEST(EngineTransport, SysexEventsAreQueuedInOrderAndEmptyOnesSkipped) {
 
 TEST(EngineTransport, StatesFollowTheTransitionTable) {
     struct Recorder final : TakeRecorder {
-        bool RenewTakeAtLoop() override { return true; }
-        void EndTake(bool commit) override { ends.push_back(commit); }
+        void EndTake(bool commit, std::uint32_t) override { ends.push_back(commit); }
         std::vector<bool> ends;
     } recorder;
     EngineRig rig;

@@ -9,6 +9,7 @@
 #include "app/cli/convert_command.h"
 #include "app/cli/edit_command.h"
 #include "app/cli/play_command.h"
+#include "app/cli/record_command.h"
 #include "app/cli/render_command.h"
 #include "app/cli/session_commands.h"
 #include "app/cli/song_dump.h"
@@ -34,6 +35,9 @@ constexpr const char* kSynopsis =
     "       kvs-cli apply IN OUT --tool NAME[:VALUES] [--track N|--all-tracks]\n"
     "                     [--beats FIRST:END] [options]\n"
     "       kvs-cli apply --list\n"
+    "       kvs-cli record OUT.mid --in NAME --port NAME [--from BEAT] [--punch LEFT:RIGHT]\n"
+    "                      [--loop LEFT:RIGHT] [--metronome] [--count-in N] [--thru]\n"
+    "                      [--append IN.mid]\n"
     "       kvs-cli --help\n";
 
 constexpr const char* kHelp =
@@ -131,6 +135,7 @@ int RunCommand(const CliOptions& options, CliSession& session, std::ostream& out
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (IsEditCommand(args)) return RunEdit(args, out, err);
     if (IsApplyCommand(args)) return RunApply(args, out, err);
+    if (IsRecordCommand(args)) return RunRecord(args, out, err);
     std::string error;
     const std::optional<CliOptions> options = ParseCliOptions(args, error);
     if (!options) {

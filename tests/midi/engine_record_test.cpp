@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "midi/recorder.h"
+#include "midi/step_record_form.h"
+
+namespace kvs {
+namespace {
+
+using test::EngineRig;
+
+using TickEvent = std::pair<std::uint32_t, std::uint32_t>;  // tick, message
+
+std::vector<TickEvent> EventsOf(const Track& t) {
+    std::vector<TickEvent> out;
+    for (std::uint32_t b = 0; b < t.BeatCount(); ++b)
+        for (const Event& e : *t.Bucket(b))
+            out.push_back({b * 192 + e.offset, e.message});
+    return out;
+}
+
+constexpr std::uint32_t On(std::uint32_t key, std::uint32_t vel = 100, std::uint32_t ch = 0) {
+    return 0x90 | ch | key << 8 | vel << 16;
+}
+constexpr std::uint32_t Off(std::uint32_t key, std::uint32_t vel = 64, std::uint32_t ch = 0) {
+    return 0x80 | ch | key << 8 | vel << 16;
+}
+
+struct KeepHost final : RecordHost {
+    bool AskKeep() override {
+        ++asked;
+        return keep;
+    }
+    void SaveUndo(std::uint32_t track) override { undo.push_back(track); }
+    int asked = 0;
+    bool keep = true;
+    std::vector<std::uint32_t> undo;
+};
+
+struct RecordRig : EngineRig {
+    Recorder recorder{engine, sink, notifier};
+    KeepHost host;
+
+    explicit RecordRig(bool confirm = false) {
+        options.confirmRecord = confirm;
+        Apply();
+        recorder.SetSong(&song);
+        recorder.SetHost(&host);
+    }
+    Track& RecordTrack(std::uint16_t channel = kNoChannel, std::uint16_t port = 0) {
+        Track& t = AddTrack(channel, port);
+        recorder.SetCurrentTrack(static_cast<std::int32_t>(song.TrackCount() - 1), port, channel);
+        return t;
+    }
+    void Loop(std::uint32_t left, std::uint32_t right) {
+        song.markers[kMarkerLeft] = left;
+        song.markers[kMarkerRight] = right;
+        song.loop = 1;
+    }
+    void Pump() {
+        for (const Notification& n : notifier.TakeAll())
+            recorder.OnNotification(n);
+    }
+    // Fires until recording has reached tick (once it gets there).
+    void FireTo(std::uint32_t tick) {
+        for (int i = 0; i < 200000; ++i) {
+            if (engine.State() == EngineState::Record && engine.Position() == tick) return;
+            Fire(1);
+            Pump();
+        }
+        FAIL() << "never reached tick " << tick;
+    }
+    void Stop() {
+        engine.StopEngine();
+        Pump();
+    }
+};
+
+TEST(EngineRecord, LoopRecordingStoresFromTheTakeOriginAndLandsBackInPlace) {
+    RecordRig rig(true);
+    Track& track = rig.RecordTrack();
+    rig.Loop(2, 6);
+    ASSERT_TRUE(rig.recorder.StartRecord(4));
+    EXPECT_EQ(rig.recorder.TakeOrigin(), 2u);
+    rig.FireTo(960);
+    rig.recorder.HandleShort(On(60));
+    rig.FireTo(1000);
+    rig.recorder.HandleShort(On(60, 0));  // velocity 0: a note off
+    rig.recorder.Drain();
+    ASSERT_NE(rig.recorder.Take(), nullptr);
+    EXPECT_EQ(EventsOf(*rig.recorder.Take()),
+              (std::vector<TickEvent>{{576, On(60)}, {616, Off(60)}}));
+    // Overdub the next pass into the same take; asked once, at the stop.
+    rig.FireTo(5 * 192 + 10);
+    rig.recorder.HandleShort(On(62));
+    rig.recorder.HandleShort(Off(62));
+    const std::vector<std::uint8_t> sysex{0xF0, 0x7E, 0x01, 0xF7};
+    rig.recorder.HandleSysex(sysex);
+    rig.Stop();
+    EXPECT_EQ(rig.host.asked, 1);
+    EXPECT_EQ(rig.host.undo, (std::vector<std::uint32_t>{0}));
+    std::vector<TickEvent> notes;
+    const SysexBlock* block = nullptr;
+    for (const TickEvent& e : EventsOf(track)) {
+        if (Kind(e.second) == EVT_SYSEX)
+            block = track.Sysex().Find(SysexId(e.second));
+        else
+            notes.push_back(e);
+    }
+    std::sort(notes.begin(), notes.end());
+    EXPECT_EQ(notes, (std::vector<TickEvent>{
+                         {960, On(60)}, {970, Off(62)}, {970, On(62)}, {1000, Off(60)}}));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->bytes, sysex);
+    EXPECT_EQ(rig.song.modified, 1u);
+    EXPECT_EQ(rig.engine.Position(), 2u * 192u);  // re-based at the wrap
+
+    // Answered No: the track stays as it was and no snapshot is taken.
+    rig.host.keep = false;
+    ASSERT_TRUE(rig.recorder.StartRecord(4));
+    rig.FireTo(900);
+    rig.recorder.HandleShort(On(70));
+    rig.Stop();
+    EXPECT_EQ(EventsOf(track).size(), 5u);
+    EXPECT_EQ(rig.host.undo.size(), 1u);
+}
+
+TEST(EngineRecord, EachLoopPassIsCommittedAtItsWrapWithoutConfirmation) {
+    RecordRig rig(false);
+    Track& track = rig.RecordTrack();
+    rig.Loop(1, 3);
+    ASSERT_TRUE(rig.recorder.StartRecord(1));
+    rig.FireTo(2 * 192 + 100);
+    rig.recorder.HandleShort(On(60));  // held across the wrap
+    rig.FireTo(200);                   // next pass
+    EXPECT_EQ(rig.host.asked, 0);
+    // The first pass is in: the held note ends at the pass's last tick.
+    EXPECT_EQ(EventsOf(track), (std::vector<TickEvent>{{484, On(60)}, {575, Off(60)}}));
+    rig.recorder.HandleShort(Off(60, 30));
+    rig.Stop();
+    // The second pass starts with the note it found held.
+    const std::vector<TickEvent> got = EventsOf(track);
+    EXPECT_EQ(got, (std::vector<TickEvent>{
+                       {192, On(60, 30)}, {200, Off(60, 30)}, {484, On(60)}, {575, Off(60)}}));
+}
+
+TEST(EngineRecord, PunchKeepsOnlyTheMarkedBeatsAndClosesWhatIsHeld) {
+    RecordRig rig;
+    Track& track = rig.RecordTrack();
+    rig.song.markers[kMarkerLeft] = 8;
+    rig.song.markers[kMarkerRight] = 12;
+    rig.recorder.SetPunch(true);
+    ASSERT_TRUE(rig.recorder.StartRecord(6));
+    rig.FireTo(6 * 192 + 5);
+    rig.recorder.HandleShort(On(50));
+    rig.recorder.HandleShort(Off(50));
+    rig.FireTo(7 * 192);
+    rig.recorder.HandleShort(On(60, 90));
+    rig.FireTo(9 * 192 + 3);
+    rig.recorder.HandleShort(Off(60, 33));
+    rig.FireTo(10 * 192);
+    rig.recorder.HandleShort(On(64));
+    rig.recorder.HandleShort(0x7F40B1);  // sustain down on channel 2
+    rig.FireTo(13 * 192);
+    rig.recorder.HandleShort(On(52));
+    rig.recorder.HandleShort(Off(52));
+    rig.FireTo(14 * 192);
+    rig.Stop();
+    EXPECT_EQ(EventsOf(track), (std::vector<TickEvent>{{1536, On(60, 33)},
+                                                       {1731, Off(60, 33)},
+                                                       {1920, 0x7F40B1},
+                                                       {1920, On(64)},
+                                                       {2303, Off(64)},
+                                                       {2303, 0x0040B1}}));
+}
+
+TEST(EngineRecord, InputIsFilteredEchoedAndDeliveredBeforeItIsRecorded) {
+    RecordRig rig;
+    rig.RecordTrack(2, 1);  // channel 3, port 1
+    rig.recorder.SetThru(true);
+    rig.Sent();
+    rig.recorder.HandleShort(On(60));
+    rig.recorder.HandleShort(0x007BB0);  // all notes off: dropped
+    rig.recorder.HandleShort(0xF8);      // clock: dropped
+    EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{On(60, 100, 2), 1}}));
+    // Ending thru's notes sends where they went.
+    rig.recorder.ThruNotesOff();
+    EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{Off(60, 64, 2), 1}}));
+
+    // The dialog gets what is echoed.
+    EXPECT_EQ(rig.recorder.SetMidiInDialog(7), 0u);
+    rig.Posted();
+    rig.recorder.HandleShort(On(61));
+    EXPECT_EQ(rig.Posted(), (std::vector<Notification>{{MIDI_IN_MESSAGE, On(61, 100, 2)}}));
+    rig.Sent();
+    rig.recorder.SetMidiInDialog(0);
+
+    // Key commands see the message first and may keep it; assignments after
+    // the channel is replaced.
+    struct Filters final : MidiInFilters {
+        bool KeyCommand(std::uint32_t m) override { return Data1(m) == 36; }
+        std::uint32_t Assign(std::uint32_t m) override { return m + 0x100; }
+    } filters;
+    rig.recorder.SetFilters(&filters);
+    rig.recorder.HandleShort(On(36));
+    rig.recorder.HandleShort(On(40));
+    EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{On(41, 100, 2), 1}}));
+    rig.recorder.SetInputSuspended(true);
+    rig.recorder.HandleShort(On(36));
+    EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{On(37, 100, 2), 1}}));
+    rig.recorder.SetInputSuspended(false);
+    rig.recorder.SetFilters(nullptr);
+    rig.recorder.SetThru(false);
+
+    // Synchro start: a note off waits, a controller starts.
+    rig.options.settings.synchroStart = true;
+    rig.Apply();
+    ASSERT_TRUE(rig.recorder.StartRecord(2));
+    EXPECT_EQ(rig.engine.State(), EngineState::RecSynch);
+    rig.recorder.HandleShort(Off(60));
+    EXPECT_EQ(rig.engine.State(), EngineState::RecSynch);
+    rig.recorder.HandleShort(0x0107B0);
+    EXPECT_EQ(rig.engine.State(), EngineState::Record);
+    rig.recorder.HandleShort(0x007BB0);
+    rig.recorder.SetInputSuspended(true);
+    rig.recorder.HandleShort(On(70));
+    rig.recorder.SetInputSuspended(false);
+    rig.Stop();
+    EXPECT_EQ(EventsOf(*rig.song.GetTrack(0)), (std::vector<TickEvent>{{384, 0x0107B2}}));
+}
+
+TEST(EngineRecord, AFullRingCountsWhatItCouldNotTake) {
+    EngineRig base;
+    base.options.confirmRecord = false;
+    base.Apply();
+    Recorder recorder(base.engine, base.sink, base.notifier, 4);
+    recorder.SetSong(&base.song);
+    base.AddTrack();
+    recorder.SetCurrentTrack(0, 0, kNoChannel);
+    ASSERT_TRUE(recorder.StartRecord(1));
+    base.Fire(2);
+    ASSERT_EQ(base.engine.State(), EngineState::Record);
+    for (std::uint32_t i = 0; i < 10; ++i)
+        recorder.HandleShort(0xB0 | (i << 16) | (1u << 8));
+    EXPECT_EQ(recorder.Overflowed(), 6u);
+    base.engine.StopEngine();
+    EXPECT_EQ(base.song.GetTrack(0)->EventCount(), 4u);
+}
+
+TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
+    RecordRig rig;
+    Track& track = rig.RecordTrack();
+    ASSERT_TRUE(rig.recorder.StartStepRecord(0, 0, 48, 96));
+    EXPECT_EQ(rig.engine.State(), EngineState::StepRec);
+    rig.recorder.HandleShort(On(60));
+    rig.recorder.HandleShort(Off(60));
+    rig.Pump();
+    EXPECT_EQ(rig.engine.Position(), 96u);
+    // A chord; the same key struck twice before the step is entered once.
+    rig.recorder.HandleShort(On(64));
+    rig.recorder.HandleShort(On(67));
+    rig.recorder.HandleShort(On(64));
+    rig.recorder.HandleShort(Off(64));
+    rig.recorder.HandleShort(Off(67));
+    rig.Pump();
+    EXPECT_EQ(rig.engine.Position(), 96u);
+    rig.recorder.HandleShort(Off(64));
+    rig.Pump();
+    EXPECT_EQ(rig.engine.Position(), 192u);
+    rig.Stop();
+    EXPECT_EQ(EventsOf(track), (std::vector<TickEvent>{{0, On(60)},
+                                                       {47, Off(60)},
+                                                       {96, On(64)},
+                                                       {96, On(67)},
+                                                       {143, Off(64)},
+                                                       {143, Off(67)}}));
+    EXPECT_EQ(rig.engine.Position(), 0u);
+
+    // At Right the step goes back to Left, the pass kept.
+    rig.Loop(1, 2);
+    ASSERT_TRUE(rig.recorder.StartStepRecord(0, 1, 48, 192));
+    rig.recorder.HandleShort(On(72));
+    rig.recorder.HandleShort(Off(72));
+    rig.Pump();
+    EXPECT_EQ(rig.engine.Position(), 192u);
+    EXPECT_EQ(EventsOf(track).size(), 8u);
+
+    const ValueDialog d = StepRecordDialog();
+    EXPECT_EQ(d.count, 2u);
+    EXPECT_EQ(d.fields[0].value, 48);
+    EXPECT_EQ(d.fields[1].max, 9216);
+    rig.Stop();
+}
+
+TEST(EngineRecord, NoInputIsLostWhileLoopingUnderLoad) {
+    // Thru goes to its own sink: the rig's stamps each message with the
+    // period, which only the timer's thread may do.
+    struct CountingSink final : ShortMessageSink {
+        void SendShort(std::uint32_t, std::uint32_t) override { ++sent; }
+        void SendShortAll(std::uint32_t) override {}
+        std::atomic<std::uint64_t> sent{0};
+    } thru;
+    EngineRig rig;
+    rig.options.confirmRecord = false;
+    rig.Apply();
+    Recorder recorder(rig.engine, thru, rig.notifier);
+    recorder.SetSong(&rig.song);
+    Track& track = rig.AddTrack();
+    recorder.SetCurrentTrack(0, 0, kNoChannel);
+    recorder.SetThru(true);
+    rig.song.markers[kMarkerLeft] = 1;
+    rig.song.markers[kMarkerRight] = 3;
+    rig.song.loop = 1;
+    ASSERT_TRUE(recorder.StartRecord(1));
+    rig.Fire(2);
+    ASSERT_EQ(rig.engine.State(), EngineState::Record);
+    constexpr std::uint32_t kMessages = 100000;
+    std::atomic<bool> done{false};
+    std::thread input([&] {
+        for (std::uint32_t i = 0; i < kMessages; ++i)
+            recorder.HandleShort(0xB0 | (i % 16) | ((i / 16 % 120) << 8) | ((i % 128) << 16));
+        done = true;
+    });
+    std::uint64_t periods = 0;
+    while (!done || periods < 2000) {
+        rig.timer.Fire(1);
+        for (const Notification& n : rig.notifier.TakeAll())
+            recorder.OnNotification(n);
+        ++periods;
+    }
+    input.join();
+    rig.engine.StopEngine();
+    EXPECT_EQ(recorder.Overflowed(), 0u);
+    EXPECT_EQ(thru.sent, kMessages);
+    EXPECT_GE(rig.engine.LoopPass(), 2u);
+    EXPECT_EQ(track.EventCount(), kMessages);
+}
+
+}  // namespace
+}  // namespace kvs
