@@ -13,6 +13,7 @@
 #include "app/cli/stream_errors.h"
 #include "files/song_file.h"
 #include "midi/engine.h"
+#include "midi/live_midi_in_filters.h"
 #include "midi/output_commands.h"
 #include "midi/recorder.h"
 #include "midi/timer_thread.h"
@@ -20,6 +21,9 @@
 
 namespace kvs {
 namespace {
+
+// The Record command a key command posts.
+constexpr std::uint32_t kRecordCommand = 131;
 
 std::atomic<bool> g_stop{false};
 
@@ -170,6 +174,15 @@ int Record(const RecordArgs& a, CliSession& session, std::ostream& out, std::ost
         recorder.SetPunch(a.punchLeft.has_value());
         recorder.SetCurrentTrack(static_cast<std::int32_t>(track),
                                  static_cast<std::uint16_t>(*port), kNoChannel);
+        // Key commands and assignments act as in the program; Play/stop or
+        // Record from the MIDI keyboard ends the recording.
+        KeyCommands keyCommands;
+        keyCommands.SetMap(settings.keyCommands);
+        keyCommands.SetEnabled(settings.general.keyCommands);
+        MidiAssignment assignment;
+        assignment.Set(settings.midiAssign);
+        LiveMidiInFilters filters(keyCommands, assignment, notifier);
+        recorder.SetFilters(&filters);
         table.SetInputSink(&recorder);
         StopOnInterrupt interrupt;
         if (!recorder.StartRecord(a.from)) {
@@ -186,6 +199,7 @@ int Record(const RecordArgs& a, CliSession& session, std::ostream& out, std::ost
             while (const std::optional<Notification> n = notifier.Take()) {
                 recorder.OnNotification(*n);
                 if (n->id == ENGINE_NOTIFY && n->code == kNotifyStopped) stopped = true;
+                if (n->id == kCommandPlayStop || n->id == kRecordCommand) engine.StopEngine();
             }
         }
         table.SetInputSink(nullptr);

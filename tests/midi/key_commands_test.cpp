@@ -1,0 +1,125 @@
+#include "midi/key_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "config/prompt_table.h"
+#include "midi/key_commands_form.h"
+#include "midi/notifier.h"
+#include "model/event.h"
+
+namespace kvs {
+namespace {
+
+TEST(KeyCommandActions, LabelsFollowThePromptTableInOrder) {
+    ASSERT_EQ(kKeyCommandActions.size(), 77u);
+    for (std::size_t n = 0; n < kKeyCommandActions.size(); ++n) {
+        const PromptEntry& entry = kBuiltinPrompts[prompt::kcmd_none + n];
+        EXPECT_EQ(kKeyCommandActions[n].label.key, entry.key) << n;
+        EXPECT_EQ(kKeyCommandActions[n].label.text, entry.text) << n;
+    }
+    EXPECT_EQ(KeyCommandId(0), 0u);
+    EXPECT_EQ(KeyCommandId(1), 130u);
+    EXPECT_EQ(KeyCommandId(57), 409u);  // Clear Mark 9
+    EXPECT_EQ(KeyCommandId(76), 103u);  // Save
+    EXPECT_EQ(KeyCommandId(77), 0u);
+}
+
+TEST(KeyCommandFilter, AssignedKeyPostsOnPressAndSwallowsBothHalves) {
+    FifoNotifier notifier;
+    KeyCommands commands;
+    KeyCommandMap map{};
+    map[60] = 1;  // Play/stop
+    commands.SetMap(map);
+
+    EXPECT_TRUE(KeyCommandFilter(PackMessage(0x90, 60, 100), commands, false, notifier));
+    EXPECT_EQ(notifier.TakeAll(), (std::vector<Notification>{{130, 0}}));
+    EXPECT_TRUE(KeyCommandFilter(PackMessage(0x80, 60, 64), commands, false, notifier));
+    // A release sent as a velocity-0 note on does not run the command again.
+    EXPECT_TRUE(KeyCommandFilter(PackMessage(0x93, 60, 0), commands, false, notifier));
+    EXPECT_TRUE(notifier.TakeAll().empty());
+
+    // Any channel; other keys and other messages on the key pass.
+    EXPECT_TRUE(KeyCommandFilter(PackMessage(0x9F, 60, 1), commands, false, notifier));
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0x90, 61, 100), commands, false, notifier));
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0xA0, 60, 100), commands, false, notifier));
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0xB0, 60, 100), commands, false, notifier));
+    EXPECT_EQ(notifier.TakeAll().size(), 1u);
+}
+
+TEST(KeyCommandFilter, SwitchedOffOrSuspendedKeysAreOrdinaryNotes) {
+    FifoNotifier notifier;
+    KeyCommands commands;
+    KeyCommandMap map{};
+    map[60] = 1;
+    commands.SetMap(map);
+
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0x90, 60, 100), commands, true, notifier));
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0x80, 60, 0), commands, true, notifier));
+    commands.SetEnabled(false);
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0x90, 60, 100), commands, false, notifier));
+    EXPECT_FALSE(KeyCommandFilter(PackMessage(0x80, 60, 0), commands, false, notifier));
+    EXPECT_TRUE(notifier.TakeAll().empty());
+}
+
+TEST(KeyCommands, LiveMapHoldsOnlyOfferedKeysAndKnownActions) {
+    KeyCommandMap map{};
+    map[20] = 5;  // below the piano
+    map[21] = 76;
+    map[108] = 2;
+    map[109] = 5;   // above the piano
+    map[60] = 200;  // not an action
+    KeyCommands commands;
+    commands.SetMap(map);
+    const KeyCommandMap live = commands.Map();
+    EXPECT_EQ(live[20], 0u);
+    EXPECT_EQ(live[21], 76u);
+    EXPECT_EQ(live[108], 2u);
+    EXPECT_EQ(live[109], 0u);
+    EXPECT_EQ(live[60], 0u);
+}
+
+TEST(KeyCommandsForm, EditsACopyUntilOk) {
+    KeyCommandMap stored{};
+    stored[21] = 3;
+    stored[60] = 1;
+    KeyCommandsForm form(stored);
+
+    const auto keys = KeyCommandsForm::KeyItems();
+    ASSERT_EQ(keys.size(), 88u);
+    EXPECT_EQ(keys.front(), "21 (A0)");
+    EXPECT_EQ(keys[60 - 21], "60 (C4)");
+    EXPECT_EQ(keys.back(), "108 (C8)");
+    const auto actions = KeyCommandsForm::ActionItems(BuiltinPrompts{});
+    ASSERT_EQ(actions.size(), 77u);
+    EXPECT_EQ(actions[0], "** No Action **");
+
+    EXPECT_EQ(form.SelectedKey(), 21u);
+    EXPECT_EQ(form.ActionSelection(), 3u);
+
+    // A played key selects itself only while the key list has the focus.
+    form.MidiIn(PackMessage(0x90, 60, 90));
+    EXPECT_EQ(form.SelectedKey(), 21u);
+    form.SetKeyListFocus(true);
+    form.MidiIn(PackMessage(0x90, 20, 90));  // not a piano key
+    form.MidiIn(PackMessage(0x90, 60, 0));   // a release
+    EXPECT_EQ(form.SelectedKey(), 21u);
+    form.MidiIn(PackMessage(0x90, 60, 90));
+    EXPECT_EQ(form.SelectedKey(), 60u);
+    EXPECT_EQ(form.ActionSelection(), 1u);
+
+    form.SelectAction(14);
+    form.SelectAction(77);  // beyond the table: ignored
+    form.SelectKey(88);     // beyond the list: ignored
+    EXPECT_EQ(form.SelectedKey(), 60u);
+    EXPECT_EQ(stored[60], 1u);  // nothing stored before OK
+
+    KeyCommands live;
+    form.Ok(stored, live);
+    EXPECT_EQ(stored[60], 14u);
+    EXPECT_EQ(stored[21], 3u);
+    EXPECT_EQ(live.Action(60), 14u);
+    EXPECT_EQ(live.Action(21), 3u);
+}
+
+}  // namespace
+}  // namespace kvs
