@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <RtMidi.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_test_support.h"
+#include "files/file_result.h"
+#include "files/song_file.h"
+#include "jack_test_support.h"
+#include "model/song.h"
+
+namespace kvs {
+namespace {
+
+using namespace std::chrono_literals;
+using test::JackServer;
+using test::ScopedEnv;
+using test::Spawn;
+using test::WaitExit;
+
+bool WaitForText(const std::string& path, const std::string& text, std::chrono::seconds timeout) {
+    const auto deadline = test::Clock::now() + timeout;
+    while (test::Clock::now() < deadline) {
+        if (test::ReadText(path).find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+// Another JACK client plays into kvs-cli record; Ctrl-C ends the take and the
+// saved song holds every note in the order played.
+TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
+    test::ScopedHome home;
+    JackServer server;
+    if (!server.Up()) GTEST_SKIP() << "JACK record skipped: " << server.Why();
+
+    std::unique_ptr<RtMidiOut> source;
+    std::unique_ptr<RtMidiIn> sink;
+    try {
+        source = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "kvs-rec-source");
+        source->openVirtualPort("out");
+        sink = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "kvs-rec-sink");
+        sink->openVirtualPort("in");
+    } catch (const RtMidiError& e) {
+        FAIL() << "the test's JACK clients could not open: " << e.getMessage();
+    }
+
+    const std::string out = home.File("take.mid");
+    const std::string output = home.File("cli.out");
+    const ScopedEnv midi("KVS_MIDI", "jack");
+    const pid_t cli = Spawn({KVS_CLI_PATH, "record", out, "--in", "kvs-rec-source:out", "--port",
+                             "kvs-rec-sink:in", "--count-in", "0"},
+                            output);
+    ASSERT_GT(cli, 0);
+    if (!WaitForText(output, "recording", 15s)) {
+        kill(cli, SIGKILL);
+        (void)WaitExit(cli, 5s);
+        FAIL() << "kvs-cli record did not start\n" << test::ReadText(output);
+    }
+    // Past the playback delay, so that every note lands in the take.
+    std::this_thread::sleep_for(1500ms);
+    std::vector<int> played;
+    for (int key = 48; key < 72; ++key) {
+        std::vector<unsigned char> on = {0x90, static_cast<unsigned char>(key), 100};
+        std::vector<unsigned char> off = {0x80, static_cast<unsigned char>(key), 64};
+        source->sendMessage(&on);
+        std::this_thread::sleep_for(15ms);
+        source->sendMessage(&off);
+        std::this_thread::sleep_for(15ms);
+        played.push_back(key);
+    }
+    std::this_thread::sleep_for(500ms);
+    kill(cli, SIGINT);
+    const int status = WaitExit(cli, 20s);
+    ASSERT_EQ(status, kExitOk) << (status < 0 ? "kvs-cli record hung and was killed\n" : "")
+                               << test::ReadText(output);
+
+    Song song;
+    ASSERT_EQ(LoadSongFile(out, song, {}), kResultOk);
+    std::vector<int> recorded;
+    for (std::uint32_t t = 0; t < song.TrackCount(); ++t) {
+        const Track& track = *song.GetTrack(t);
+        for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
+            for (const Event& e : *track.Bucket(beat))
+                if (IsSoundingNoteOn(e.message)) recorded.push_back(Data1(e.message));
+    }
+    EXPECT_EQ(recorded, played) << test::ReadText(output);
+}
+
+}  // namespace
+}  // namespace kvs
