@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "model/edit_session.h"
 #include "model/value_dialog_form.h"
@@ -9,6 +10,8 @@
 namespace kvs {
 
 class NoteTransformForm;
+class InsertFromFileForm;
+class Song;
 
 class EngineLink;
 
@@ -21,6 +24,14 @@ class ToolHost {
     virtual bool RunValueDialog(ValueDialog& dialog) = 0;
     // Runs the note transform dialog; true for OK.
     virtual bool RunNoteTransformDialog(NoteTransformForm& /*form*/) { return false; }
+    // Asks for a file and loads it into song with LoadInsertSource, reporting
+    // a failure itself; false when cancelled or not loaded.
+    virtual bool LoadInsertSource(Song& /*song*/) { return false; }
+    // Runs the insert-from-file dialog; true for OK.
+    virtual bool RunInsertFromFileDialog(InsertFromFileForm& /*form*/) { return false; }
+    // The track view's anchor beat (its cursor beat when nothing is
+    // selected); nothing without a view, where the range's first beat serves.
+    virtual std::optional<std::uint32_t> AnchorBeat() const { return std::nullopt; }
     virtual void RedrawTrack(std::uint32_t /*track*/) {}
     // Tracks were appended to the song.
     virtual void TracksAdded() {}

@@ -208,6 +208,7 @@ const ToolTable& Tools() {
         ToolTable t = ToolTable::Blank();
         RegisterNoteTools(t);
         RegisterNoteTransformTool(t);
+        RegisterSplitAndControllerTools(t);
         return t;
     }();
     return table;

@@ -91,5 +91,6 @@ const ToolTable& Tools();
 // Each group of tools attaches its code here; Tools() calls them all.
 void RegisterNoteTools(ToolTable& table);
 void RegisterNoteTransformTool(ToolTable& table);
+void RegisterSplitAndControllerTools(ToolTable& table);
 
 }  // namespace kvs

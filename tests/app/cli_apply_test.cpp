@@ -75,6 +75,45 @@ TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
     EXPECT_EQ(Load(out)->GetTrack(0)->NoteLength(0, 0), 91 - 50);
 }
 
+TEST(CliApply, ASplitSavesItsNewTracksAfterTheOthers) {
+    test::ScopedHome home;
+    test::TempDir dir;
+    const std::string in = WriteSong(dir);
+    const std::string out = dir.File("out.mid");
+    const test::CliRun r =
+        RunArgs({"apply", in, out, "--tool", "velocity-split:100,127", "--track", "2"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    std::unique_ptr<Song> song = Load(out);
+    ASSERT_EQ(song->TrackCount(), 4u) << "no note for \"><\"";
+    EXPECT_EQ(song->GetTrack(3)->properties.name.View(), "<>");
+    EXPECT_EQ(NoteOns(*song, 3), NoteOns(*song, 1));
+}
+
+TEST(CliApply, InsertFromFileTakesTheFileItsTrackAndTheMode) {
+    test::ScopedHome home;
+    test::TempDir dir;
+    const std::string in = WriteSong(dir);
+    const std::string out = dir.File("out.mid");
+    test::CliRun r = RunArgs(
+        {"apply", in, out, "--tool", "insert-from-file:" + in + ",2,insert", "--beats", "2:3"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    const std::vector<std::pair<Tick, int>> ons = NoteOns(*Load(out), 0);
+    ASSERT_EQ(ons.size(), 8u);
+    EXPECT_EQ(ons[2].first, 2 * B + 10) << "the source's first note at the selection";
+    EXPECT_EQ(ons[6].first, 6 * B + 10) << "the destination's beat 2, moved on by 4";
+
+    for (const std::string& tool :
+         {"insert-from-file:" + in + ",4", "insert-from-file:" + in + ",1,paste"}) {
+        r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
+        EXPECT_EQ(r.status, kExitUsage) << tool;
+        EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
+    }
+    r = RunArgs(
+        {"apply", in, dir.File("bad.mid"), "--tool", "insert-from-file:" + dir.File("none.mid")});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mid")));
+}
+
 TEST(CliApply, RefusesBadValuesUnknownAndUnbuiltToolsWithoutSaving) {
     test::ScopedHome home;
     test::TempDir dir;
@@ -87,7 +126,7 @@ TEST(CliApply, RefusesBadValuesUnknownAndUnbuiltToolsWithoutSaving) {
         EXPECT_EQ(r.status, kExitUsage) << tool;
         EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
     }
-    test::CliRun r = RunArgs({"apply", in, out, "--tool", "reverse"});
+    test::CliRun r = RunArgs({"apply", in, out, "--tool", "progression"});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
     r = RunArgs({"apply", in, out, "--tool", "shuffle"});
@@ -132,7 +171,7 @@ TEST(CliApply, ListShowsEveryToolWithFieldsInTheirTextForms) {
          {"transpose: Transpose (all tracks, undo)\n    1. Transpose (integer): initial -12, "
           "range -127 to 127\n",
           "    2. Fixed offset (beats.ticks): initial 0.000, range -1000.000 to 1000.000\n",
-          "key-split: Split Key (current track only) - not available yet\n"
+          "key-split: Split Key (current track only)\n"
           "    1. Lower note (note): initial C-1, range C-1 to G9\n",
           "clean-up: Clean up (all tracks, whole tracks, undo)\n",
           "note-transform: Note transform (all tracks, undo)\n"

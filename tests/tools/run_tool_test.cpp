@@ -20,6 +20,7 @@ class ScriptedHost : public ToolHost {
     bool cancel = false;
     std::vector<ValueDialog> opened;
     std::vector<std::uint32_t> redrawn;
+    int tracksAdded = 0;
 
     bool RunValueDialog(ValueDialog& dialog) override {
         opened.push_back(dialog);
@@ -30,6 +31,7 @@ class ScriptedHost : public ToolHost {
         return form.Ok();
     }
     void RedrawTrack(std::uint32_t track) override { redrawn.push_back(track); }
+    void TracksAdded() override { ++tracksAdded; }
 };
 
 class BusyLink : public NullEngineLink {
@@ -128,7 +130,7 @@ TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
     f.host.cancel = false;
     f.host.texts = {"1000"};  // out of range: the dialog would stay open
     EXPECT_EQ(f.Run("transpose"), EditResult::Cancelled);
-    EXPECT_EQ(f.Run("channel-split"), EditResult::NotFound) << "not built yet";
+    EXPECT_EQ(f.Run("progression"), EditResult::NotFound) << "not built yet";
     BusyLink busy;
     f.host.opened.clear();
     EXPECT_EQ(RunTool(f.session, busy, f.state, *Tools().Find("transpose"), f.host),
@@ -152,6 +154,28 @@ TEST(RunTool, CleanUpRunsWithoutADialogOverWholeTracksDespiteASelection) {
     EXPECT_EQ(f.host.redrawn, std::vector<std::uint32_t>{1});
     ASSERT_NE(f.session.UndoCopy(), nullptr);
     EXPECT_EQ(f.session.UndoCopy()->EventCount(), 7u);
+}
+
+TEST(RunTool, ASplitAppendsTracksFromTheCurrentTrackOnlyWithoutUndo) {
+    Fixture f;
+    f.state.applyToAllTracks = true;
+    f.At(1).AddEvent(B + 50, test::On(0, 72));
+    f.At(1).AddEvent(B + 60, test::Off(0, 72));
+    test::SortAll(f.At(1));
+    f.host.texts = {"C5", "127"};
+    ASSERT_EQ(f.Run("key-split"), EditResult::Done);
+    ASSERT_EQ(f.session.GetSong().TrackCount(), 5u);
+    EXPECT_EQ(test::Notes(f.At(3)).size(), 1u);
+    EXPECT_EQ(test::Notes(f.At(4)).size(), 3u);
+    EXPECT_EQ(f.At(1).EventCount(), 8u) << "the source is unchanged";
+    EXPECT_EQ(f.host.tracksAdded, 1);
+    EXPECT_TRUE(f.host.redrawn.empty());
+    EXPECT_EQ(f.session.UndoCopy(), nullptr);
+    EXPECT_EQ(f.session.GetSong().modified, 1u);
+
+    ASSERT_EQ(f.Run("reverse"), EditResult::Done);
+    EXPECT_EQ(f.host.redrawn, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+    EXPECT_NE(f.session.UndoCopy(), nullptr);
 }
 
 TEST(ToolTable, HoldsEveryToolInMenuOrderWithItsFieldsAndHelpIds) {
@@ -185,9 +209,29 @@ TEST(ToolTable, HoldsEveryToolInMenuOrderWithItsFieldsAndHelpIds) {
     std::vector<std::string_view> built;
     for (const Tool& t : all)
         if (t.Available()) built.push_back(t.name);
-    EXPECT_EQ(built, (std::vector<std::string_view>{"transpose", "change-velocity", "time-glide",
-                                                    "time-expand", "quantise", "quantise-length",
-                                                    "humanise", "set-length", "legato", "clean-up",
+    EXPECT_EQ(built, (std::vector<std::string_view>{"transpose",
+                                                    "change-velocity",
+                                                    "time-glide",
+                                                    "time-expand",
+                                                    "quantise",
+                                                    "quantise-length",
+                                                    "humanise",
+                                                    "set-length",
+                                                    "legato",
+                                                    "insert-from-file",
+                                                    "clean-up",
+                                                    "set-channel",
+                                                    "channel-split",
+                                                    "key-split",
+                                                    "velocity-split",
+                                                    "length-split",
+                                                    "note-replace",
+                                                    "velocity-crescendo",
+                                                    "controller-renumber",
+                                                    "change-controllers",
+                                                    "reverse",
+                                                    "delete-notes",
+                                                    "delete-controllers",
                                                     "note-transform"}));
 }
 

@@ -111,6 +111,7 @@ TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
                 const std::uint32_t b = rng() % (beats + 2);
                 range = {std::min(a, b), std::max(a, b)};
             }
+            const std::uint32_t tracksBefore = song.TrackCount();
             tool.fromValues(values)(song, 0, range);
 
             const Census after = Take(*song.GetTrack(0));
@@ -119,9 +120,19 @@ TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
             EXPECT_EQ(after.unpaired, 0u) << where;
             EXPECT_TRUE(after.sysexExact) << where;
             EXPECT_EQ(after.blocks, before.blocks) << where;
-            if (tool.name != "clean-up") {
+            if (tool.name == "delete-notes") {
+                EXPECT_EQ(before.ons - after.ons, before.ends - after.ends) << where;
+            } else if (tool.name != "clean-up") {
                 EXPECT_EQ(after.ons, before.ons) << where;
                 EXPECT_EQ(after.ends, before.ends) << where;
+            }
+            // Tracks a split appended hold paired notes (ends shared in the source
+            // stay shared) and their own blocks.
+            for (std::uint32_t t = tracksBefore; t < song.TrackCount(); ++t) {
+                const Census part = Take(*song.GetTrack(t));
+                EXPECT_EQ(part.unpaired, 0u) << where << " new track " << t;
+                EXPECT_TRUE(part.sysexExact) << where << " new track " << t;
+                EXPECT_LE(part.ends, part.ons) << where << " new track " << t;
             }
             if (HasFailure()) return;
             before = after;
