@@ -11,6 +11,7 @@ namespace kvs {
 
 class NoteTransformForm;
 class InsertFromFileForm;
+class ProgressionForm;
 class Song;
 
 class EngineLink;
@@ -29,6 +30,10 @@ class ToolHost {
     virtual bool LoadInsertSource(Song& /*song*/) { return false; }
     // Runs the insert-from-file dialog; true for OK.
     virtual bool RunInsertFromFileDialog(InsertFromFileForm& /*form*/) { return false; }
+    // Runs the progression dialog: completes the form from the current track
+    // and its ToolRange (ProgressionForm::Complete), then shows it until Ok()
+    // accepts or the user cancels; true for OK.
+    virtual bool RunProgressionDialog(ProgressionForm& /*form*/) { return false; }
     // The track view's anchor beat (its cursor beat when nothing is
     // selected); nothing without a view, where the range's first beat serves.
     virtual std::optional<std::uint32_t> AnchorBeat() const { return std::nullopt; }

@@ -209,6 +209,7 @@ const ToolTable& Tools() {
         RegisterNoteTools(t);
         RegisterNoteTransformTool(t);
         RegisterSplitAndControllerTools(t);
+        RegisterProgressionTool(t);
         return t;
     }();
     return table;

@@ -92,5 +92,6 @@ const ToolTable& Tools();
 void RegisterNoteTools(ToolTable& table);
 void RegisterNoteTransformTool(ToolTable& table);
 void RegisterSplitAndControllerTools(ToolTable& table);
+void RegisterProgressionTool(ToolTable& table);
 
 }  // namespace kvs

@@ -114,7 +114,7 @@ TEST(CliApply, InsertFromFileTakesTheFileItsTrackAndTheMode) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mid")));
 }
 
-TEST(CliApply, RefusesBadValuesUnknownAndUnbuiltToolsWithoutSaving) {
+TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
     test::ScopedHome home;
     test::TempDir dir;
     const std::string in = WriteSong(dir);
@@ -126,10 +126,7 @@ TEST(CliApply, RefusesBadValuesUnknownAndUnbuiltToolsWithoutSaving) {
         EXPECT_EQ(r.status, kExitUsage) << tool;
         EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
     }
-    test::CliRun r = RunArgs({"apply", in, out, "--tool", "progression"});
-    EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_NE(r.err.find("not available yet"), std::string::npos) << r.err;
-    r = RunArgs({"apply", in, out, "--tool", "shuffle"});
+    test::CliRun r = RunArgs({"apply", in, out, "--tool", "shuffle"});
     EXPECT_EQ(r.status, kExitUsage);
     r = RunArgs({"apply", in, out, "--tool", "transpose", "--track", "4"});
     EXPECT_EQ(r.status, kExitUsage);
@@ -157,6 +154,38 @@ TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
 
     for (const char* tool :
          {"note-transform:no such map,C", "note-transform:Major to minor,H", "note-transform"}) {
+        r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
+        EXPECT_EQ(r.status, kExitUsage) << tool;
+        EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mid")));
+}
+
+// A filter sweep over the selected beats of one track, and a value the
+// dialog would refuse.
+TEST(CliApply, ProgressionWritesARampOverTheSelectedBeats) {
+    test::ScopedHome home;
+    test::TempDir dir;
+    const std::string in = WriteSong(dir);
+    const std::string out = dir.File("out.mid");
+    test::CliRun r = RunArgs({"apply", in, out, "--tool", "progression:Ctrl 74,3,,,0,127,,,0.096",
+                              "--track", "2", "--beats", "1:3"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    std::unique_ptr<Song> song = Load(out);
+    std::vector<std::pair<Tick, int>> ramp;
+    const Track& track = *song->GetTrack(1);
+    for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
+        for (const Event& e : *track.Bucket(beat))
+            if (Kind(e.message) == 0xB0 && Data1(e.message) == 74)
+                ramp.emplace_back(beat * B + e.offset, Data2(e.message));
+    EXPECT_EQ(ramp, (std::vector<std::pair<Tick, int>>{
+                        {192, 0}, {288, 31}, {384, 63}, {480, 95}, {576, 127}}));
+    EXPECT_EQ(NoteOns(*song, 1).size(), 4u);
+
+    for (const char* tool :
+         {"progression:Program", "progression:7,17", "progression:7,1,1.000",
+          "progression:Note,1,,,C4,C4,0", "progression:7,,,,,,,,0.000", "progression:7,,,,,,,,,,8",
+          "progression:7,,,,,,,,,,,Sawtooth", "progression:7,,,,,,,,,,,,,,360"}) {
         r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
         EXPECT_EQ(r.status, kExitUsage) << tool;
         EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
