@@ -2,9 +2,13 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "config/prompt_table.h"
 #include "model/song.h"
+#include "tools/note_transform_tool.h"
 #include "tools/tool_table.h"
 
 namespace {
@@ -60,6 +64,42 @@ void RunTool(benchmark::State& state, const char* name, std::vector<std::int32_t
     }
     state.counters["notes"] = 4.0 * kBeats;
 }
+
+// Tools with dialogs of their own, given their values as kvs-cli takes them.
+void RunOwnTool(benchmark::State& state, const char* name, std::vector<std::string> texts) {
+    static const bool loaded = [] {
+        const kvs::PromptTable prompts;
+        const std::string data = KVS_SOURCE_DATA_DIR;
+        return kvs::LoadNoteTransformStore(data + "/notexfrm.ini", data + "/none.ini", prompts,
+                                           nullptr);
+    }();
+    std::string error;
+    const std::optional<kvs::ToolPass> pass = kvs::Tools().Find(name)->fromText(texts, error);
+    if (!loaded || !pass) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        kvs::Song song;
+        song.InsertTrack();
+        song.ReplaceTrack(0, Music().Clone());
+        state.ResumeTiming();
+        (*pass)(song, 0, {0, kBeats});
+        benchmark::DoNotOptimize(song.GetTrack(0)->EventCount());
+    }
+    state.counters["notes"] = 4.0 * kBeats;
+}
+
+void Progression(benchmark::State& state) {
+    RunOwnTool(state, "progression", {"Ctrl 74", "1", "", "", "0", "127", "", "", "0.096"});
+}
+BENCHMARK(Progression)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void NoteTransform(benchmark::State& state) {
+    RunOwnTool(state, "note-transform", {"Major to minor", "C"});
+}
+BENCHMARK(NoteTransform)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 #define KVS_TOOL_BENCH(id, name, ...)      \
     void id(benchmark::State& state) {     \

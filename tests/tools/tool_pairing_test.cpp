@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
+#include "config/prompt_table.h"
 #include "model/song.h"
 #include "tool_test_support.h"
+#include "tools/note_transform_tool.h"
 #include "tools/tool_table.h"
 
 namespace kvs {
@@ -86,10 +90,34 @@ ValueDialog RandomValues(const Tool& tool, std::mt19937& rng) {
     return d;
 }
 
+// Tools with dialogs of their own run with values as kvs-cli gives them.
+std::vector<std::string> RandomTexts(const Tool& tool, std::mt19937& rng) {
+    static const char* const kTransforms[] = {"Invert pitch", "Major to minor", "Pentatonic",
+                                              "Up 3rd", "All notes same"};
+    if (tool.name == "note-transform")
+        return {kTransforms[rng() % std::size(kTransforms)], std::to_string(rng() % 12)};
+    if (tool.name == "progression")
+        return {rng() % 2 != 0 ? "Ctrl 74" : "Ctrl 7",
+                std::to_string(1 + rng() % 16),
+                "",
+                "",
+                "0",
+                "127",
+                "",
+                "",
+                "0.096"};
+    return {};
+}
+
 TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
+    const PromptTable prompts;
+    const std::string shipped = std::string(KVS_TEST_DATA_DIR) + "/../../data/";
+    ASSERT_TRUE(
+        LoadNoteTransformStore(shipped + "notexfrm.ini", shipped + "none.ini", prompts, nullptr));
     std::vector<const Tool*> tools;
     for (const Tool& t : Tools().All())
-        if (t.Available() && t.dialog != ToolDialog::Own) tools.push_back(&t);
+        if (t.Available() && (t.dialog != ToolDialog::Own || t.name != "insert-from-file"))
+            tools.push_back(&t);
     ASSERT_FALSE(tools.empty());
 
     for (std::uint32_t seed = 1; seed <= 1000; ++seed) {
@@ -112,7 +140,15 @@ TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
                 range = {std::min(a, b), std::max(a, b)};
             }
             const std::uint32_t tracksBefore = song.TrackCount();
-            tool.fromValues(values)(song, 0, range);
+            if (tool.dialog == ToolDialog::Own) {
+                std::string error;
+                const std::vector<std::string> texts = RandomTexts(tool, rng);
+                const std::optional<ToolPass> pass = tool.fromText(texts, error);
+                ASSERT_TRUE(pass.has_value()) << tool.name << ": " << error;
+                (*pass)(song, 0, range);
+            } else {
+                tool.fromValues(values)(song, 0, range);
+            }
 
             const Census after = Take(*song.GetTrack(0));
             const std::string where = "seed " + std::to_string(seed) + " step " +
