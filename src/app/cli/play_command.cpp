@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/cli/cli.h"
+#include "app/cli/interrupt_guard.h"
 #include "app/cli/message_log.h"
 #include "app/cli/stream_errors.h"
 #include "files/byte_writer.h"
@@ -27,34 +28,6 @@
 
 namespace kvs {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnInterrupt(int) {
-    g_interrupted.store(true);
-}
-
-// Ctrl-C only raises a flag; the main loop stops the engine.
-class InterruptGuard {
-  public:
-    InterruptGuard() {
-        g_interrupted = false;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        installed_ = sigaction(SIGINT, &action, &previous_) == 0;
-    }
-    ~InterruptGuard() {
-        if (installed_) sigaction(SIGINT, &previous_, nullptr);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-  private:
-    struct sigaction previous_ {};
-    bool installed_ = false;
-};
 
 // Opens the one output played to and nothing else, so that devices nobody
 // listens to are neither opened nor reported; the enable flags stay as set.
@@ -172,7 +145,7 @@ void PlayLoop(Engine& engine, FifoNotifier& notifier, SysexQueue& sysex, const S
     bool stopped = false;
     while (!stopped) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        if (g_interrupted.load()) engine.StopEngine();
+        if (InterruptGuard::Interrupted()) engine.StopEngine();
         stopped = Dispatch(engine, notifier, sysex);
         const auto now = std::chrono::steady_clock::now();
         if (tty && now - lastShown >= std::chrono::milliseconds(100)) {

@@ -9,6 +9,7 @@
 #include "app/cli/cli.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_session.h"
+#include "app/cli/interrupt_guard.h"
 #include "app/cli/play_command.h"
 #include "app/cli/stream_errors.h"
 #include "files/song_file.h"
@@ -24,32 +25,6 @@ namespace {
 
 // The Record command a key command posts.
 constexpr std::uint32_t kRecordCommand = 131;
-
-std::atomic<bool> g_stop{false};
-
-extern "C" void OnRecordInterrupt(int) {
-    g_stop.store(true);
-}
-
-class StopOnInterrupt {
-  public:
-    StopOnInterrupt() {
-        g_stop = false;
-        struct sigaction action {};
-        action.sa_handler = OnRecordInterrupt;
-        sigemptyset(&action.sa_mask);
-        installed_ = sigaction(SIGINT, &action, &previous_) == 0;
-    }
-    ~StopOnInterrupt() {
-        if (installed_) sigaction(SIGINT, &previous_, nullptr);
-    }
-    StopOnInterrupt(const StopOnInterrupt&) = delete;
-    StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
-
-  private:
-    struct sigaction previous_ {};
-    bool installed_ = false;
-};
 
 std::optional<std::uint32_t> Number(std::string_view text) {
     std::uint32_t n = 0;
@@ -184,7 +159,7 @@ int Record(const RecordArgs& a, CliSession& session, std::ostream& out, std::ost
         LiveMidiInFilters filters(keyCommands, assignment, notifier);
         recorder.SetFilters(&filters);
         table.SetInputSink(&recorder);
-        StopOnInterrupt interrupt;
+        InterruptGuard interrupt;
         if (!recorder.StartRecord(a.from)) {
             table.SetInputSink(nullptr);
             table.CloseMidiDevices();
@@ -195,7 +170,7 @@ int Record(const RecordArgs& a, CliSession& session, std::ostream& out, std::ost
         bool stopped = false;
         while (!stopped) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            if (g_stop.load()) engine.StopEngine();
+            if (InterruptGuard::Interrupted()) engine.StopEngine();
             while (const std::optional<Notification> n = notifier.Take()) {
                 recorder.OnNotification(*n);
                 if (n->id == ENGINE_NOTIFY && n->code == kNotifyStopped) stopped = true;

@@ -1,0 +1,33 @@
+#include "app/cli/interrupt_guard.h"
+
+#include <atomic>
+
+namespace kvs {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted.store(true);
+}
+
+}  // namespace
+
+InterruptGuard::InterruptGuard() {
+    g_interrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    installed_ = sigaction(SIGINT, &action, &previous_) == 0;
+}
+
+InterruptGuard::~InterruptGuard() {
+    if (installed_) sigaction(SIGINT, &previous_, nullptr);
+}
+
+bool InterruptGuard::Interrupted() {
+    return g_interrupted.load();
+}
+
+}  // namespace kvs
