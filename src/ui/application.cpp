@@ -102,11 +102,11 @@ Application::Application(UiHost& host, Options options)
             paths_ = ProgramPaths::In(folder.path);
     }
     if (options.layer) {
-        layer_ = std::move(options.layer);
+        givenLayer_ = std::move(options.layer);
+        layer_ = givenLayer_.get();
     } else {
-        BackendChoice choice = CreateDeviceLayer(std::string());
-        layer_ = std::move(choice.layer);
-        backendNote_ = std::move(choice.note);
+        backend_ = CreateDeviceLayer(std::string());
+        layer_ = backend_.layer.get();
     }
     table_ = std::make_unique<MidiDeviceTable>(*layer_);
     portKeys_ = std::make_unique<TablePortKeys>(*table_);
@@ -161,7 +161,7 @@ void Application::StartUp() {
         startNotes_.insert(startNotes_.end(), errors.begin(), errors.end());
         instruments_.Load(paths_.instrumentLists);
     }
-    if (!backendNote_.empty()) startNotes_.push_back(backendNote_);
+    if (!backend_.note.empty()) startNotes_.push_back(backend_.note);
 
     focus_ = FocusedChild::TrackList;
     NewSong();
@@ -358,7 +358,8 @@ void Application::Dispatch(const Notification& n) {
 
 bool Application::MinimizeRequested() {
     if (Stopped()) return false;
-    PlayStop();
+    // Only stopped: /Q closes after Play/stop, not after hiding the window.
+    StopEngine();
     return true;
 }
 
@@ -376,10 +377,7 @@ bool Application::ReceiveHandOver(const std::vector<std::string>& words,
     }
     // Stopped as Play/stop stops, but a pending /Q does not close the
     // program that was just handed something to open.
-    if (!Stopped()) {
-        engine_->StopEngine();
-        Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackView);
-    }
+    if (!Stopped()) StopEngine();
     if (session_->GetSong().modified != 0 && !AskSave()) return false;
     NewSong();
     Refresh(refresh::Title | refresh::StatusBar | refresh::TrackList | refresh::TrackView |

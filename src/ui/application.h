@@ -161,6 +161,7 @@ class Application final : private TrackViewListener, private RecordHost {
     void OpenRecent(std::uint32_t index);
     void RegisterTypes();
     void PlayStop();
+    void StopEngine();  // and show what a recording changed
     void StartRecord(bool step);
     void ThruNotesOff();
     void MakeCurrent(std::int32_t track);  // the current track and everyone who follows it
@@ -186,8 +187,11 @@ class Application final : private TrackViewListener, private RecordHost {
     // members below are destroyed in reverse: the song (in session_) goes
     // after the engine, recorder and queue stopped using it, because
     // shutdown_, declared last, closes the devices and drains the queue first.
-    std::unique_ptr<MidiDeviceLayer> layer_;
-    std::string backendNote_;
+    // The chosen backend whole (whatever it keeps beside the layer lives as
+    // long), or the layer the caller gave.
+    BackendChoice backend_;
+    std::unique_ptr<MidiDeviceLayer> givenLayer_;
+    MidiDeviceLayer* layer_ = nullptr;
     std::unique_ptr<MidiDeviceTable> table_;
     std::unique_ptr<TablePortKeys> portKeys_;
     std::unique_ptr<PortSettings> portSettings_;

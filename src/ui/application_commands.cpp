@@ -130,11 +130,16 @@ void Application::PlayStop() {
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
     }
+    StopEngine();
+    if (quitAfterPlay_) host_.CloseWindow();
+}
+
+void Application::StopEngine() {
     engine_->StopEngine();
+    // A recording may have changed the current track.
     const std::int32_t current = session_->CurrentTrack();
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));
     Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackRow | refresh::Title, current);
-    if (quitAfterPlay_) host_.CloseWindow();
 }
 
 void Application::StartRecord(bool step) {
