@@ -232,10 +232,12 @@ void Application::NewSong() {
 void Application::MakeCurrent(std::int32_t track) {
     if (session_->SetCurrentTrack(track) != EditResult::Done) track = -1;
     if (track < 0) (void)session_->SetCurrentTrack(-1);
-    following_ = true;
-    if (track >= 0)
+    // A range of tracks chosen in the view stays while its cursor is there.
+    if (track >= 0 && view_.CursorTrackOrNone() != track) {
+        following_ = true;
         view_.SelectTracks(static_cast<std::uint32_t>(track), static_cast<std::uint32_t>(track));
-    following_ = false;
+        following_ = false;
+    }
     const Track* t = session_->Current();
     recorder_->SetCurrentTrack(track, t != nullptr ? t->properties.port : 0,
                                t != nullptr ? t->properties.channel : kNoChannel);

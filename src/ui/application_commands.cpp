@@ -126,6 +126,7 @@ void Application::PlayStop() {
     if (Stopped()) {
         // Room for the song's SysEx events before the timer queues them.
         (void)queue_->Reserve(SysexQueue::kDefaultCapacity);
+        ApplyEngineOptions();
         engine_->StartPlay(view_.Caret());
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
@@ -146,6 +147,7 @@ void Application::StartRecord(bool step) {
     const std::int32_t current = session_->CurrentTrack();
     if (!Stopped() || current < 0) return;
     MakeCurrent(current);
+    ApplyEngineOptions();
     const std::uint32_t caret = view_.Caret();
     if (!step) {
         (void)recorder_->StartRecord(caret);

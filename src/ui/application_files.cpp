@@ -111,10 +111,14 @@ int Application::Save() {
 }
 
 int Application::SaveAs() {
-    std::string path = session_->SongPath();
+    const std::string kept = session_->SongPath();
+    std::string path = kept;
     if (!ChooseFile(2, path)) return 0;
     session_->SetSongPath(path);
-    return WriteFile();
+    const int written = WriteFile();
+    // The song keeps naming the file it came from until another holds it.
+    if (written == 0) session_->SetSongPath(kept);
+    return written;
 }
 
 bool Application::ChooseFile(std::uint32_t mode, std::string& path) {
