@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "config/error_text.h"
@@ -41,6 +43,26 @@ class Application::PortSettings : public SettingsParticipant {
 
   private:
     MidiDeviceTable& table_;
+};
+
+// Which instrument list each MIDI OUT port uses, kept under "[ports]".
+class Application::InstrumentSettings : public SettingsParticipant {
+  public:
+    InstrumentSettings(InstrumentLists& lists, const MidiDeviceTable& table)
+        : lists_(lists), table_(table) {}
+    void ResetSettings() override { lists_.ResetAssignments(table_.OutCount()); }
+    void ReadSettings(const ProfileStore& store) override { lists_.ReadAssignments(store, Keys()); }
+    void WriteSettings(ProfileStore& store) override { lists_.WriteAssignments(store, Keys()); }
+
+  private:
+    std::vector<std::string> Keys() const {
+        std::vector<std::string> keys;
+        for (std::uint32_t p = 0; p < table_.OutCount(); ++p)
+            keys.push_back(table_.PortKey(p));
+        return keys;
+    }
+    InstrumentLists& lists_;
+    const MidiDeviceTable& table_;
 };
 
 // Declared last, so destroyed first: nothing may send, receive or point
@@ -95,6 +117,9 @@ Application::Application(UiHost& host, Options options)
     if (!options.dataFolder.empty()) {
         paths_ = ProgramPaths::In(WithSlash(options.dataFolder));
     } else {
+        // A program run where it was built has no installed share folder;
+        // the sources' data folder stands in for it.
+        shippedData_ = ShippedDataFolder(ExecutableFolder(), KVS_SOURCE_DATA_DIR);
         const DataFolder folder = ResolveDataFolder(DataFolderInputs::FromEnvironment());
         if (folder.path.empty())
             startNotes_.push_back(ErrorText(prompts_, folder.error));
@@ -111,6 +136,7 @@ Application::Application(UiHost& host, Options options)
     table_ = std::make_unique<MidiDeviceTable>(*layer_);
     portKeys_ = std::make_unique<TablePortKeys>(*table_);
     portSettings_ = std::make_unique<PortSettings>(*table_);
+    instrumentSettings_ = std::make_unique<InstrumentSettings>(instruments_, *table_);
     sink_ = std::make_unique<DeviceTableSink>(*table_);
     queue_ = std::make_unique<SysexQueue>(*table_, notifier_);
     timer_ = options.timer ? std::move(options.timer) : std::make_unique<ThreadTimer>();
@@ -146,6 +172,11 @@ void Application::StartUp() {
     if (!paths_.folder.empty()) {
         settingsFile_ = std::make_unique<SettingsFile>(paths_.settings, *portKeys_);
         settingsFile_->Attach(SettingsStage::kPorts, *portSettings_);
+        settingsFile_->Attach(SettingsStage::kInstrumentLists, *instrumentSettings_);
+        // The lists are looked for only beside an existing settings file, and
+        // before it is read, since assignments name them.
+        if (access(paths_.settings.c_str(), F_OK) == 0)
+            instruments_.Load(paths_.instrumentLists, prompts_.Text(prompt::error_instlistload));
         const SettingsLoadResult loaded = settingsFile_->Load(settings_);
         // The prompt file is not read yet: this note is shown in English
         // when it comes from a first start.
@@ -159,7 +190,6 @@ void Application::StartUp() {
         std::vector<std::string> errors;
         transforms_.LoadFiles(paths_.noteTransforms, paths_.userTransforms, prompts_, &errors);
         startNotes_.insert(startNotes_.end(), errors.begin(), errors.end());
-        instruments_.Load(paths_.instrumentLists);
     }
     if (!backend_.note.empty()) startNotes_.push_back(backend_.note);
 
@@ -318,12 +348,14 @@ bool Application::KeyFromTrackList(ListKey key, bool ctrl, bool shift) {
 
 void Application::ProcessNotifications() {
     notifier_.ClearWake();
-    // Bounded, so a flood from the input side cannot starve the window.
+    // Bounded, so a flood from the input side cannot starve the window; what
+    // is left wakes it again.
     for (int i = 0; i < 4096; ++i) {
         const std::optional<Notification> n = notifier_.Take();
         if (!n) return;
         Dispatch(*n);
     }
+    notifier_.Wake();
 }
 
 void Application::Dispatch(const Notification& n) {

@@ -58,7 +58,8 @@ class Application final : private TrackViewListener, private RecordHost {
         std::string dataFolder;
         // A manual timer for tests; null runs the real timer thread.
         std::unique_ptr<PeriodicTimer> timer;
-        // The shipped data copied into a new data folder; empty for none.
+        // The shipped data copied into the data folder; empty for none.
+        // Without dataFolder, the installed (or source) data is used.
         std::string shippedData;
     };
     struct MenuState {
@@ -131,6 +132,7 @@ class Application final : private TrackViewListener, private RecordHost {
 
   private:
     class PortSettings;
+    class InstrumentSettings;
     class TablePortKeys;
     struct Shutdown;
 
@@ -195,6 +197,7 @@ class Application final : private TrackViewListener, private RecordHost {
     std::unique_ptr<MidiDeviceTable> table_;
     std::unique_ptr<TablePortKeys> portKeys_;
     std::unique_ptr<PortSettings> portSettings_;
+    std::unique_ptr<InstrumentSettings> instrumentSettings_;
     std::unique_ptr<SettingsFile> settingsFile_;
     ProfileStore noFile_{std::string()};  // what the port resolver reads without one
     WakeNotifier notifier_;

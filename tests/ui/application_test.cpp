@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 
 #include "app_test_support.h"
@@ -158,6 +161,19 @@ TEST(ApplicationTest, PlaybackIsFollowedAndQuitAfterPlayCloses) {
     EXPECT_EQ(f.host.closes, 1);
     // The notes went out.
     EXPECT_TRUE(Contains(f.Shorts(), 0x643C90u));
+}
+
+TEST(ApplicationTest, TimerThreadWakesTheWindowThread) {
+    AppFixture f({}, true);
+    const std::vector<std::string> words = {"/p", "/q", f.WriteSong("w.mid", 1, 1)};
+    f.app->RunCommandLine(ParseCommandLine(words, "/"));
+    pollfd wake{f.app->WakeFd(), POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (f.host.closes == 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wake, 1, 1000) > 0) f.app->ProcessNotifications();
+    }
+    EXPECT_EQ(f.host.closes, 1);
+    EXPECT_TRUE(Contains(f.Shorts(), 0x003C80u));
 }
 
 TEST(ApplicationTest, HandOverRefusedWhileRecordingAndResolvedAgainstItsFolder) {
