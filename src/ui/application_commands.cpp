@@ -65,6 +65,11 @@ void Application::ExecuteEdit(std::uint32_t id) {
     const std::int32_t current = s.CurrentTrack();
     EditResult r = EditResult::Done;
     std::uint32_t what = refresh::TrackView | refresh::StatusBar | refresh::MenuStates;
+    // Whatever route a command took (a MIDI key command never sees the
+    // menu), whole tracks are not swapped or pasted under the playing engine.
+    const bool replacesTrack =
+        id == cmd::EditUndo || (id >= cmd::EditPaste && id <= cmd::EditMergeMultiple);
+    if (replacesTrack && !Stopped()) return;
     switch (id) {
         case cmd::EditUndo:
             r = s.Undo();
@@ -118,6 +123,8 @@ void Application::ExecuteEdit(std::uint32_t id) {
             return;
     }
     if (r != EditResult::Done) return;
+    // Undo may have made its own track current.
+    MakeCurrent(s.CurrentTrack());
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));
     Refresh(what | refresh::TrackRow, current);
 }
