@@ -431,7 +431,12 @@ void Application::RunCommandLine(const CommandLine& line) {
     if (line.Has(cmdline::TestPrompts) && !paths_.folder.empty()) {
         const TestPromptsResult tested =
             TestPromptFile(prompts_, paths_.language, paths_.newLanguage);
-        if (!tested.message.text.empty()) host_.ShowErrorText(tested.message.text);
+        if (!tested.message.text.empty()) {
+            if (tested.message.icon == PromptMessage::Icon::Information)
+                host_.ShowInfoText(tested.message.text);
+            else
+                host_.ShowErrorText(tested.message.text);
+        }
     }
     if (!line.file.empty()) {
         session_->SetSongPath(line.file);

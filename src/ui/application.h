@@ -110,6 +110,24 @@ class Application final : private TrackViewListener, private RecordHost {
     bool ToolbarShown() const { return settings_.general.toolbar; }
     bool StatusBarShown() const { return settings_.general.statusBar; }
 
+    // Around every modal dialog and message box: incoming MIDI is neither
+    // recorded nor taken as a key command meanwhile. Nests; the guard puts
+    // back what was in force before.
+    class ModalGuard {
+      public:
+        explicit ModalGuard(Application& app)
+            : recorder_(*app.recorder_), previous_(recorder_.InputSuspended()) {
+            recorder_.SetInputSuspended(true);
+        }
+        ~ModalGuard() { recorder_.SetInputSuspended(previous_); }
+        ModalGuard(const ModalGuard&) = delete;
+        ModalGuard& operator=(const ModalGuard&) = delete;
+
+      private:
+        Recorder& recorder_;
+        bool previous_;
+    };
+
     // Asks to save a modified song: true to go on.
     bool AskSave();
 

@@ -57,6 +57,8 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
 
     // An error box with the program's name as caption.
     virtual void ShowErrorText(const std::string& text) = 0;
+    // A note (information icon).
+    virtual void ShowInfoText(const std::string& text) { ShowErrorText(text); }
     virtual Answer AskYesNoCancel(const std::string& text) = 0;
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual std::optional<FileChoice> AskFile(const FileDialogRequest& request) = 0;
