@@ -178,12 +178,10 @@ void Application::StartUp() {
         if (access(paths_.settings.c_str(), F_OK) == 0)
             instruments_.Load(paths_.instrumentLists, prompts_.Text(prompt::error_instlistload));
         const SettingsLoadResult loaded = settingsFile_->Load(settings_);
-        // The prompt file is not read yet: this note is shown in English
-        // when it comes from a first start.
+        const LoadPromptsResult prompts = LoadPrompts(prompts_, paths_.language);
+        // Told in the language just read.
         if (!loaded.existed) startNotes_.push_back(PromptText(prompt::error_nosettings));
         if (loaded.error != kResultOk) startNotes_.push_back(ErrorText(prompts_, loaded.error));
-
-        const LoadPromptsResult prompts = LoadPrompts(prompts_, paths_.language);
         if (prompts.error != kResultOk) startNotes_.push_back(ErrorText(prompts_, prompts.error));
         if (prompts.message) startNotes_.push_back(prompts.message->text);
 
@@ -200,6 +198,7 @@ void Application::StartUp() {
     assignment_.Set(settings_.midiAssign);
     recorder_->SetThru(settings_.engine.midiThru);
     recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
+    session_->SetDefaultPort(settings_.general.defaultPort);
     ApplyEngineOptions();
     Refresh(refresh::Title | refresh::MenuStates | refresh::StatusBar | refresh::TrackList |
             refresh::TrackView | refresh::Layout);

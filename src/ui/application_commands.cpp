@@ -392,6 +392,7 @@ void Application::ExecuteMidi(std::uint32_t id) {
         keyCommands_.SetEnabled(settings_.general.keyCommands);
         assignment_.Set(settings_.midiAssign);
         recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
+        session_->SetDefaultPort(settings_.general.defaultPort);
         ApplyEngineOptions();
         Refresh(kEdited | refresh::Layout);
     }

@@ -8,6 +8,9 @@
 namespace kvs {
 namespace {
 
+// The product's web site (a placeholder until the project has one).
+constexpr const char* kWebSite = "https://kavelsong.example.org/";
+
 // The text before the last '/', empty when there is none.
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -74,7 +77,7 @@ int Application::ExecuteFile(std::uint32_t id) {
             host_.ShowTipOfDay();
             return 0;
         case cmd::HelpOnWeb:
-            host_.OpenUrl("https://kavelsong.example.org/");
+            host_.OpenUrl(kWebSite);
             return 0;
         case cmd::HelpAbout:
             host_.ShowAbout();
