@@ -387,15 +387,42 @@ void Application::ExecuteMidi(std::uint32_t id) {
         (void)SendFixedMessage(*queue_, id);
         return;
     }
-    if (id >= cmd::OptMetronome && Stopped() && host_.ShowOptionsDialog(id)) {
-        keyCommands_.SetMap(settings_.keyCommands);
-        keyCommands_.SetEnabled(settings_.general.keyCommands);
-        assignment_.Set(settings_.midiAssign);
-        recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
-        session_->SetDefaultPort(settings_.general.defaultPort);
-        ApplyEngineOptions();
-        Refresh(kEdited | refresh::Layout);
+    if (id < cmd::OptMetronome || !Stopped()) return;
+    bool changed = false;
+    switch (id) {
+        case cmd::OptMetronome:
+            changed = host_.ShowMetronomeOptions();
+            break;
+        case cmd::OptKeyCommands:
+            changed = host_.ShowKeyCommands();
+            break;
+        case cmd::OptMidiAssign:
+            changed = host_.ShowMidiAssignments();
+            break;
+        case cmd::OptInstruments:
+            changed = host_.ShowInstrumentLists();
+            break;
+        case cmd::OptPorts:
+            changed = host_.ShowPorts();
+            break;
+        case cmd::OptOnScreenKeyboard:
+            changed = host_.ShowOnScreenKeyboardOptions();
+            break;
+        case cmd::OptOptions:
+            changed = host_.ShowGeneralOptions();
+            break;
+        default:
+            return;
     }
+    if (!changed) return;
+    // Whatever the dialog changed in the settings takes effect now.
+    keyCommands_.SetMap(settings_.keyCommands);
+    keyCommands_.SetEnabled(settings_.general.keyCommands);
+    assignment_.Set(settings_.midiAssign);
+    recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
+    session_->SetDefaultPort(settings_.general.defaultPort);
+    ApplyEngineOptions();
+    Refresh(kEdited | refresh::Layout);
 }
 
 void Application::ExecuteKey(std::uint32_t id) {

@@ -90,9 +90,13 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowStepRecord() { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowOnScreenKeyboard() { return false; }
-    virtual bool ShowOptionsDialog(std::uint32_t /*command: cmd::OptMetronome...*/) {
-        return false;
-    }
+    virtual bool ShowMetronomeOptions() { return false; }
+    virtual bool ShowKeyCommands() { return false; }
+    virtual bool ShowMidiAssignments() { return false; }
+    virtual bool ShowInstrumentLists() { return false; }
+    virtual bool ShowPorts() { return false; }
+    virtual bool ShowOnScreenKeyboardOptions() { return false; }
+    virtual bool ShowGeneralOptions() { return false; }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };
