@@ -4,6 +4,7 @@
 #include "midi/engine.h"
 #include "midi/engine_edit_link.h"
 #include "midi/output_commands.h"
+#include "midi/step_record_form.h"
 #include "midi/sysex_queue.h"
 #include "model/goto_form.h"
 #include "model/marker_list_form.h"
@@ -161,14 +162,14 @@ void Application::StartRecord(bool step) {
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
     }
-    if (!recorder_->StartStepRecord(static_cast<std::uint32_t>(current), caret,
-                                    recorder_->StepNoteLength(), recorder_->StepSize()))
-        return;
-    Refresh(refresh::StatusBar | refresh::MenuStates);
-    (void)host_.ShowStepRecord();
-    // The dialog is the step recording: closing it ends the take.
-    if (engine_->State() == EngineState::StepRec) engine_->StopEngine();
-    Refresh(kEdited | refresh::TrackRow, current);
+    // The dialog comes first: its note length and step size are the
+    // recording's.
+    ValueDialog dialog = StepRecordDialog();
+    if (!host_.RunValueDialog(dialog)) return;
+    const StepRecordValues values = StepRecordResult(dialog);
+    if (recorder_->StartStepRecord(static_cast<std::uint32_t>(current), caret, values.noteLength,
+                                   values.stepSize))
+        Refresh(refresh::StatusBar | refresh::MenuStates);
 }
 
 void Application::ExecutePlay(std::uint32_t id) {

@@ -87,7 +87,6 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowControllerEditor() { return false; }
     virtual bool ShowNoteEditor() { return false; }
     virtual bool ShowEventList() { return false; }
-    virtual bool ShowStepRecord() { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowOnScreenKeyboard() { return false; }
     virtual bool ShowMetronomeOptions() { return false; }

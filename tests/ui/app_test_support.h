@@ -91,7 +91,8 @@ class ScriptedHost : public UiHost {
     std::optional<FindRequest> AskFind(const FindRequest&) override { return std::nullopt; }
     bool Confirm(const char*) override { return true; }
     void ShowError(const char* key) override { errors.push_back(key); }
-    bool RunValueDialog(ValueDialog&) override { return false; }
+    bool RunValueDialog(ValueDialog&) override { return acceptValueDialogs; }
+    bool acceptValueDialogs = false;  // OK with the values as they open
     bool Ask(ChoosePortForm&) override { return false; }
 
     std::vector<std::string> questions;

@@ -196,6 +196,22 @@ TEST(ApplicationTest, HandOverRefusedWhileRecordingAndResolvedAgainstItsFolder) 
     EXPECT_EQ(f.host.raises, 1);
 }
 
+TEST(ApplicationTest, StepRecordingTakesNotesFromMidiIn) {
+    AppFixture f;
+    f.app->Execute(cmd::TrackInsert);
+    f.app->Execute(cmd::StepRecord);  // the dialog cancelled
+    EXPECT_EQ(f.app->GetEngine().State(), EngineState::Stop);
+    f.host.acceptValueDialogs = true;
+    f.app->Execute(cmd::StepRecord);
+    ASSERT_EQ(f.app->GetEngine().State(), EngineState::StepRec);
+    EXPECT_EQ(f.app->StatusTexts()[2], "StepRec");
+    ASSERT_TRUE(f.midi->Input(0).FeedShort(0x643C90));
+    ASSERT_TRUE(f.midi->Input(0).FeedShort(0x003C80));
+    f.app->ProcessNotifications();
+    f.app->Execute(cmd::PlayStop);
+    EXPECT_EQ(f.app->GetSong().GetTrack(0)->EventCount(), 2u);
+}
+
 TEST(ApplicationTest, TrackListKeys) {
     AppFixture f;
     f.Open(f.WriteSong("k.mid", 3, 8));
