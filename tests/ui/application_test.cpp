@@ -132,7 +132,9 @@ TEST(ApplicationTest, MenuStatesFollowTracksSelectionClipboardAndEngine) {
          {cmd::TrackInsert, cmd::EditPaste, cmd::TrackDelete, cmd::ToolFirst, cmd::OptPorts})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(enabled(cmd::EditCut));
-    f.app->Execute(cmd::PlayStop);
+    EXPECT_TRUE(f.app->MinimizeRequested());  // stops, and the window stays
+    EXPECT_FALSE(f.app->MinimizeRequested());
+    EXPECT_EQ(f.host.closes, 0);
     EXPECT_TRUE(enabled(cmd::TrackInsert));
 
     f.app->Execute(cmd::Metronome);
