@@ -106,7 +106,10 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExitSequence();
     bool QuitAfterPlayback() const { return quitAfterPlay_; }
     // 0 Position, 1 Bar, 2 Time.
-    std::uint32_t DisplayUnits() const { return settings_.general.positionType; }
+    // (A damaged settings file may hold anything: read as Time beyond 2.)
+    std::uint32_t DisplayUnits() const {
+        return settings_.general.positionType < 2 ? settings_.general.positionType : 2;
+    }
     bool ToolbarShown() const { return settings_.general.toolbar; }
     bool StatusBarShown() const { return settings_.general.statusBar; }
 
