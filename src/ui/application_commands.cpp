@@ -132,8 +132,13 @@ void Application::ExecuteEdit(std::uint32_t id) {
 
 void Application::PlayStop() {
     if (Stopped()) {
-        // Room for the song's SysEx events before the timer queues them.
-        (void)queue_->Reserve(SysexQueue::kDefaultCapacity);
+        // Room for every SysEx block of the song before the timer queues
+        // them: the timer thread cannot grow the queue.
+        const Song& song = session_->GetSong();
+        std::size_t blocks = SysexQueue::kDefaultCapacity;
+        for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
+            blocks += song.GetTrack(t)->Sysex().Count();
+        (void)queue_->Reserve(blocks);
         ApplyEngineOptions();
         engine_->StartPlay(view_.Caret());
         Refresh(refresh::StatusBar | refresh::MenuStates);
