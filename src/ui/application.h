@@ -185,6 +185,7 @@ class Application final : private TrackViewListener, private RecordHost {
     void RegisterTypes();
     void PlayStop();
     void StopEngine();  // and show what a recording changed
+    void ReserveSysex();
     void StartRecord(bool step);
     void ThruNotesOff();
     void MakeCurrent(std::int32_t track);  // the current track and everyone who follows it

@@ -132,13 +132,7 @@ void Application::ExecuteEdit(std::uint32_t id) {
 
 void Application::PlayStop() {
     if (Stopped()) {
-        // Room for every SysEx block of the song before the timer queues
-        // them: the timer thread cannot grow the queue.
-        const Song& song = session_->GetSong();
-        std::size_t blocks = SysexQueue::kDefaultCapacity;
-        for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
-            blocks += song.GetTrack(t)->Sysex().Count();
-        (void)queue_->Reserve(blocks);
+        ReserveSysex();
         ApplyEngineOptions();
         engine_->StartPlay(view_.Caret());
         Refresh(refresh::StatusBar | refresh::MenuStates);
@@ -156,6 +150,16 @@ void Application::StopEngine() {
     Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackRow | refresh::Title, current);
 }
 
+void Application::ReserveSysex() {
+    // Room for every SysEx block of the song before the timer queues them:
+    // the timer thread cannot grow the queue.
+    const Song& song = session_->GetSong();
+    std::size_t blocks = SysexQueue::kDefaultCapacity;
+    for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
+        blocks += song.GetTrack(t)->Sysex().Count();
+    (void)queue_->Reserve(blocks);
+}
+
 void Application::StartRecord(bool step) {
     const std::int32_t current = session_->CurrentTrack();
     if (!Stopped() || current < 0) return;
@@ -163,6 +167,7 @@ void Application::StartRecord(bool step) {
     ApplyEngineOptions();
     const std::uint32_t caret = view_.Caret();
     if (!step) {
+        ReserveSysex();
         (void)recorder_->StartRecord(caret);
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
