@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <QWhatsThis>
 
+#include "ui/help_texts.h"
 #include "ui/qt/dialog_test_support.h"
 
 namespace kvs {
@@ -82,6 +85,32 @@ TEST(ValueDialogBox, NoteOnFillsTheFocusedNoteField) {
     QApplication::processEvents();
     box.MidiIn(0x90 | (60u << 8) | (100u << 16));  // not a note field
     EXPECT_EQ(box.Field(0)->text(), "-12");
+}
+
+}  // namespace
+}  // namespace kvs
+
+namespace kvs {
+namespace {
+
+TEST(ValueDialogBox, ShiftF1ShowsTheFocusedFieldsHelp) {
+    PromptTable prompts;
+    const HelpTexts help = HelpTexts::Parse("10040\tSemitones to move.\n");
+    ValueDialog caller = ThreeFields();
+    ValueDialogBox box(nullptr, prompts, &help, caller);
+    EXPECT_EQ(box.Field(0)->whatsThis(), "Semitones to move.");
+    EXPECT_TRUE(box.Field(1)->whatsThis().isEmpty());
+    box.show();
+    box.activateWindow();
+    box.Field(0)->setFocus();
+    QApplication::processEvents();
+    if (!box.Field(0)->hasFocus()) GTEST_SKIP() << "no window focus on this platform";
+    QTest::keyClick(box.Field(0), Qt::Key_F1, Qt::ShiftModifier);
+    bool shown = false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        shown |= top->isVisible() && top->inherits("QWhatsThat");
+    EXPECT_TRUE(shown);
+    QWhatsThis::hideText();
 }
 
 }  // namespace
