@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <vector>
 
@@ -177,8 +178,9 @@ TEST(DialogHost, MessageBoxesAndHelpBoxes) {
 
 TEST(DialogHost, SaveDialogGivesTheFilterAndItsExtension) {
     Host h;
-    const QString folder = QDir::temp().filePath(QStringLiteral("kvs-dialog-test"));
-    QDir().mkpath(folder);
+    const QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QString folder = QDir(temporary.path()).absolutePath();
     h.settings.songDir = folder.toStdString();
     const FileDialogRequest request = MakeFileDialogRequest(h.prompts, h.settings, kFileDialogSave);
     test::OnNextModal([&](QWidget* d) {
