@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,6 +17,9 @@
 
 #include "config/property_form_sources.h"
 #include "config/settings.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi/midi_device_table.h"
+#include "midi/port_association.h"
 #include "model/goto_form.h"
 #include "model/marker_list_form.h"
 #include "model/song.h"
@@ -201,6 +205,34 @@ TEST(DialogHost, SaveDialogGivesTheFilterAndItsExtension) {
     ASSERT_TRUE(choice);
     EXPECT_EQ(choice->filterIndex, 3u);
     EXPECT_EQ(choice->path, QDir(folder).filePath(QStringLiteral("dump.syx")).toStdString());
+}
+
+TEST(DialogHost, ChoosePortNamesTheMissingPortAndKeepsTheChoiceOnlyOnOk) {
+    Host h;
+    ASSERT_TRUE(h.prompts.SetText(prompt::file_newport_text, "Port %s fehlt."));
+    VirtualMidiLayer layer({}, {"Synth A", "Synth B"});
+    MidiDeviceTable table(layer);
+    table.EnumerateMidiDevices();
+    ChoosePortForm form(table, "Old Synth", 0);
+    test::OnNextModal([](QWidget* d) {
+        CheckFace(d, "choose_port");
+        EXPECT_NE(d->findChild<QLabel*>()->text().indexOf("Port Old Synth fehlt."), -1);
+        d->findChild<QComboBox*>()->setCurrentIndex(1);
+        d->findChild<QCheckBox*>()->setChecked(false);
+        Press(d, QDialogButtonBox::RejectRole);
+    });
+    EXPECT_FALSE(h.host.AskChoosePort(form));
+    EXPECT_EQ(form.ChosenPort(), 0);
+    EXPECT_TRUE(form.Remember());
+
+    test::OnNextModal([](QWidget* d) {
+        d->findChild<QComboBox*>()->setCurrentIndex(1);
+        d->findChild<QCheckBox*>()->setChecked(false);
+        Press(d, QDialogButtonBox::AcceptRole);
+    });
+    EXPECT_TRUE(h.host.AskChoosePort(form));
+    EXPECT_EQ(form.ChosenPort(), 1);
+    EXPECT_FALSE(form.Remember());
 }
 
 }  // namespace
