@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/profile_store.h"
+#include "config/prompt_table.h"
 #include "config/settings.h"  // kPortsSection
 #include "files/file_result.h"
 #include "midi/device_layer.h"
@@ -21,16 +22,13 @@ inline constexpr std::size_t kDeviceNameMax = 31;  // system and friendly names,
 // A settings file can claim any alias count; more than this are not read.
 inline constexpr std::uint32_t kMaxPortAliases = 4096;
 
-inline constexpr std::string_view kOpenMidiInError = "Could not open MIDI IN device: %s";
-inline constexpr std::string_view kOpenMidiOutError = "Could not open MIDI OUT device: %s";
-
 // At most max bytes of name, never ending inside a UTF-8 sequence.
 std::string CutDeviceName(std::string_view name, std::size_t max = kDeviceNameMax);
 // text with its first "%s" replaced by arg.
 std::string FormatPromptText(std::string_view text, std::string_view arg);
 
 // Where the table reports what the user must see (a message box titled with
-// the program name, exclamation icon).
+// the program name, exclamation icon), in the texts of the table's prompts.
 class MidiErrorReporter {
   public:
     virtual ~MidiErrorReporter() = default;
@@ -124,6 +122,11 @@ class MidiDeviceTable {
     // handler); null drops it. May be changed while inputs are open.
     void SetInputSink(MidiInputSink* sink) { sink_.store(sink, std::memory_order_release); }
 
+    // The texts the table and its forms show, so that kvs.lng translates
+    // them; the built-in ones until set. prompts must outlive the table.
+    void SetPrompts(const PromptTable* prompts) { prompts_ = prompts; }
+    std::string_view Prompt(prompt::Id id) const;
+
   private:
     class InputForwarder : public MidiInputSink {
       public:
@@ -138,6 +141,7 @@ class MidiDeviceTable {
     MidiDeviceInfo* Device(MidiDeviceKind kind, std::uint32_t index);
 
     MidiDeviceLayer& layer_;
+    const PromptTable* prompts_ = nullptr;
     std::vector<MidiDeviceInfo> inputs_;
     std::vector<MidiDeviceInfo> outputs_;
     std::vector<PortAlias> aliases_;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/cli/cli.h"
-#include "app/cli/message_log.h"
 #include "cli_test_support.h"
+#include "midi/backends/virtual_midi_log.h"
 
 namespace kvs {
 namespace {
