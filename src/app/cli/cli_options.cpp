@@ -176,6 +176,16 @@ class Parser {
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         try {
             app_.parse(reversed);
+        } catch (const CLI::ArgumentMismatch& e) {
+            // "--port: 1 required TEXT missing"
+            const std::string what = e.what();
+            error = what.substr(0, what.find(':')) + " needs a value";
+            return false;
+        } catch (const CLI::ExtrasError& e) {
+            // "The following argument was not expected: --bogus"
+            const std::string what = e.what();
+            error = "unknown option or extra argument" + what.substr(what.find(':') + 1);
+            return false;
         } catch (const CLI::ParseError& e) {
             error = e.what();
             return false;
@@ -388,6 +398,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         }
     }
 
+    if (CommandWord(args).empty()) {
+        const auto word = std::find_if(args.begin(), args.end(), [](const std::string& a) {
+            return a.size() < 2 || a[0] != '-';
+        });
+        error = word == args.end() ? "no command given" : "unknown command " + *word;
+        return std::nullopt;
+    }
     Parser parser(o);
     if (!parser.Parse(args, error)) return std::nullopt;
     o.autoclean = parser.Autoclean();
