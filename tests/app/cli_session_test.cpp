@@ -34,7 +34,6 @@ std::string TrackLine(const test::CliRun& run) {
     return run.out.substr(at + 1, run.out.find('\n', at + 1) - at - 1);
 }
 
-// Replaces the OPTIONS key's line in kvs.ini, keeping everything else.
 using test::SetOption;
 
 TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoOnceLaterStartsLeaveThemAlone) {

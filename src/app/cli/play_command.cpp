@@ -2,10 +2,8 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -16,7 +14,6 @@
 #include "app/cli/interrupt_guard.h"
 #include "app/cli/open_devices.h"
 #include "app/cli/stream_errors.h"
-#include "files/byte_writer.h"
 #include "files/song_file.h"
 #include "midi/backends/backend_choice.h"
 #include "midi/backends/virtual_midi_log.h"

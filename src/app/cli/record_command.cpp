@@ -1,9 +1,7 @@
 #include "app/cli/record_command.h"
 
-#include <atomic>
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 #include "app/cli/cli.h"
