@@ -53,17 +53,21 @@ VirtualMidiLog::VirtualMidiLog(VirtualMidiLayer& layer, std::string path)
     : layer_(layer), path_(std::move(path)) {}
 
 VirtualMidiLog::~VirtualMidiLog() {
-    (void)Flush();
+    (void)Write(false);
 }
 
 ResultCode VirtualMidiLog::Flush() {
+    return Write(true);
+}
+
+ResultCode VirtualMidiLog::Write(bool evenEmpty) {
     std::vector<std::pair<std::uint32_t, RecordedMidiMessage>> all;
     const auto outputs = static_cast<std::uint32_t>(layer_.OutputNames().size());
     for (std::uint32_t port = 0; port < outputs; ++port) {
         for (RecordedMidiMessage& m : layer_.Output(port).Snapshot())
             all.emplace_back(port, std::move(m));
     }
-    if (written_ && all.size() == flushed_) return kResultOk;
+    if (all.size() == flushed_ && (written_ || !evenEmpty)) return kResultOk;
     // Each output's messages are in order already; a stable sort keeps them so.
     std::stable_sort(all.begin(), all.end(),
                      [](const auto& a, const auto& b) { return a.second.time < b.second.time; });

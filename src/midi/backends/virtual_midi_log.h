@@ -27,18 +27,21 @@ class VirtualMidiLog {
   public:
     VirtualMidiLog(VirtualMidiLayer& layer, std::string path);
     // Flushes what a last flush missed, so that an exit without one still
-    // leaves the log; errors are lost then.
+    // leaves the log; errors are lost then. A run that sent nothing leaves
+    // the file as it was.
     ~VirtualMidiLog();
     VirtualMidiLog(const VirtualMidiLog&) = delete;
     VirtualMidiLog& operator=(const VirtualMidiLog&) = delete;
 
     // Times count from now on.
     void Restart() { start_ = std::chrono::steady_clock::now(); }
-    // Writes the log when something was sent since the last flush.
+    // Writes the log, unless it was written and nothing was sent since.
     ResultCode Flush();
     const std::string& Path() const { return path_; }
 
   private:
+    ResultCode Write(bool evenEmpty);
+
     VirtualMidiLayer& layer_;
     std::string path_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
