@@ -25,7 +25,7 @@ constexpr CommandText kCommands[] = {
      "  dump     every setting and event of the song as text\n"},
     {"convert", "kvs-cli convert IN OUT [--type full|1|0|syx] [load options]\n",
      "  convert  load IN and save it as OUT\n"
-     "  --type full|1|0|syx    convert to: full format 1 (default), plain format 1,\n"
+     "    --type full|1|0|syx  convert to: full format 1 (default), plain format 1,\n"
      "                         format 0, or raw system exclusive\n"},
     {"settings", "kvs-cli settings\n", "  settings the data folder and every setting in effect\n"},
     {"prompts", "kvs-cli prompts --test\n",
@@ -36,19 +36,20 @@ constexpr CommandText kCommands[] = {
      "kvs-cli play FILE [--port N|NAME] [--from BEAT] [--loop LEFT:RIGHT] [--metronome]\n"
      "                   [--count-in N] [--clock] [--midi virtual [--log LOGFILE]]\n",
      "  play     play the song in real time to one MIDI OUT port until its end or Ctrl-C\n"
-     "  --port N|NAME          play every track to this port (number, name or alias;\n"
+     "    --port N|NAME        play every track to this port (number, name or alias;\n"
      "                         default: the default port of the settings)\n"
-     "  --from BEAT            start at this beat\n"
-     "  --loop LEFT:RIGHT      repeat the beats LEFT to RIGHT-1\n"
-     "  --metronome, --clock   send metronome clicks, MIDI clock\n"
-     "  --count-in N           beats of count-in before the music (0-999)\n"
-     "  --midi virtual         play to the virtual output instead of a device\n"
-     "  --log LOGFILE          with --midi virtual: one line per message sent, as\n"
+     "    --from BEAT          start at this beat\n"
+     "    --loop LEFT:RIGHT    repeat the beats LEFT to RIGHT-1\n"
+     "    --metronome          send metronome clicks\n"
+     "    --clock              send MIDI clock\n"
+     "    --count-in N         beats of count-in before the music (0-999)\n"
+     "    --midi virtual       play to the virtual output instead of a device\n"
+     "    --log LOGFILE        with --midi virtual: one line per message sent, as\n"
      "                         milliseconds since start, port, bytes in hex\n"},
     {"render", "kvs-cli render FILE OUT.wav [--soundfont SF2] [--rate HZ]\n",
      "  render   render the song through the built-in synthesizer into a WAV file\n"
-     "  --soundfont SF2        render with this sound font (default: the installed one)\n"
-     "  --rate HZ              render at this sample rate (default 44100)\n"},
+     "    --soundfont SF2      render with this sound font (default: the installed one)\n"
+     "    --rate HZ            render at this sample rate (default 44100)\n"},
     {"edit", "kvs-cli edit IN OUT STEP... [load options]\n",
      "  edit     load IN, apply the edit steps in order to it, save it as OUT (full form);\n"
      "           the first track is current at the start. Steps: track=N (from 1),\n"
@@ -73,15 +74,15 @@ constexpr CommandText kCommands[] = {
      "                     [--append IN.mid] [load options]\n",
      "  record   record from a MIDI IN device into a new track until Ctrl-C or a\n"
      "           Play/stop or Record key command, then save OUT.mid\n"
-     "  --in N|NAME            the MIDI IN device (number, name or system name)\n"
-     "  --port N|NAME          the MIDI OUT port of the new track, thru and clicks\n"
-     "  --from BEAT            start at this beat\n"
-     "  --punch LEFT:RIGHT     record only the beats LEFT to RIGHT-1\n"
-     "  --loop LEFT:RIGHT      repeat the beats LEFT to RIGHT-1, a take per pass\n"
-     "  --metronome            send metronome clicks\n"
-     "  --count-in N           beats of count-in before recording (0-999)\n"
-     "  --thru                 echo the input to the port\n"
-     "  --append IN.mid        add the new track to this song\n"},
+     "    --in N|NAME          the MIDI IN device (number, name or system name)\n"
+     "    --port N|NAME        the MIDI OUT port of the new track, thru and clicks\n"
+     "    --from BEAT          start at this beat\n"
+     "    --punch LEFT:RIGHT   record only the beats LEFT to RIGHT-1\n"
+     "    --loop LEFT:RIGHT    repeat the beats LEFT to RIGHT-1 while recording\n"
+     "    --metronome          send metronome clicks\n"
+     "    --count-in N         beats of count-in before recording (0-999)\n"
+     "    --thru               echo the input to the port\n"
+     "    --append IN.mid      add the new track to this song\n"},
 };
 
 constexpr std::string_view kLoadOptionsHelp =
