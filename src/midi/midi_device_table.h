@@ -22,6 +22,10 @@ inline constexpr std::size_t kDeviceNameMax = 31;  // system and friendly names,
 // A settings file can claim any alias count; more than this are not read.
 inline constexpr std::uint32_t kMaxPortAliases = 4096;
 
+// The built-in texts of the open errors, as reported until SetPrompts.
+inline constexpr std::string_view kOpenMidiInError = "Could not open MIDI IN device: %s";
+inline constexpr std::string_view kOpenMidiOutError = "Could not open MIDI OUT device: %s";
+
 // At most max bytes of name, never ending inside a UTF-8 sequence.
 std::string CutDeviceName(std::string_view name, std::size_t max = kDeviceNameMax);
 // text with its first "%s" replaced by arg.
