@@ -76,22 +76,6 @@ TEST(CliCommands, FullConvertGivesTheSameSongAndTheExampleItsOwnBytes) {
     EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(example));
 }
 
-TEST(CliCommands, PlainFormatOneLosesOnlyMarkersAndLoop) {
-    test::TempDir dir;
-    const std::string example = test::ExampleSongPath();
-    const std::string plain = dir.File("plain.mid");
-    ASSERT_EQ(RunArgs({"convert", example, plain, "--type", "1"}).status, kExitOk);
-
-    std::string expected = DumpOf(example);
-    const std::size_t loop = expected.find(" loop=1 ");
-    ASSERT_NE(loop, std::string::npos);
-    expected.replace(loop, 8, " loop=0 ");
-    const std::size_t markers = expected.find("markers ");
-    expected.replace(markers, expected.find('\n', markers) - markers,
-                     "markers - - - - - - - - - - - - - - - - - - - - - -");
-    EXPECT_EQ(DumpOf(plain), expected);
-}
-
 TEST(CliCommands, PortNamesAreWrittenAndResolvedByTheGivenOutPorts) {
     test::TempDir dir;
     const std::string ported = dir.File("ported.mid");
