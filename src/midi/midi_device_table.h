@@ -71,6 +71,11 @@ class MidiDeviceTable {
     MidiDeviceTable(const MidiDeviceTable&) = delete;
     MidiDeviceTable& operator=(const MidiDeviceTable&) = delete;
 
+    // The texts the table and its forms show, so that kvs.lng translates
+    // them; the built-in ones until set. prompts must outlive the table.
+    void SetPrompts(const PromptTable* prompts) { prompts_ = prompts; }
+    std::string_view Prompt(prompt::Id id) const;
+
     // Lists the layer's devices, each named by its system name and enabled.
     void EnumerateMidiDevices();
     // Closes what is open and forgets every device and alias.
@@ -125,11 +130,6 @@ class MidiDeviceTable {
     // Where the input of every open MIDI IN device goes (the recording input
     // handler); null drops it. May be changed while inputs are open.
     void SetInputSink(MidiInputSink* sink) { sink_.store(sink, std::memory_order_release); }
-
-    // The texts the table and its forms show, so that kvs.lng translates
-    // them; the built-in ones until set. prompts must outlive the table.
-    void SetPrompts(const PromptTable* prompts) { prompts_ = prompts; }
-    std::string_view Prompt(prompt::Id id) const;
 
   private:
     class InputForwarder : public MidiInputSink {
