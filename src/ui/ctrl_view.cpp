@@ -112,9 +112,11 @@ void CtrlView::SetFontMetrics(std::int32_t charWidth, std::int32_t rowHeight) {
     charWidth_ = charWidth;
     if (rowHeight_ == 0) rowHeight_ = rowHeight;
     margin_ = 5 * charWidth_;
+    width_ = std::max(clientWidth_ - margin_, 1);
 }
 
 void CtrlView::SetClientSize(std::int32_t width, std::int32_t height) {
+    clientWidth_ = width;
     width_ = std::max(width - margin_, 1);
     height_ = height;
     RepaintAll();

@@ -195,7 +195,8 @@ class CtrlView {
     std::uint32_t beatsVisible_ = 1;
     std::uint32_t snap_ = 48;
     std::int32_t selected_ = -1;  // index into events_
-    std::int32_t width_ = 0;
+    std::int32_t clientWidth_ = 0;
+    std::int32_t width_ = 1;  // client width less the margin
     std::int32_t height_ = 0;
     std::int32_t charWidth_ = 0;
     std::int32_t rowHeight_ = 0;
