@@ -68,7 +68,7 @@ void NoteView::SetSnap(std::uint32_t ticks) {
     snap_ = ticks == 0 ? TICKS_PER_BEAT : ticks;
 }
 
-void NoteView::SetCursor(std::int64_t tick, std::int32_t key) {
+void NoteView::SetCursor(std::int64_t tick, std::int32_t key, std::int32_t channel) {
     const Track* track = ShownTrack();
     if (tick < 0) tick = track == nullptr ? 0 : std::int64_t{track->BeatCount()} * TICKS_PER_BEAT;
     const std::uint32_t newKey =
@@ -77,7 +77,7 @@ void NoteView::SetCursor(std::int64_t tick, std::int32_t key) {
     cursor_ = static_cast<std::uint32_t>(std::min<std::int64_t>(tick, kMaxTick));
     cursorKey_ = newKey;
     const bool repaint = ScrollToCursor() | KeepKeyVisible();
-    AfterMove(oldPos, repaint);
+    AfterMove(oldPos, repaint, channel);
     // The dialog always hears of both, so its values follow even when nothing changed.
     if (Selected() == oldPos) Notify(NoteViewNotify::Selection);
 }
@@ -90,8 +90,18 @@ EventPos NoteView::Selected() const {
 
 void NoteView::Refresh(bool audition) {
     if (preview_ != nullptr) preview_->EndPreview();
+    // Of stacked notes, the one of the selected note's channel stays selected.
+    // The track has changed since the list was built: check before reading.
+    std::int32_t channel = -1;
+    const EventPos sel = Selected();
+    const Track* track = ShownTrack();
+    const BeatBucket* bucket = track != nullptr && sel.Found()
+                                   ? track->Bucket(static_cast<std::uint32_t>(sel.beat))
+                                   : nullptr;
+    if (bucket != nullptr && static_cast<std::uint32_t>(sel.index) < bucket->Count())
+        channel = Channel((*bucket)[static_cast<std::uint32_t>(sel.index)].message);
     Rebuild();
-    selected_ = FindByPosition();
+    selected_ = FindByPosition(channel);
     if (audition) Audition();
     Repaint();
 }
@@ -165,13 +175,17 @@ void NoteView::Rebuild() {
     }
 }
 
-std::int32_t NoteView::FindByPosition() const {
+std::int32_t NoteView::FindByPosition(std::int32_t channel) const {
+    std::int32_t found = -1;
     for (std::size_t n = 0; n < notes_.size(); ++n) {
         const NoteEntry& e = notes_[n];
-        if (EntryKey(e) == cursorKey_ && OnTick(e) <= cursor_ && cursor_ < OffTick(e))
+        if (EntryKey(e) != cursorKey_ || OnTick(e) > cursor_ || cursor_ >= OffTick(e)) continue;
+        if (found < 0) found = static_cast<std::int32_t>(n);
+        const std::uint32_t msg = (*ShownTrack()->Bucket(e.onBeat))[e.onIndex].message;
+        if (channel < 0 || Channel(msg) == static_cast<std::uint32_t>(channel))
             return static_cast<std::int32_t>(n);
     }
-    return -1;
+    return found;
 }
 
 bool NoteView::ScrollToCursor() {
@@ -208,8 +222,8 @@ void NoteView::Audition() {
     preview_->PreviewNote(on, off, track->properties.port, OffTick(e) - OnTick(e));
 }
 
-void NoteView::AfterMove(EventPos oldPos, bool repaint) {
-    selected_ = FindByPosition();
+void NoteView::AfterMove(EventPos oldPos, bool repaint, std::int32_t channel) {
+    selected_ = FindByPosition(channel);
     if (Selected() != oldPos) {
         Audition();
         repaint = true;

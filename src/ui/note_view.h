@@ -121,8 +121,9 @@ class NoteView {
     std::uint32_t Cursor() const { return cursor_; }
     std::uint32_t CursorKey() const { return cursorKey_; }
     std::uint32_t TrackIndex() const { return trackIndex_; }
-    // tick -1: the end of the track; key -1: keep the key.
-    void SetCursor(std::int64_t tick, std::int32_t key = -1);
+    // tick -1: the end of the track; key -1: keep the key. Of several notes
+    // under the caret, one of channel is chosen (an edited note stays selected).
+    void SetCursor(std::int64_t tick, std::int32_t key = -1, std::int32_t channel = -1);
     // -1 shows the last track.
     void SetTrack(std::int32_t index);
     void SetZoom(std::uint32_t beats);
@@ -165,10 +166,10 @@ class NoteView {
     void Rebuild();
     bool ScrollToCursor();  // true when the page changed
     bool KeepKeyVisible();
-    std::int32_t FindByPosition() const;
+    std::int32_t FindByPosition(std::int32_t channel = -1) const;
     void Audition();
     // After a change of cursor or page: reselect, audition, notify.
-    void AfterMove(EventPos oldPos, bool repaint);
+    void AfterMove(EventPos oldPos, bool repaint, std::int32_t channel = -1);
     void MoveCursor(std::uint32_t tick, std::uint32_t key);
     std::uint32_t LastSnapOfPage() const;
     void PullCursorIntoPage();
