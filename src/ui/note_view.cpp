@@ -40,6 +40,7 @@ void NoteView::SetSong(const Song* song) {
     firstTick_ = 0;
     trackIndex_ = 0;
     selected_ = -1;
+    keysKnown_ = false;
     Rebuild();
     selected_ = FindByPosition();
     Repaint();
@@ -51,6 +52,7 @@ void NoteView::SetTrack(std::int32_t index) {
     else
         trackIndex_ = static_cast<std::uint32_t>(index);
     if (preview_ != nullptr) preview_->EndPreview();
+    keysKnown_ = false;
     Rebuild();
     selected_ = FindByPosition();
     Repaint();
@@ -100,6 +102,7 @@ void NoteView::Refresh(bool audition) {
                                    : nullptr;
     if (bucket != nullptr && static_cast<std::uint32_t>(sel.index) < bucket->Count())
         channel = Channel((*bucket)[static_cast<std::uint32_t>(sel.index)].message);
+    keysKnown_ = false;
     Rebuild();
     selected_ = FindByPosition(channel);
     if (audition) Audition();
@@ -139,8 +142,14 @@ void NoteView::Rebuild() {
     // Notes still sounding when the window begins: the latest event of each
     // key before it tells whether one is.
     if (firstBeat > 0 && beats > 0) {
+        if (!keysKnown_) FindKeyFirstBeats(*track);
+        // A key with no event before the window counts as seen.
         std::array<bool, kKeys> seen{};
-        std::uint32_t unseen = kKeys;
+        std::uint32_t unseen = 0;
+        for (std::uint32_t k = 0; k < kKeys; ++k) {
+            seen[k] = keyFirstBeat_[k] >= firstBeat;
+            unseen += seen[k] ? 0 : 1;
+        }
         for (std::uint32_t b = std::min(firstBeat, beats); b-- > 0 && unseen > 0;) {
             const BeatBucket& bucket = *track->Bucket(b);
             for (std::uint32_t i = bucket.Count(); i-- > 0 && unseen > 0;) {
@@ -173,6 +182,21 @@ void NoteView::Rebuild() {
                                   static_cast<std::uint32_t>(off.index)});
         }
     }
+}
+
+void NoteView::FindKeyFirstBeats(const Track& track) {
+    keyFirstBeat_.fill(UINT32_MAX);
+    std::uint32_t missing = kKeys;
+    for (std::uint32_t b = 0; b < track.BeatCount() && missing > 0; ++b)
+        for (const Event& e : *track.Bucket(b)) {
+            if (Kind(e.message) != 0x80 && Kind(e.message) != 0x90) continue;
+            std::uint32_t& first = keyFirstBeat_[Data1(e.message) & 0x7F];
+            if (first == UINT32_MAX) {
+                first = b;
+                --missing;
+            }
+        }
+    keysKnown_ = true;
 }
 
 std::int32_t NoteView::FindByPosition(std::int32_t channel) const {

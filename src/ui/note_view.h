@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -164,6 +165,7 @@ class NoteView {
     std::uint32_t OffTick(const NoteEntry& e) const;
     std::uint32_t EntryKey(const NoteEntry& e) const;
     void Rebuild();
+    void FindKeyFirstBeats(const Track& track);
     bool ScrollToCursor();  // true when the page changed
     bool KeepKeyVisible();
     std::int32_t FindByPosition(std::int32_t channel = -1) const;
@@ -184,6 +186,10 @@ class NoteView {
     NotePreview* preview_ = nullptr;
     NoteMnemonics mnemonics_;
     std::vector<NoteEntry> notes_;
+    // The first beat holding a note event of each key; found once per
+    // track and change, it ends the walk back for sounding notes early.
+    std::array<std::uint32_t, 128> keyFirstBeat_{};
+    bool keysKnown_ = false;
     std::uint32_t cursor_ = 0;
     std::uint32_t cursorKey_ = 60;
     std::uint32_t trackIndex_ = 0;
