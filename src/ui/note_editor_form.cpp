@@ -1,5 +1,6 @@
 #include "ui/note_editor_form.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "config/prompt_ids.h"
@@ -320,7 +321,8 @@ void NoteEditorForm::Insert() {
     }
     const NoteValues m = state_.memo;
     const std::uint64_t offTick = std::uint64_t{m.start} + m.length - 1;
-    if (m.length == 0 || offTick > kMaxTicks || Collides(m.channel, m.key, m.start, m.length)) {
+    // A one-tick note would sort its note off before its note on.
+    if (m.length < 2 || offTick > kMaxTicks || Collides(m.channel, m.key, m.start, m.length)) {
         host_.Beep();
         return;
     }
@@ -448,6 +450,21 @@ void NoteEditorForm::MidiIn(std::uint32_t message) {
     shown.key = key;
     view_.SetCursor(shown.start, static_cast<std::int32_t>(key));
     host_.StatusChanged();
+}
+
+NoteEditorLayout LayOutNoteEditor(std::int32_t width, std::int32_t height, std::int32_t buttonWidth,
+                                  std::int32_t buttonHeight, std::int32_t statusHeight) {
+    NoteEditorLayout l;
+    for (std::int32_t i = 0; i < 6; ++i)
+        l.buttons[static_cast<std::size_t>(i)] = {
+            width - buttonWidth - 5, 10 + i * (buttonHeight + 10), buttonWidth, buttonHeight};
+    const std::int32_t viewWidth = std::max(width - buttonWidth - 10, 0);
+    l.view = {0, 0, viewWidth, std::max(height - statusHeight, 0)};
+    l.status = {0, l.view.height, viewWidth, statusHeight};
+    // Six equal parts, so that the mode part at the end is seen too.
+    for (std::int32_t i = 0; i < 5; ++i)
+        l.statusEdges[static_cast<std::size_t>(i)] = (i + 1) * viewWidth / 6;
+    return l;
 }
 
 std::array<std::string, 6> NoteEditorForm::StatusTexts() const {

@@ -33,6 +33,17 @@ struct NoteEditorState {
     std::uint32_t openBeat = 0;  // set by the main window before opening
 };
 
+// The dialog's controls in its client area: the buttons stacked at the
+// right (Close first), the view left of them above the status bar, whose
+// first five parts end at statusEdges (the sixth runs to the end).
+struct NoteEditorLayout {
+    std::array<CellRect, 6> buttons;
+    CellRect view, status;
+    std::array<std::int32_t, 5> statusEdges;
+};
+NoteEditorLayout LayOutNoteEditor(std::int32_t width, std::int32_t height, std::int32_t buttonWidth,
+                                  std::int32_t buttonHeight, std::int32_t statusHeight);
+
 // What the editor needs of the program around it.
 class NoteEditorHost : public NotePreview {
   public:

@@ -455,8 +455,8 @@ void NoteView::ScrollHorizontal(ScrollAction action, std::uint32_t dragPosition)
             firstTick_ += PageTicks();
             break;
         case ScrollAction::Drag:
-            firstTick_ = std::min(dragPosition / beatsVisible_ * PageTicks(),
-                                  kMaxTick / PageTicks() * PageTicks());
+            dragPosition = std::min(dragPosition, kMaxTick / TICKS_PER_BEAT);
+            firstTick_ = dragPosition / beatsVisible_ * PageTicks();
             break;
     }
     PullCursorIntoPage();

@@ -83,6 +83,11 @@ TEST_F(NoteEditorFormTest, OpeningShowsOneBarAtTheOpenBeatAndClosingGivesBackThe
         expected.emplace_back(letters[i], commands[i]);
     EXPECT_EQ(form.Mnemonics(), expected);
 
+    const NoteEditorLayout l = LayOutNoteEditor(700, 400, 80, 24, 20);
+    EXPECT_EQ(l.buttons[5], (CellRect{615, 180, 80, 24}));
+    EXPECT_EQ(l.view, (CellRect{0, 0, 610, 380}));
+    EXPECT_LT(l.statusEdges[4], l.view.width);  // room for "Ins"
+
     view.KeyDown(NoteViewKey::F4, false, false, true);
     EXPECT_FALSE(form.IsOpen());
     EXPECT_FALSE(host.routed);
