@@ -125,6 +125,8 @@ void NoteEditorForm::Open(Song& song, std::uint32_t track) {
     view_.SetZoom(song.timeSigNumerator);
     view_.SetCursor(std::int64_t{state_.openBeat} * TICKS_PER_BEAT, -1);
     view_.SetSnap(state_.snap);
+    // Every key of the editor is a key of the view.
+    view_.SetFocus(true);
 }
 
 void NoteEditorForm::Close() {

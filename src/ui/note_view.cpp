@@ -272,7 +272,7 @@ void NoteView::MoveToNote(bool forward) {
     EventSearch search;
     search.value = PackMessage(0x90, 0, 64);  // any sounding note on
     search.mask = 0xF0;
-    search.backward = forward ? false : true;
+    search.backward = !forward;
     const EventPos sel = Selected();
     if (sel.Found()) {
         search.startBeat = sel.beat;

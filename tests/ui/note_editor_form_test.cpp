@@ -36,7 +36,6 @@ class NoteEditorFormTest : public ::testing::Test {
         song.InsertTrack();
         view.SetFontMetrics(8, 10);
         view.SetClientSize(340, 200);
-        view.SetFocus(true);
     }
     void Open(std::uint32_t beat = 0) {
         state.openBeat = beat;
@@ -74,6 +73,7 @@ TEST_F(NoteEditorFormTest, OpeningShowsOneBarAtTheOpenBeatAndClosingGivesBackThe
     EXPECT_EQ(form.Memo().start, 1536u);
     EXPECT_EQ(host.undos, 1);
     EXPECT_TRUE(host.routed);
+    EXPECT_TRUE(view.Focused());
     EXPECT_EQ(form.StatusTexts(), (std::array<std::string, 6>{"Start: 8.000", "Chan: 1", "Key: 60",
                                                               "Velo: 80", "Length: 0.048", "Ins"}));
     NoteMnemonics expected;
