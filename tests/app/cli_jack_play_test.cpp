@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,12 +24,11 @@ using test::Spawn;
 using test::WaitExit;
 
 std::string Hex(const std::vector<unsigned char>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string s;
+    char byte[4];
     for (const unsigned char b : bytes) {
-        if (!s.empty()) s += ' ';
-        s += kDigits[b >> 4];
-        s += kDigits[b & 0x0F];
+        std::snprintf(byte, sizeof byte, s.empty() ? "%02X" : " %02X", b);
+        s += byte;
     }
     return s;
 }

@@ -36,15 +36,6 @@ TEST(CliOptions, OptionsMayStandBeforeBetweenAndAfterTheFiles) {
     ASSERT_TRUE(t);
     EXPECT_FALSE(t->scanInit || t->defaultPort);
     EXPECT_EQ(t->autoclean, false);
-
-    // record takes the load options like every command that loads a song.
-    const auto r = Parse({"record", "out.mid", "--in", "Keys", "--port", "1", "--loop", "2:6",
-                          "--append", "in.mid", "--default-port", "0"});
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->files, (std::vector<std::string>{"out.mid"}));
-    EXPECT_EQ(r->loop, (BeatRange{2, 6}));
-    EXPECT_EQ(r->append, "in.mid");
-    EXPECT_EQ(r->defaultPort, 0);
 }
 
 TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
