@@ -16,7 +16,7 @@ using test::RunArgs;
 constexpr Tick B = TICKS_PER_BEAT;
 
 // Three tracks with one note in each of beats 0 to 3.
-std::string WriteSong(const test::TempDir& dir) {
+std::string WriteSong(const test::ScopedHome& dir) {
     Song song;
     for (std::uint32_t t = 0; t < 3; ++t) {
         song.InsertTrack();
@@ -49,8 +49,7 @@ std::unique_ptr<Song> Load(const std::string& path) {
 }
 
 TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
-    test::ScopedHome home;
-    test::TempDir dir;
+    test::ScopedHome dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
 
@@ -76,8 +75,7 @@ TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
 }
 
 TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
-    test::ScopedHome home;
-    test::TempDir dir;
+    test::ScopedHome dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
     for (const char* tool :
@@ -97,8 +95,7 @@ TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
 // The shipped presets reach the data folder at start-up and the tool finds
 // them by name: C is the major third of A flat, lowered to B.
 TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
-    test::ScopedHome home;
-    test::TempDir dir;
+    test::ScopedHome dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
     test::CliRun r = RunArgs({"apply", in, out, "--tool", "note-transform:major to minor,G#"});
