@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <RtMidi.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
+#include <cstdio>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli_test_support.h"
@@ -31,12 +24,11 @@ using test::Spawn;
 using test::WaitExit;
 
 std::string Hex(const std::vector<unsigned char>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string s;
+    char byte[4];
     for (const unsigned char b : bytes) {
-        if (!s.empty()) s += ' ';
-        s += kDigits[b >> 4];
-        s += kDigits[b & 0x0F];
+        std::snprintf(byte, sizeof byte, s.empty() ? "%02X" : " %02X", b);
+        s += byte;
     }
     return s;
 }
@@ -64,40 +56,16 @@ struct Listener {
 // controller, notes (two at one tick), a SysEx between them and a bend; about
 // half a second.
 std::vector<std::uint8_t> ShortFastSong() {
-    const std::vector<std::uint8_t> events = {
-        0x00, 0xFF, 0x51, 0x03, 0x01, 0xE8, 0x48,        // 125,000 us per beat
-        0x00, 0xC0, 0x05,                                // program 6
-        0x00, 0xB0, 0x07, 0x64,                          // volume
-        0x00, 0x90, 0x3C, 0x64, 0x00, 0x90, 0x40, 0x50,  // C4 and E4 together
-        0x30, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,  // GM on, half a beat in
-        0x30, 0x80, 0x3C, 0x40, 0x00, 0x80, 0x40, 0x40,  // both off at beat 1
-        0x00, 0xE0, 0x00, 0x50,                          // bend
-        0x30, 0x90, 0x43, 0x70, 0x60, 0x80, 0x43, 0x40,  // G4
-        0x00, 0xFF, 0x2F, 0x00};
-    std::vector<std::uint8_t> file;
-    for (const char c : std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0", 21))
-        file.push_back(static_cast<std::uint8_t>(c));
-    file.push_back(static_cast<std::uint8_t>(events.size()));
-    file.insert(file.end(), events.begin(), events.end());
-    return file;
-}
-
-// The byte column of a play log.
-std::vector<std::string> LoggedMessages(const std::string& log) {
-    std::vector<std::string> messages;
-    std::istringstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string ms;
-        std::string port;
-        std::string bytes;
-        fields >> ms >> port;
-        std::getline(fields, bytes);
-        if (!bytes.empty() && bytes.front() == ' ') bytes.erase(0, 1);
-        messages.push_back(bytes);
-    }
-    return messages;
+    return test::Format0Song(
+        {0x00, 0xFF, 0x51, 0x03, 0x01, 0xE8, 0x48,        // 125,000 us per beat
+         0x00, 0xC0, 0x05,                                // program 6
+         0x00, 0xB0, 0x07, 0x64,                          // volume
+         0x00, 0x90, 0x3C, 0x64, 0x00, 0x90, 0x40, 0x50,  // C4 and E4 together
+         0x30, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,  // GM on, half a beat in
+         0x30, 0x80, 0x3C, 0x40, 0x00, 0x80, 0x40, 0x40,  // both off at beat 1
+         0x00, 0xE0, 0x00, 0x50,                          // bend
+         0x30, 0x90, 0x43, 0x70, 0x60, 0x80, 0x43, 0x40,  // G4
+         0x00, 0xFF, 0x2F, 0x00});
 }
 
 TEST(CliJackPlay, EveryMessageOfTheSongReachesAnotherJackClientInOrder) {
@@ -109,7 +77,9 @@ TEST(CliJackPlay, EveryMessageOfTheSongReachesAnotherJackClientInOrder) {
     const std::string log = home.File("play.log");
     const test::CliRun reference = test::RunArgs({"play", song, "--midi", "virtual", "--log", log});
     ASSERT_EQ(reference.status, kExitOk) << reference.err;
-    const std::vector<std::string> expected = LoggedMessages(test::ReadText(log));
+    std::vector<std::string> expected;
+    for (const test::LogLine& l : test::ParseLog(test::ReadText(log)))
+        expected.push_back(l.bytes);
     ASSERT_GE(expected.size(), 10u);
     ASSERT_NE(std::find(expected.begin(), expected.end(), "F0 7E 7F 09 01 F7"), expected.end());
 

@@ -58,40 +58,44 @@ inline CliRun RunArgs(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+// Sets a variable for the life of the object, then puts the old value back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
 // Points the data folder at a fresh folder and chooses the MIDI backend
-// for the life of the object; the previous values come back afterwards.
+// for the life of the object.
 class ScopedHome {
   public:
     explicit ScopedHome(const char* midi = "none")
-        : midi_(Get("KVS_MIDI")), home_(Get("KVS_HOME")) {
-        setenv("KVS_HOME", dir_.File("").c_str(), 1);
-        setenv("KVS_MIDI", midi, 1);
-    }
-    ~ScopedHome() {
-        Restore("KVS_MIDI", midi_);
-        Restore("KVS_HOME", home_);
-    }
-    ScopedHome(const ScopedHome&) = delete;
-    ScopedHome& operator=(const ScopedHome&) = delete;
+        : home_("KVS_HOME", dir_.File("")), midi_("KVS_MIDI", midi) {}
 
     std::string File(const std::string& name) const { return dir_.File(name); }
 
   private:
-    static std::string Get(const char* name) {
-        const char* v = std::getenv(name);
-        return v ? v : "";
-    }
-    static void Restore(const char* name, const std::string& value) {
-        if (value.empty()) {
-            unsetenv(name);
-        } else {
-            setenv(name, value.c_str(), 1);
-        }
-    }
-
-    std::string midi_;
-    std::string home_;
     TempDir dir_;
+    ScopedEnv home_;
+    ScopedEnv midi_;
 };
 
 inline std::string ReadText(const std::string& path) {
@@ -114,6 +118,36 @@ inline void SetOption(const ScopedHome& home, const std::string& key, const std:
     const std::size_t end = ini.find('\r', at + 1);
     ini.replace(at + 1, end - at - 1, key + "=" + value);
     WriteText(home.File("kvs.ini"), ini);
+}
+
+// A format 0 file at 96 ticks per beat holding the given track events.
+inline std::vector<std::uint8_t> Format0Song(const std::vector<std::uint8_t>& events) {
+    const std::string head("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0", 21);
+    std::vector<std::uint8_t> file(head.begin(), head.end());
+    file.push_back(static_cast<std::uint8_t>(events.size()));
+    file.insert(file.end(), events.begin(), events.end());
+    return file;
+}
+
+// One line of a virtual MIDI log: "milliseconds port hex bytes".
+struct LogLine {
+    double ms;
+    unsigned port;
+    std::string bytes;
+};
+
+inline std::vector<LogLine> ParseLog(const std::string& text) {
+    std::vector<LogLine> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        LogLine l{};
+        std::istringstream fields(line);
+        fields >> l.ms >> l.port >> std::ws;
+        std::getline(fields, l.bytes);
+        lines.push_back(l);
+    }
+    return lines;
 }
 
 inline std::string ExampleSongPath() {

@@ -12,37 +12,14 @@
 #include <thread>
 #include <vector>
 
+#include "cli_test_support.h"
+
 extern char** environ;
 
 namespace kvs::test {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// Sets a variable for the life of the object, then puts the old value back.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_) {
-            setenv(name_, old_.c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 // Starts a program with its output going to a file (or nowhere).
 inline pid_t Spawn(const std::vector<std::string>& args, const std::string& output) {
