@@ -21,7 +21,7 @@ done
 
 echo "== ThreadSanitizer: engine, timers and devices shared between threads"
 # Live JACK tests stay out: the uninstrumented JACK ring buffer is reported.
-"$root/scripts/build.sh" build-tsan -DKVS_SANITIZE=thread -DKVS_BENCH=OFF
+KVS_TARGETS=kvs_midi_tests "$root/scripts/build.sh" build-tsan -DKVS_SANITIZE=thread -DKVS_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir "$root/build-tsan" --output-on-failure -j "$(nproc)" \
   -R '^(Engine|ThreadTimer|TestTimers|VirtualMidi|MidiInputAssembler)'

@@ -1,0 +1,70 @@
+#include "ui/file_dialog_request.h"
+
+#include "config/settings.h"
+
+namespace kvs {
+namespace {
+
+// Linux names are case-sensitive: match the extension in either case, as
+// the user reads "*.MID" to mean.
+constexpr std::string_view kMidPatterns = "*.mid *.MID *.Mid";
+constexpr std::string_view kSyxPatterns = "*.syx *.SYX *.Syx";
+
+std::string Text(const PromptTable& prompts, prompt::Id id) {
+    return std::string(prompts.Text(id));
+}
+
+}  // namespace
+
+FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settings& settings,
+                                        std::uint32_t mode, std::string_view songPath) {
+    FileDialogRequest request;
+    request.mode = mode;
+    request.startFolder = (mode & kFileDialogLibrary) != 0 ? settings.libDir : settings.songDir;
+    if ((mode & kFileDialogSave) != 0) {
+        request.title = Text(prompts, prompt::file_save_title);
+        request.filters = {
+            {Text(prompts, prompt::file_save_typekvs), std::string(kMidPatterns)},
+            {Text(prompts, prompt::file_save_typemid1), std::string(kMidPatterns)},
+            {Text(prompts, prompt::file_save_typemid0), std::string(kMidPatterns)},
+            {Text(prompts, prompt::file_save_typesyx), std::string(kSyxPatterns)},
+        };
+        request.defaultExtension = DefaultExtensionOf(0);
+        request.initialName = songPath;
+    } else {
+        request.title = Text(prompts, prompt::file_open_title);
+        request.filters = {
+            {Text(prompts, prompt::file_open_typemid), std::string(kMidPatterns)},
+            {Text(prompts, prompt::file_open_typesyx), std::string(kSyxPatterns)},
+            {Text(prompts, prompt::file_open_typeall), "*"},
+        };
+    }
+    return request;
+}
+
+std::string FilterString(const FileFilter& filter) {
+    return filter.label + " (" + filter.patterns + ")";
+}
+
+std::string_view DefaultExtensionOf(std::uint32_t filterIndex) {
+    return SaveTypeOfFilter(filterIndex) == SaveType::Sysex ? "syx" : "mid";
+}
+
+SaveType SaveTypeOfFilter(std::uint32_t filterIndex) {
+    return filterIndex <= static_cast<std::uint32_t>(SaveType::Sysex)
+               ? static_cast<SaveType>(filterIndex)
+               : SaveType::Full;
+}
+
+std::string FolderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return {};
+    return std::string(path.substr(0, slash == 0 ? 1 : slash));
+}
+
+void RememberFolder(Settings& settings, std::uint32_t mode, std::string_view chosenPath) {
+    std::string& folder = (mode & kFileDialogLibrary) != 0 ? settings.libDir : settings.songDir;
+    folder = FolderOf(chosenPath);
+}
+
+}  // namespace kvs
