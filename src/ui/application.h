@@ -15,6 +15,8 @@
 #include "midi/backends/backend_choice.h"
 #include "midi/device_layer.h"
 #include "midi/key_commands.h"
+#include "midi/live_midi_in_filters.h"
+#include "midi/midi_assignment.h"
 #include "midi/midi_device_table.h"
 #include "midi/notifier.h"
 #include "midi/recorder.h"
@@ -128,7 +130,6 @@ class Application final : private TrackViewListener, private RecordHost {
     SaveType CurrentSaveType() const { return saveType_; }
 
   private:
-    class InputRouter;
     class PortSettings;
     class TablePortKeys;
     struct Shutdown;
@@ -158,6 +159,7 @@ class Application final : private TrackViewListener, private RecordHost {
     int SaveAs();
     bool ChooseFile(std::uint32_t mode, std::string& path);
     void OpenRecent(std::uint32_t index);
+    void RegisterTypes();
     void PlayStop();
     void StartRecord(bool step);
     void ThruNotesOff();
@@ -190,14 +192,16 @@ class Application final : private TrackViewListener, private RecordHost {
     std::unique_ptr<TablePortKeys> portKeys_;
     std::unique_ptr<PortSettings> portSettings_;
     std::unique_ptr<SettingsFile> settingsFile_;
+    ProfileStore noFile_{std::string()};  // what the port resolver reads without one
     WakeNotifier notifier_;
     std::unique_ptr<DeviceTableSink> sink_;
     std::unique_ptr<SysexQueue> queue_;
     std::unique_ptr<PeriodicTimer> timer_;
     std::unique_ptr<Engine> engine_;
-    std::unique_ptr<Recorder> recorder_;
     KeyCommands keyCommands_;
-    std::unique_ptr<InputRouter> input_;
+    MidiAssignment assignment_;
+    std::unique_ptr<LiveMidiInFilters> filters_;
+    std::unique_ptr<Recorder> recorder_;
     TrackView view_;
     std::unique_ptr<EngineEditLink> link_;
     std::unique_ptr<EditSession> session_;
@@ -210,6 +214,7 @@ class Application final : private TrackViewListener, private RecordHost {
     bool quitAfterPlay_ = false;
     bool started_ = false;
     bool exited_ = false;
+    bool following_ = false;  // inside MakeCurrent: the view's echo is ours
 };
 
 }  // namespace kvs

@@ -20,7 +20,7 @@ FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settin
                                         std::uint32_t mode, std::string_view songPath) {
     FileDialogRequest request;
     request.mode = mode;
-    request.startFolder = (mode & kFileDialogLibrary) != 0 ? settings.libDir : settings.songDir;
+    request.folder = (mode & kFileDialogLibrary) != 0 ? settings.libDir : settings.songDir;
     if ((mode & kFileDialogSave) != 0) {
         request.title = Text(prompts, prompt::file_save_title);
         request.filters = {
@@ -29,7 +29,7 @@ FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settin
             {Text(prompts, prompt::file_save_typemid0), std::string(kMidPatterns)},
             {Text(prompts, prompt::file_save_typesyx), std::string(kSyxPatterns)},
         };
-        request.defaultExtension = DefaultExtensionOf(0);
+        request.defaultSuffix = DefaultExtensionOf(0);
         request.initialName = songPath;
     } else {
         request.title = Text(prompts, prompt::file_open_title);
@@ -43,7 +43,7 @@ FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settin
 }
 
 std::string FilterString(const FileFilter& filter) {
-    return filter.label + " (" + filter.patterns + ")";
+    return filter.name + " (" + filter.pattern + ")";
 }
 
 std::string_view DefaultExtensionOf(std::uint32_t filterIndex) {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "config/prompt_table.h"
 #include "files/song_file.h"
+#include "ui/ui_host.h"
 
 namespace kvs {
 
@@ -18,34 +18,12 @@ inline constexpr std::uint32_t kFileDialogSave = 2;
 // Start in, and remember, the library folder instead of the song folder.
 inline constexpr std::uint32_t kFileDialogLibrary = 4;
 
-struct FileFilter {
-    std::string label;     // the prompt's text, shown to the user
-    std::string patterns;  // space-separated globs
-};
-
-// Everything a file dialog face shows; built from the prompts and settings.
-struct FileDialogRequest {
-    std::uint32_t mode = kFileDialogOpen;
-    std::string title;
-    std::vector<FileFilter> filters;
-    std::uint32_t selectedFilter = 0;
-    std::string defaultExtension;  // save only, without the dot
-    std::string startFolder;
-    std::string initialName;  // save: the song's path; may be empty
-};
-
-// What the user chose.
-struct FileChoice {
-    std::string path;
-    std::uint32_t filterIndex = 0;
-};
-
 // mode without kFileDialogSave opens; kFileDialogLibrary picks the second
 // remembered folder.
 FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settings& settings,
                                         std::uint32_t mode, std::string_view songPath = {});
 
-// "label (patterns)", the form a Qt file dialog reads a filter in.
+// "name (patterns)", the form a Qt file dialog reads a filter in.
 std::string FilterString(const FileFilter& filter);
 
 // The extension a save in that filter gets when the name has none.

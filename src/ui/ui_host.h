@@ -80,6 +80,7 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     // (the caller then refreshes what the dialog may touch).
     virtual bool ShowSongProperties() { return false; }
     virtual bool ShowTrackProperties(bool /*initial*/) { return false; }
+    virtual bool ShowChangeProperties() { return false; }
     virtual bool ShowTrackStatistics() { return false; }
     virtual bool ShowControllerEditor() { return false; }
     virtual bool ShowNoteEditor() { return false; }
@@ -90,6 +91,8 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowOptionsDialog(std::uint32_t /*command: cmd::OptMetronome...*/) {
         return false;
     }
+    // A message from MIDI IN for the open dialog that takes it.
+    virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };
 
 }  // namespace kvs

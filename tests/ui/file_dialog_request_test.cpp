@@ -17,20 +17,19 @@ TEST(FileDialogRequest, OpenAndSaveUseTheirPromptsFiltersAndFolders) {
     EXPECT_EQ(open.title, "Open File");
     ASSERT_EQ(open.filters.size(), 3u);
     EXPECT_EQ(FilterString(open.filters[0]), "MIDI files (*.MID) (*.mid *.MID *.Mid)");
-    EXPECT_EQ(open.filters[2].patterns, "*");
-    EXPECT_EQ(open.startFolder, "/songs");
+    EXPECT_EQ(open.filters[2].pattern, "*");
+    EXPECT_EQ(open.folder, "/songs");
     EXPECT_TRUE(open.initialName.empty());
 
-    EXPECT_EQ(
-        MakeFileDialogRequest(prompts, settings, kFileDialogOpen | kFileDialogLibrary).startFolder,
-        "/lib");
+    EXPECT_EQ(MakeFileDialogRequest(prompts, settings, kFileDialogOpen | kFileDialogLibrary).folder,
+              "/lib");
 
     const FileDialogRequest save =
         MakeFileDialogRequest(prompts, settings, kFileDialogSave, "/songs/a.mid");
     EXPECT_EQ(save.title, "Save File");
     ASSERT_EQ(save.filters.size(), 4u);
-    EXPECT_EQ(save.filters[3].label, "Sysex file (*.SYX)");
-    EXPECT_EQ(save.defaultExtension, "mid");
+    EXPECT_EQ(save.filters[3].name, "Sysex file (*.SYX)");
+    EXPECT_EQ(save.defaultSuffix, "mid");
     EXPECT_EQ(save.initialName, "/songs/a.mid");
 
     // A translated prompt reaches the dialog.

@@ -1,0 +1,192 @@
+#include "ui/qt/dialog_host.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+#include <string_view>
+
+#include "config/settings.h"
+#include "model/goto_form.h"
+#include "model/marker_list_form.h"
+#include "ui/command_line.h"
+#include "ui/qt/about_dialog_box.h"
+#include "ui/qt/command_line_help_dialog.h"
+#include "ui/qt/file_dialogs.h"
+#include "ui/qt/find_dialog_box.h"
+#include "ui/qt/goto_dialog_box.h"
+#include "ui/qt/help_contents.h"
+#include "ui/qt/list_dialog_box.h"
+#include "ui/qt/marker_list_dialog_box.h"
+#include "ui/qt/tip_of_day_dialog.h"
+#include "ui/qt/value_dialog_box.h"
+
+namespace kvs {
+namespace {
+
+// Context help of the single values other commands ask for, by label.
+std::uint32_t HelpOfLabel(std::string_view labelKey) {
+    if (labelKey == "view_zoom_zoom") return help_id::kZoomBeats;
+    if (labelKey == "goto_trk_trk") return help_id::kGotoTrack;
+    if (labelKey.ends_with("_copies")) return help_id::kCopies;
+    return 0;
+}
+
+std::string_view Key(const char* key) {
+    return key != nullptr ? key : "";
+}
+
+}  // namespace
+
+DialogHost::DialogHost(QWidget* parent, const PromptTable& prompts, Settings& settings)
+    : parent_(parent),
+      prompts_(prompts),
+      settings_(settings),
+      version_(prompts.Text(prompt::prompt_version)) {}
+
+DialogHost::~DialogHost() = default;
+
+void DialogHost::SetDataFolder(const QString& folder) {
+    dataFolder_ = folder;
+    help_ = folder.isEmpty()
+                ? HelpTexts{}
+                : HelpTexts::Load(
+                      QDir(folder).filePath(QStringLiteral("help/popups.txt")).toStdString());
+}
+
+void DialogHost::SetPortSource(std::function<std::vector<OutputPort>()> ports,
+                               std::function<std::uint32_t()> defaultPort) {
+    ports_ = std::move(ports);
+    defaultPort_ = std::move(defaultPort);
+}
+
+void DialogHost::OnMidiIn(std::uint32_t message) {
+    if (open_) open_->MidiIn(message);
+}
+
+void DialogHost::Modal(bool begins) const {
+    if (modalHook_) modalHook_(begins);
+}
+
+int DialogHost::Run(DialogBase& dialog) {
+    Modal(true);
+    open_ = &dialog;
+    const int result = dialog.exec();
+    open_ = nullptr;
+    Modal(false);
+    return result;
+}
+
+std::string DialogHost::TextOfKey(const char* key) const {
+    if (key == nullptr) return {};
+    const std::string_view text = prompts_.TextOf(key);
+    return std::string(text.empty() ? std::string_view(key) : text);
+}
+
+std::optional<std::int32_t> DialogHost::AskNumber(const char* titleKey, const char* labelKey,
+                                                  std::int32_t min, std::int32_t max,
+                                                  std::int32_t initial) {
+    const std::string title = TextOfKey(titleKey);
+    const std::string label = TextOfKey(labelKey);
+    ValueDialog dialog;
+    dialog.SetUp({Key(titleKey), title}, 1);
+    dialog.SetField(0, initial, min, max, FieldKind::Integer, HelpOfLabel(Key(labelKey)),
+                    {Key(labelKey), label});
+    if (!RunValueDialog(dialog)) return std::nullopt;
+    return dialog.fields[0].value;
+}
+
+std::optional<std::uint32_t> DialogHost::AskPort(const char* titleKey, const char* labelKey,
+                                                 std::uint32_t initial) {
+    const std::string title = TextOfKey(titleKey);
+    const std::string label = TextOfKey(labelKey);
+    ValueDialog dialog;
+    dialog.SetUp({Key(titleKey), title}, 1);
+    dialog.SetField(0, static_cast<std::int32_t>(initial), 0, 0, FieldKind::Integer,
+                    help_id::kPortList, {Key(labelKey), label});
+    if (!RunListDialog(dialog)) return std::nullopt;
+    return static_cast<std::uint32_t>(dialog.fields[0].value);
+}
+
+std::optional<FindRequest> DialogHost::AskFind(const FindRequest& current) {
+    FindDialogBox dialog(parent_, prompts_, &help_, current);
+    if (Run(dialog) != QDialog::Accepted) return std::nullopt;
+    return dialog.Result();
+}
+
+bool DialogHost::Confirm(const char* promptKey) {
+    return AskYesNo(TextOfKey(promptKey));
+}
+
+void DialogHost::ShowError(const char* promptKey) {
+    ShowErrorText(TextOfKey(promptKey));
+}
+
+bool DialogHost::RunValueDialog(ValueDialog& dialog) {
+    ValueDialogBox box(parent_, prompts_, &help_, dialog);
+    return Run(box) == QDialog::Accepted;
+}
+
+bool DialogHost::RunListDialog(ValueDialog& dialog) {
+    ListDialogBox box(parent_, prompts_, &help_, dialog,
+                      ports_ ? ports_() : std::vector<OutputPort>{},
+                      defaultPort_ ? defaultPort_() : 0);
+    return Run(box) == QDialog::Accepted;
+}
+
+void DialogHost::ShowErrorText(const std::string& text) {
+    Modal(true);
+    ShowErrorBox(parent_, prompts_, text);
+    Modal(false);
+}
+
+DialogHost::Answer DialogHost::AskYesNoCancel(const std::string& text) {
+    Modal(true);
+    const Answer answer = AskYesNoCancelBox(parent_, prompts_, text);
+    Modal(false);
+    return answer;
+}
+
+bool DialogHost::AskYesNo(const std::string& text) {
+    Modal(true);
+    const bool yes = AskYesNoBox(parent_, prompts_, text);
+    Modal(false);
+    return yes;
+}
+
+std::optional<UiHost::FileChoice> DialogHost::AskFile(const FileDialogRequest& request) {
+    Modal(true);
+    std::optional<UiHost::FileChoice> choice = RunFileDialog(parent_, request);
+    Modal(false);
+    return choice;
+}
+
+void DialogHost::ShowTipOfDay() {
+    TipOfDayDialog dialog(parent_, prompts_, &help_, settings_);
+    Run(dialog);
+}
+
+void DialogHost::ShowAbout() {
+    AboutDialogBox dialog(parent_, prompts_, version_);
+    Run(dialog);
+}
+
+void DialogHost::ShowCommandLineHelp(const CommandLineHelp& texts) {
+    CommandLineHelpDialog dialog(parent_, prompts_, texts);
+    Run(dialog);
+}
+
+bool DialogHost::ShowHelpContents() {
+    return OpenHelpContents(dataFolder_);
+}
+
+bool DialogHost::AskGoto(GotoForm& form) {
+    GotoDialogBox dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::AskMarker(MarkerListForm& form) {
+    MarkerListDialogBox dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+}  // namespace kvs
