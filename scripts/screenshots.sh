@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Writes PNGs of the main window to docs/screenshots/: default size and
+# maximised, light and dark palette (KVS_DARK=1), and one at twice the scale
+# (QT_SCALE_FACTOR=2). Runs kvs under its own Xvfb with a 16-track demo song
+# and virtual MIDI devices, so it needs no display and no sound card.
+#
+# Usage: scripts/screenshots.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+kvs=$build/src/app/kvs
+out=$root/docs/screenshots
+convert=/usr/bin/convert
+[ -x "$kvs" ] || { echo "screenshots: build kvs first ($kvs)" >&2; exit 1; }
+mkdir -p "$out"
+
+work=$(mktemp -d)
+chmod 700 "$work"
+xvfb_pid=""
+kvs_pid=""
+cleanup() {
+    [ -n "$kvs_pid" ] && kill "$kvs_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+song=$work/Orchestra.mid
+python3 "$root/scripts/make_demo_song.py" "$song"
+
+# A display number nobody uses.
+display=""
+for n in $(seq 90 120); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
+Xvfb "$display" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+# shot NAME WIDTH HEIGHT [ENV...]: starts kvs, moves the caret into a
+# selection so the highlight shows, and grabs the window.
+shot() {
+    local name=$1 width=$2 height=$3
+    shift 3
+    local home=$work/home-$name
+    mkdir -p "$home"
+    printf '[OPTIONS]\nTipOfDayStartup=0\n' >"$home/kvs.ini"
+    env KVS_HOME="$home" KVS_MIDI=virtual XDG_RUNTIME_DIR="$work" "$@" \
+        "$kvs" /F "$song" >"$work/$name.log" 2>&1 &
+    kvs_pid=$!
+    # Boxes shown at start-up (a MIDI device the virtual layer lacks) are
+    # answered with Enter until the song's window is up.
+    local win="" box
+    for _ in $(seq 100); do
+        win=$(xdotool search --onlyvisible --name "^Orchestra.mid" 2>/dev/null | head -1 || true)
+        [ -n "$win" ] && break
+        for box in $(xdotool search --onlyvisible --name "^Kavelsong\$" 2>/dev/null || true); do
+            xdotool windowfocus --sync "$box" key --clearmodifiers Return 2>/dev/null || true
+        done
+        sleep 0.2
+    done
+    [ -n "$win" ] || { echo "screenshots: kvs did not open the song" >&2; exit 1; }
+    xdotool windowmove --sync "$win" 0 0
+    xdotool windowsize --sync "$win" "$width" "$height"
+    xdotool windowfocus --sync "$win"
+    sleep 0.5
+    # Track 3 in the list, then into the view: caret to beat 16, select 12 beats.
+    xdotool key --clearmodifiers Down Down Tab
+    for _ in 1 2 3 4; do xdotool key --clearmodifiers Right; done
+    for _ in 1 2 3; do xdotool key --clearmodifiers shift+Right; done
+    sleep 0.5
+    import -window "$win" "$work/$name.png"
+    "$convert" "$work/$name.png" -strip "$out/$name.png"
+    kill "$kvs_pid"
+    wait "$kvs_pid" 2>/dev/null || true
+    kvs_pid=""
+    echo "screenshots: $out/$name.png"
+}
+
+shot main-window 1000 640
+shot main-window-maximised 1920 1080
+shot main-window-dark 1000 640 KVS_DARK=1
+shot main-window-dark-maximised 1920 1080 KVS_DARK=1
+shot main-window-2x 2000 1280 QT_SCALE_FACTOR=2
