@@ -126,6 +126,7 @@ void MainWindow::StartUp() {
         app_->WakeFd(), [this] { app_->ProcessNotifications(); }, this);
     Refresh(refresh::Title | refresh::StatusBar | refresh::TrackList | refresh::MenuStates |
             refresh::TrackView | refresh::Layout);
+    list_->setFocus();
 }
 
 void MainWindow::RunCommandLine(const CommandLine& line) {

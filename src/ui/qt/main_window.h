@@ -85,6 +85,7 @@ class MainWindow final : public QMainWindow, public UiHost {
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override { return nullptr; }  // no toolbar-hiding menu of Qt's own
 
   private:
     void BuildMenus();
