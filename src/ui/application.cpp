@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "config/error_text.h"
@@ -41,6 +43,26 @@ class Application::PortSettings : public SettingsParticipant {
 
   private:
     MidiDeviceTable& table_;
+};
+
+// Which instrument list each MIDI OUT port uses, kept under "[ports]".
+class Application::InstrumentSettings : public SettingsParticipant {
+  public:
+    InstrumentSettings(InstrumentLists& lists, const MidiDeviceTable& table)
+        : lists_(lists), table_(table) {}
+    void ResetSettings() override { lists_.ResetAssignments(table_.OutCount()); }
+    void ReadSettings(const ProfileStore& store) override { lists_.ReadAssignments(store, Keys()); }
+    void WriteSettings(ProfileStore& store) override { lists_.WriteAssignments(store, Keys()); }
+
+  private:
+    std::vector<std::string> Keys() const {
+        std::vector<std::string> keys;
+        for (std::uint32_t p = 0; p < table_.OutCount(); ++p)
+            keys.push_back(table_.PortKey(p));
+        return keys;
+    }
+    InstrumentLists& lists_;
+    const MidiDeviceTable& table_;
 };
 
 // Declared last, so destroyed first: nothing may send, receive or point
@@ -95,6 +117,9 @@ Application::Application(UiHost& host, Options options)
     if (!options.dataFolder.empty()) {
         paths_ = ProgramPaths::In(WithSlash(options.dataFolder));
     } else {
+        // A program run where it was built has no installed share folder;
+        // the sources' data folder stands in for it.
+        shippedData_ = ShippedDataFolder(ExecutableFolder(), KVS_SOURCE_DATA_DIR);
         const DataFolder folder = ResolveDataFolder(DataFolderInputs::FromEnvironment());
         if (folder.path.empty())
             startNotes_.push_back(ErrorText(prompts_, folder.error));
@@ -102,15 +127,16 @@ Application::Application(UiHost& host, Options options)
             paths_ = ProgramPaths::In(folder.path);
     }
     if (options.layer) {
-        layer_ = std::move(options.layer);
+        givenLayer_ = std::move(options.layer);
+        layer_ = givenLayer_.get();
     } else {
-        BackendChoice choice = CreateDeviceLayer(std::string());
-        layer_ = std::move(choice.layer);
-        backendNote_ = std::move(choice.note);
+        backend_ = CreateDeviceLayer(std::string());
+        layer_ = backend_.layer.get();
     }
     table_ = std::make_unique<MidiDeviceTable>(*layer_);
     portKeys_ = std::make_unique<TablePortKeys>(*table_);
     portSettings_ = std::make_unique<PortSettings>(*table_);
+    instrumentSettings_ = std::make_unique<InstrumentSettings>(instruments_, *table_);
     sink_ = std::make_unique<DeviceTableSink>(*table_);
     queue_ = std::make_unique<SysexQueue>(*table_, notifier_);
     timer_ = options.timer ? std::move(options.timer) : std::make_unique<ThreadTimer>();
@@ -146,22 +172,24 @@ void Application::StartUp() {
     if (!paths_.folder.empty()) {
         settingsFile_ = std::make_unique<SettingsFile>(paths_.settings, *portKeys_);
         settingsFile_->Attach(SettingsStage::kPorts, *portSettings_);
+        settingsFile_->Attach(SettingsStage::kInstrumentLists, *instrumentSettings_);
+        // The lists are looked for only beside an existing settings file, and
+        // before it is read, since assignments name them.
+        if (access(paths_.settings.c_str(), F_OK) == 0)
+            instruments_.Load(paths_.instrumentLists, prompts_.Text(prompt::error_instlistload));
         const SettingsLoadResult loaded = settingsFile_->Load(settings_);
-        // The prompt file is not read yet: this note is shown in English
-        // when it comes from a first start.
+        const LoadPromptsResult prompts = LoadPrompts(prompts_, paths_.language);
+        // Told in the language just read.
         if (!loaded.existed) startNotes_.push_back(PromptText(prompt::error_nosettings));
         if (loaded.error != kResultOk) startNotes_.push_back(ErrorText(prompts_, loaded.error));
-
-        const LoadPromptsResult prompts = LoadPrompts(prompts_, paths_.language);
         if (prompts.error != kResultOk) startNotes_.push_back(ErrorText(prompts_, prompts.error));
         if (prompts.message) startNotes_.push_back(prompts.message->text);
 
         std::vector<std::string> errors;
         transforms_.LoadFiles(paths_.noteTransforms, paths_.userTransforms, prompts_, &errors);
         startNotes_.insert(startNotes_.end(), errors.begin(), errors.end());
-        instruments_.Load(paths_.instrumentLists);
     }
-    if (!backendNote_.empty()) startNotes_.push_back(backendNote_);
+    if (!backend_.note.empty()) startNotes_.push_back(backend_.note);
 
     focus_ = FocusedChild::TrackList;
     NewSong();
@@ -170,6 +198,7 @@ void Application::StartUp() {
     assignment_.Set(settings_.midiAssign);
     recorder_->SetThru(settings_.engine.midiThru);
     recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
+    session_->SetDefaultPort(settings_.general.defaultPort);
     ApplyEngineOptions();
     Refresh(refresh::Title | refresh::MenuStates | refresh::StatusBar | refresh::TrackList |
             refresh::TrackView | refresh::Layout);
@@ -232,10 +261,12 @@ void Application::NewSong() {
 void Application::MakeCurrent(std::int32_t track) {
     if (session_->SetCurrentTrack(track) != EditResult::Done) track = -1;
     if (track < 0) (void)session_->SetCurrentTrack(-1);
-    following_ = true;
-    if (track >= 0)
+    // A range of tracks chosen in the view stays while its cursor is there.
+    if (track >= 0 && view_.CursorTrackOrNone() != track) {
+        following_ = true;
         view_.SelectTracks(static_cast<std::uint32_t>(track), static_cast<std::uint32_t>(track));
-    following_ = false;
+        following_ = false;
+    }
     const Track* t = session_->Current();
     recorder_->SetCurrentTrack(track, t != nullptr ? t->properties.port : 0,
                                t != nullptr ? t->properties.channel : kNoChannel);
@@ -316,12 +347,14 @@ bool Application::KeyFromTrackList(ListKey key, bool ctrl, bool shift) {
 
 void Application::ProcessNotifications() {
     notifier_.ClearWake();
-    // Bounded, so a flood from the input side cannot starve the window.
+    // Bounded, so a flood from the input side cannot starve the window; what
+    // is left wakes it again.
     for (int i = 0; i < 4096; ++i) {
         const std::optional<Notification> n = notifier_.Take();
         if (!n) return;
         Dispatch(*n);
     }
+    notifier_.Wake();
 }
 
 void Application::Dispatch(const Notification& n) {
@@ -358,7 +391,8 @@ void Application::Dispatch(const Notification& n) {
 
 bool Application::MinimizeRequested() {
     if (Stopped()) return false;
-    PlayStop();
+    // Only stopped: /Q closes after Play/stop, not after hiding the window.
+    StopEngine();
     return true;
 }
 
@@ -376,10 +410,7 @@ bool Application::ReceiveHandOver(const std::vector<std::string>& words,
     }
     // Stopped as Play/stop stops, but a pending /Q does not close the
     // program that was just handed something to open.
-    if (!Stopped()) {
-        engine_->StopEngine();
-        Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackView);
-    }
+    if (!Stopped()) StopEngine();
     if (session_->GetSong().modified != 0 && !AskSave()) return false;
     NewSong();
     Refresh(refresh::Title | refresh::StatusBar | refresh::TrackList | refresh::TrackView |
@@ -399,7 +430,12 @@ void Application::RunCommandLine(const CommandLine& line) {
     if (line.Has(cmdline::TestPrompts) && !paths_.folder.empty()) {
         const TestPromptsResult tested =
             TestPromptFile(prompts_, paths_.language, paths_.newLanguage);
-        if (!tested.message.text.empty()) host_.ShowErrorText(tested.message.text);
+        if (!tested.message.text.empty()) {
+            if (tested.message.icon == PromptMessage::Icon::Information)
+                host_.ShowInfoText(tested.message.text);
+            else
+                host_.ShowErrorText(tested.message.text);
+        }
     }
     if (!line.file.empty()) {
         session_->SetSongPath(line.file);

@@ -58,7 +58,8 @@ class Application final : private TrackViewListener, private RecordHost {
         std::string dataFolder;
         // A manual timer for tests; null runs the real timer thread.
         std::unique_ptr<PeriodicTimer> timer;
-        // The shipped data copied into a new data folder; empty for none.
+        // The shipped data copied into the data folder; empty for none.
+        // Without dataFolder, the installed (or source) data is used.
         std::string shippedData;
     };
     struct MenuState {
@@ -105,9 +106,30 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExitSequence();
     bool QuitAfterPlayback() const { return quitAfterPlay_; }
     // 0 Position, 1 Bar, 2 Time.
-    std::uint32_t DisplayUnits() const { return settings_.general.positionType; }
+    // (A damaged settings file may hold anything: read as Time beyond 2.)
+    std::uint32_t DisplayUnits() const {
+        return settings_.general.positionType < 2 ? settings_.general.positionType : 2;
+    }
     bool ToolbarShown() const { return settings_.general.toolbar; }
     bool StatusBarShown() const { return settings_.general.statusBar; }
+
+    // Around every modal dialog and message box: incoming MIDI is neither
+    // recorded nor taken as a key command meanwhile. Nests; the guard puts
+    // back what was in force before.
+    class ModalGuard {
+      public:
+        explicit ModalGuard(Application& app)
+            : recorder_(*app.recorder_), previous_(recorder_.InputSuspended()) {
+            recorder_.SetInputSuspended(true);
+        }
+        ~ModalGuard() { recorder_.SetInputSuspended(previous_); }
+        ModalGuard(const ModalGuard&) = delete;
+        ModalGuard& operator=(const ModalGuard&) = delete;
+
+      private:
+        Recorder& recorder_;
+        bool previous_;
+    };
 
     // Asks to save a modified song: true to go on.
     bool AskSave();
@@ -131,6 +153,7 @@ class Application final : private TrackViewListener, private RecordHost {
 
   private:
     class PortSettings;
+    class InstrumentSettings;
     class TablePortKeys;
     struct Shutdown;
 
@@ -161,6 +184,8 @@ class Application final : private TrackViewListener, private RecordHost {
     void OpenRecent(std::uint32_t index);
     void RegisterTypes();
     void PlayStop();
+    void StopEngine();  // and show what a recording changed
+    void ReserveSysex();
     void StartRecord(bool step);
     void ThruNotesOff();
     void MakeCurrent(std::int32_t track);  // the current track and everyone who follows it
@@ -186,11 +211,15 @@ class Application final : private TrackViewListener, private RecordHost {
     // members below are destroyed in reverse: the song (in session_) goes
     // after the engine, recorder and queue stopped using it, because
     // shutdown_, declared last, closes the devices and drains the queue first.
-    std::unique_ptr<MidiDeviceLayer> layer_;
-    std::string backendNote_;
+    // The chosen backend whole (whatever it keeps beside the layer lives as
+    // long), or the layer the caller gave.
+    BackendChoice backend_;
+    std::unique_ptr<MidiDeviceLayer> givenLayer_;
+    MidiDeviceLayer* layer_ = nullptr;
     std::unique_ptr<MidiDeviceTable> table_;
     std::unique_ptr<TablePortKeys> portKeys_;
     std::unique_ptr<PortSettings> portSettings_;
+    std::unique_ptr<InstrumentSettings> instrumentSettings_;
     std::unique_ptr<SettingsFile> settingsFile_;
     ProfileStore noFile_{std::string()};  // what the port resolver reads without one
     WakeNotifier notifier_;

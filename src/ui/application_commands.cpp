@@ -4,6 +4,7 @@
 #include "midi/engine.h"
 #include "midi/engine_edit_link.h"
 #include "midi/output_commands.h"
+#include "midi/step_record_form.h"
 #include "midi/sysex_queue.h"
 #include "model/goto_form.h"
 #include "model/marker_list_form.h"
@@ -65,6 +66,11 @@ void Application::ExecuteEdit(std::uint32_t id) {
     const std::int32_t current = s.CurrentTrack();
     EditResult r = EditResult::Done;
     std::uint32_t what = refresh::TrackView | refresh::StatusBar | refresh::MenuStates;
+    // Whatever route a command took (a MIDI key command never sees the
+    // menu), whole tracks are not swapped or pasted under the playing engine.
+    const bool replacesTrack =
+        id == cmd::EditUndo || (id >= cmd::EditPaste && id <= cmd::EditMergeMultiple);
+    if (replacesTrack && !Stopped()) return;
     switch (id) {
         case cmd::EditUndo:
             r = s.Undo();
@@ -118,43 +124,62 @@ void Application::ExecuteEdit(std::uint32_t id) {
             return;
     }
     if (r != EditResult::Done) return;
+    // Undo may have made its own track current.
+    MakeCurrent(s.CurrentTrack());
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));
     Refresh(what | refresh::TrackRow, current);
 }
 
 void Application::PlayStop() {
     if (Stopped()) {
-        // Room for the song's SysEx events before the timer queues them.
-        (void)queue_->Reserve(SysexQueue::kDefaultCapacity);
+        ReserveSysex();
+        ApplyEngineOptions();
         engine_->StartPlay(view_.Caret());
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
     }
+    StopEngine();
+    if (quitAfterPlay_) host_.CloseWindow();
+}
+
+void Application::StopEngine() {
     engine_->StopEngine();
+    // A recording may have changed the current track.
     const std::int32_t current = session_->CurrentTrack();
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));
     Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackRow | refresh::Title, current);
-    if (quitAfterPlay_) host_.CloseWindow();
+}
+
+void Application::ReserveSysex() {
+    // Room for every SysEx block of the song before the timer queues them:
+    // the timer thread cannot grow the queue.
+    const Song& song = session_->GetSong();
+    std::size_t blocks = SysexQueue::kDefaultCapacity;
+    for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
+        blocks += song.GetTrack(t)->Sysex().Count();
+    (void)queue_->Reserve(blocks);
 }
 
 void Application::StartRecord(bool step) {
     const std::int32_t current = session_->CurrentTrack();
     if (!Stopped() || current < 0) return;
     MakeCurrent(current);
+    ApplyEngineOptions();
     const std::uint32_t caret = view_.Caret();
     if (!step) {
+        ReserveSysex();
         (void)recorder_->StartRecord(caret);
         Refresh(refresh::StatusBar | refresh::MenuStates);
         return;
     }
-    if (!recorder_->StartStepRecord(static_cast<std::uint32_t>(current), caret,
-                                    recorder_->StepNoteLength(), recorder_->StepSize()))
-        return;
-    Refresh(refresh::StatusBar | refresh::MenuStates);
-    (void)host_.ShowStepRecord();
-    // The dialog is the step recording: closing it ends the take.
-    if (engine_->State() == EngineState::StepRec) engine_->StopEngine();
-    Refresh(kEdited | refresh::TrackRow, current);
+    // The dialog comes first: its note length and step size are the
+    // recording's.
+    ValueDialog dialog = StepRecordDialog();
+    if (!host_.RunValueDialog(dialog)) return;
+    const StepRecordValues values = StepRecordResult(dialog);
+    if (recorder_->StartStepRecord(static_cast<std::uint32_t>(current), caret, values.noteLength,
+                                   values.stepSize))
+        Refresh(refresh::StatusBar | refresh::MenuStates);
 }
 
 void Application::ExecutePlay(std::uint32_t id) {
@@ -373,14 +398,42 @@ void Application::ExecuteMidi(std::uint32_t id) {
         (void)SendFixedMessage(*queue_, id);
         return;
     }
-    if (id >= cmd::OptMetronome && Stopped() && host_.ShowOptionsDialog(id)) {
-        keyCommands_.SetMap(settings_.keyCommands);
-        keyCommands_.SetEnabled(settings_.general.keyCommands);
-        assignment_.Set(settings_.midiAssign);
-        recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
-        ApplyEngineOptions();
-        Refresh(kEdited | refresh::Layout);
+    if (id < cmd::OptMetronome || !Stopped()) return;
+    bool changed = false;
+    switch (id) {
+        case cmd::OptMetronome:
+            changed = host_.ShowMetronomeOptions();
+            break;
+        case cmd::OptKeyCommands:
+            changed = host_.ShowKeyCommands();
+            break;
+        case cmd::OptMidiAssign:
+            changed = host_.ShowMidiAssignments();
+            break;
+        case cmd::OptInstruments:
+            changed = host_.ShowInstrumentLists();
+            break;
+        case cmd::OptPorts:
+            changed = host_.ShowPorts();
+            break;
+        case cmd::OptOnScreenKeyboard:
+            changed = host_.ShowOnScreenKeyboardOptions();
+            break;
+        case cmd::OptOptions:
+            changed = host_.ShowGeneralOptions();
+            break;
+        default:
+            return;
     }
+    if (!changed) return;
+    // Whatever the dialog changed in the settings takes effect now.
+    keyCommands_.SetMap(settings_.keyCommands);
+    keyCommands_.SetEnabled(settings_.general.keyCommands);
+    assignment_.Set(settings_.midiAssign);
+    recorder_->SetMidiInDialogs(settings_.general.midiInDialogs);
+    session_->SetDefaultPort(settings_.general.defaultPort);
+    ApplyEngineOptions();
+    Refresh(kEdited | refresh::Layout);
 }
 
 void Application::ExecuteKey(std::uint32_t id) {

@@ -8,6 +8,9 @@
 namespace kvs {
 namespace {
 
+// The product's web site (a placeholder until the project has one).
+constexpr const char* kWebSite = "https://kavelsong.example.org/";
+
 // The text before the last '/', empty when there is none.
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -74,7 +77,7 @@ int Application::ExecuteFile(std::uint32_t id) {
             host_.ShowTipOfDay();
             return 0;
         case cmd::HelpOnWeb:
-            host_.OpenUrl("https://kavelsong.example.org/");
+            host_.OpenUrl(kWebSite);
             return 0;
         case cmd::HelpAbout:
             host_.ShowAbout();
@@ -111,10 +114,14 @@ int Application::Save() {
 }
 
 int Application::SaveAs() {
-    std::string path = session_->SongPath();
+    const std::string kept = session_->SongPath();
+    std::string path = kept;
     if (!ChooseFile(2, path)) return 0;
     session_->SetSongPath(path);
-    return WriteFile();
+    const int written = WriteFile();
+    // The song keeps naming the file it came from until another holds it.
+    if (written == 0) session_->SetSongPath(kept);
+    return written;
 }
 
 bool Application::ChooseFile(std::uint32_t mode, std::string& path) {

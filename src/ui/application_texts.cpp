@@ -106,7 +106,7 @@ Application::MenuState Application::StateOf(std::uint32_t id) const {
         case UnitsBar:
         case UnitsTime:
             m.radio = true;
-            m.checked = settings_.general.positionType == id - UnitsPosition;
+            m.checked = DisplayUnits() == id - UnitsPosition;
             break;
         case ApplyToAll:
             m.enabled = stopped && current;
@@ -152,7 +152,7 @@ std::array<std::string, 6> Application::StatusTexts() const {
         parts[0] = PromptText(prompt::statusbar_track) + " " + std::to_string(current + 1);
         static constexpr prompt::Id kUnitPrompts[] = {prompt::statusbar_pos, prompt::statusbar_bar,
                                                       prompt::statusbar_time};
-        const std::uint32_t unit = std::min<std::uint32_t>(DisplayUnits(), 2);
+        const std::uint32_t unit = DisplayUnits();
         parts[1] =
             PromptText(kUnitPrompts[unit]) + " " +
             FormatBeatPosition(session_->GetSong(), view_.Caret(), static_cast<DisplayUnit>(unit));

@@ -57,6 +57,8 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
 
     // An error box with the program's name as caption.
     virtual void ShowErrorText(const std::string& text) = 0;
+    // A note (information icon).
+    virtual void ShowInfoText(const std::string& text) { ShowErrorText(text); }
     virtual Answer AskYesNoCancel(const std::string& text) = 0;
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual std::optional<FileChoice> AskFile(const FileDialogRequest& request) = 0;
@@ -85,12 +87,15 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowControllerEditor() { return false; }
     virtual bool ShowNoteEditor() { return false; }
     virtual bool ShowEventList() { return false; }
-    virtual bool ShowStepRecord() { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowOnScreenKeyboard() { return false; }
-    virtual bool ShowOptionsDialog(std::uint32_t /*command: cmd::OptMetronome...*/) {
-        return false;
-    }
+    virtual bool ShowMetronomeOptions() { return false; }
+    virtual bool ShowKeyCommands() { return false; }
+    virtual bool ShowMidiAssignments() { return false; }
+    virtual bool ShowInstrumentLists() { return false; }
+    virtual bool ShowPorts() { return false; }
+    virtual bool ShowOnScreenKeyboardOptions() { return false; }
+    virtual bool ShowGeneralOptions() { return false; }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };

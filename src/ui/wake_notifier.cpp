@@ -13,11 +13,14 @@ WakeNotifier::~WakeNotifier() {
 
 void WakeNotifier::Post(std::uint32_t id, std::uint32_t code) {
     fifo_.Post(id, code);
-    if (fd_ >= 0) {
-        const std::uint64_t one = 1;
-        // Non-blocking; a full counter already means "wake up".
-        (void)!write(fd_, &one, sizeof one);
-    }
+    Wake();
+}
+
+void WakeNotifier::Wake() {
+    if (fd_ < 0) return;
+    const std::uint64_t one = 1;
+    // Non-blocking; a full counter already means "wake up".
+    (void)!write(fd_, &one, sizeof one);
 }
 
 void WakeNotifier::ClearWake() {

@@ -22,6 +22,8 @@ class WakeNotifier final : public Notifier {
     // Reads the eventfd empty, then takes every queued notification.
     std::optional<Notification> Take();
     void ClearWake();
+    // Makes the descriptor readable again (work is left over).
+    void Wake();
     int Fd() const { return fd_; }  // -1 when no eventfd could be made
 
   private:

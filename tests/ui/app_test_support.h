@@ -91,7 +91,8 @@ class ScriptedHost : public UiHost {
     std::optional<FindRequest> AskFind(const FindRequest&) override { return std::nullopt; }
     bool Confirm(const char*) override { return true; }
     void ShowError(const char* key) override { errors.push_back(key); }
-    bool RunValueDialog(ValueDialog&) override { return false; }
+    bool RunValueDialog(ValueDialog&) override { return acceptValueDialogs; }
+    bool acceptValueDialogs = false;  // OK with the values as they open
     bool Ask(ChoosePortForm&) override { return false; }
 
     std::vector<std::string> questions;
@@ -101,16 +102,19 @@ class ScriptedHost : public UiHost {
 // output and a timer the test fires.
 struct AppFixture {
     // extra: more "key=value\r\n" lines for the settings file.
-    explicit AppFixture(const std::string& extra = {}) {
+    // realTimer: the timer thread of the program instead of one the test fires.
+    explicit AppFixture(const std::string& extra = {}, bool realTimer = false) {
         std::ofstream(data.File("kvs.ini")) << "[OPTIONS]\r\nTipOfDayStartup=0\r\n" << extra;
         auto layer = std::make_unique<VirtualMidiLayer>(std::vector<std::string>{"Virtual In"},
                                                         std::vector<std::string>{"Virtual Out"});
         midi = layer.get();
-        auto manual = std::make_unique<ManualTimer>();
-        timer = manual.get();
         Application::Options options;
         options.layer = std::move(layer);
-        options.timer = std::move(manual);
+        if (!realTimer) {
+            auto manual = std::make_unique<ManualTimer>();
+            timer = manual.get();
+            options.timer = std::move(manual);
+        }
         options.dataFolder = data.Path();
         app = std::make_unique<Application>(host, std::move(options));
         app->StartUp();

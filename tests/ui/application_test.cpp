@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 
 #include "app_test_support.h"
@@ -109,7 +112,8 @@ TEST(ApplicationTest, MenuStatesFollowTracksSelectionClipboardAndEngine) {
     EXPECT_FALSE(enabled(cmd::TrackDelete));
     EXPECT_TRUE(enabled(cmd::TrackInsert));
     EXPECT_EQ(f.app->StatusTexts()[0], "");
-    EXPECT_FALSE(f.app->KeyFromTrackList(ListKey::Delete, true, false) && f.app->TrackCount());
+    f.app->KeyFromTrackList(ListKey::Delete, true, false);  // Ctrl+Delete: no track to delete
+    EXPECT_EQ(f.app->TrackCount(), 0u);
 
     f.Open(f.WriteSong("s.mid", 2, 8));
     EXPECT_TRUE(enabled(cmd::FileSave));
@@ -128,7 +132,9 @@ TEST(ApplicationTest, MenuStatesFollowTracksSelectionClipboardAndEngine) {
          {cmd::TrackInsert, cmd::EditPaste, cmd::TrackDelete, cmd::ToolFirst, cmd::OptPorts})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(enabled(cmd::EditCut));
-    f.app->Execute(cmd::PlayStop);
+    EXPECT_TRUE(f.app->MinimizeRequested());  // stops, and the window stays
+    EXPECT_FALSE(f.app->MinimizeRequested());
+    EXPECT_EQ(f.host.closes, 0);
     EXPECT_TRUE(enabled(cmd::TrackInsert));
 
     f.app->Execute(cmd::Metronome);
@@ -156,8 +162,22 @@ TEST(ApplicationTest, PlaybackIsFollowedAndQuitAfterPlayCloses) {
     EXPECT_GE(furthest, 2u);  // the caret followed playback
     EXPECT_EQ(f.app->GetEngine().State(), EngineState::Stop);
     EXPECT_EQ(f.host.closes, 1);
+    EXPECT_TRUE(f.app->CloseRequested());  // nothing to save: a script is not held up
     // The notes went out.
     EXPECT_TRUE(Contains(f.Shorts(), 0x643C90u));
+}
+
+TEST(ApplicationTest, TimerThreadWakesTheWindowThread) {
+    AppFixture f({}, true);
+    const std::vector<std::string> words = {"/p", "/q", f.WriteSong("w.mid", 1, 1)};
+    f.app->RunCommandLine(ParseCommandLine(words, "/"));
+    pollfd wake{f.app->WakeFd(), POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (f.host.closes == 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wake, 1, 1000) > 0) f.app->ProcessNotifications();
+    }
+    EXPECT_EQ(f.host.closes, 1);
+    EXPECT_TRUE(Contains(f.Shorts(), 0x003C80u));
 }
 
 TEST(ApplicationTest, HandOverRefusedWhileRecordingAndResolvedAgainstItsFolder) {
@@ -177,6 +197,22 @@ TEST(ApplicationTest, HandOverRefusedWhileRecordingAndResolvedAgainstItsFolder) 
     EXPECT_EQ(f.app->WindowTitle(), "b.mid - Kavelsong");
     EXPECT_EQ(f.app->TrackCount(), 3u);
     EXPECT_EQ(f.host.raises, 1);
+}
+
+TEST(ApplicationTest, StepRecordingTakesNotesFromMidiIn) {
+    AppFixture f;
+    f.app->Execute(cmd::TrackInsert);
+    f.app->Execute(cmd::StepRecord);  // the dialog cancelled
+    EXPECT_EQ(f.app->GetEngine().State(), EngineState::Stop);
+    f.host.acceptValueDialogs = true;
+    f.app->Execute(cmd::StepRecord);
+    ASSERT_EQ(f.app->GetEngine().State(), EngineState::StepRec);
+    EXPECT_EQ(f.app->StatusTexts()[2], "StepRec");
+    ASSERT_TRUE(f.midi->Input(0).FeedShort(0x643C90));
+    ASSERT_TRUE(f.midi->Input(0).FeedShort(0x003C80));
+    f.app->ProcessNotifications();
+    f.app->Execute(cmd::PlayStop);
+    EXPECT_EQ(f.app->GetSong().GetTrack(0)->EventCount(), 2u);
 }
 
 TEST(ApplicationTest, TrackListKeys) {
