@@ -120,6 +120,11 @@ void TrackViewWidget::resizeEvent(QResizeEvent* event) {
 // The bars only report what the user did; the view decides where it goes.
 void TrackViewWidget::scrollContentsBy(int, int) {}
 
+void TrackViewWidget::Refresh() {
+    SyncBars();
+    viewport()->update();
+}
+
 void TrackViewWidget::RepaintAll() {
     viewport()->update();
 }

@@ -28,6 +28,9 @@ class TrackViewWidget final : public QAbstractScrollArea, public TrackViewPainte
     TrackView& View() { return view_; }
     // The main window passes the track list's row height so the rows line up.
     void SetRowHeight(int px);
+    // After the song changed behind the view's back (edits, tracks added or
+    // deleted): scroll ranges and every row.
+    void Refresh();
 
     void RepaintAll() override;
     void RepaintRow(std::uint32_t visibleRow) override;
