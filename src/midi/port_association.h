@@ -32,6 +32,8 @@ class ChoosePortForm {
                    std::uint16_t defaultPort);
 
     std::string Text() const;  // kChoosePortText with the file's name
+    // The port name the file gives, for a translated Text().
+    const std::string& FilePortName() const { return fileName_; }
     const std::vector<Item>& Items() const { return items_; }
     int Selection() const { return selection_; }  // -1: none
     void Select(int item);                        // out of range: none

@@ -1,14 +1,16 @@
 #include "ui/file_dialog_request.h"
 
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
 #include "config/settings.h"
 
 namespace kvs {
 namespace {
 
-// Linux names are case-sensitive: match the extension in either case, as
-// the user reads "*.MID" to mean.
-constexpr std::string_view kMidPatterns = "*.mid *.MID *.Mid";
-constexpr std::string_view kSyxPatterns = "*.syx *.SYX *.Syx";
+constexpr std::string_view kMidPatterns = "*.mid";
+constexpr std::string_view kSyxPatterns = "*.syx";
 
 std::string Text(const PromptTable& prompts, prompt::Id id) {
     return std::string(prompts.Text(id));
@@ -43,7 +45,28 @@ FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settin
 }
 
 std::string FilterString(const FileFilter& filter) {
-    return filter.name + " (" + filter.pattern + ")";
+    // Linux names are case-sensitive, but "*.MID" means SONG.MID and song.mid
+    // alike to the user: each glob also in lower and upper case.
+    std::vector<std::string> globs;
+    std::string_view rest = filter.pattern;
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        const std::string glob(rest.substr(0, space));
+        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
+        if (glob.empty()) continue;
+        std::string lower = glob;
+        std::string upper = glob;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (std::string* g : {&lower, &upper})
+            if (std::find(globs.begin(), globs.end(), *g) == globs.end()) globs.push_back(*g);
+    }
+    std::string text = filter.name + " (";
+    for (std::size_t i = 0; i < globs.size(); ++i)
+        text += (i == 0 ? "" : " ") + globs[i];
+    return text + ")";
 }
 
 std::string_view DefaultExtensionOf(std::uint32_t filterIndex) {

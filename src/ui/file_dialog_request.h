@@ -23,7 +23,8 @@ inline constexpr std::uint32_t kFileDialogLibrary = 4;
 FileDialogRequest MakeFileDialogRequest(const PromptTable& prompts, const Settings& settings,
                                         std::uint32_t mode, std::string_view songPath = {});
 
-// "name (patterns)", the form a Qt file dialog reads a filter in.
+// "name (globs)", the form a Qt file dialog reads a filter in; every glob
+// of the pattern in both lower and upper case.
 std::string FilterString(const FileFilter& filter);
 
 // The extension a save in that filter gets when the name has none.

@@ -16,7 +16,9 @@ TEST(FileDialogRequest, OpenAndSaveUseTheirPromptsFiltersAndFolders) {
     const FileDialogRequest open = MakeFileDialogRequest(prompts, settings, kFileDialogOpen);
     EXPECT_EQ(open.title, "Open File");
     ASSERT_EQ(open.filters.size(), 3u);
-    EXPECT_EQ(FilterString(open.filters[0]), "MIDI files (*.MID) (*.mid *.MID *.Mid)");
+    EXPECT_EQ(FilterString(open.filters[0]), "MIDI files (*.MID) (*.mid *.MID)");
+    EXPECT_EQ(FilterString({"All", "*"}), "All (*)");
+    EXPECT_EQ(FilterString({"Both", " *.Mid  *.syx"}), "Both (*.mid *.MID *.syx *.SYX)");
     EXPECT_EQ(open.filters[2].pattern, "*");
     EXPECT_EQ(open.folder, "/songs");
     EXPECT_TRUE(open.initialName.empty());

@@ -41,7 +41,8 @@ TEST(HelpTexts, ShippedFileCoversEveryDialogControl) {
          {help_id::kOk, help_id::kCancel, help_id::kPortList, help_id::kGotoUnit,
           help_id::kGotoNumber, help_id::kFindKind, help_id::kFindNumber, help_id::kFindDirection,
           help_id::kMarkerList, help_id::kTipStartup, help_id::kTipNext, help_id::kZoomBeats,
-          help_id::kGotoTrack, help_id::kCopies, 10000u, 10040u, 10070u})
+          help_id::kGotoTrack, help_id::kCopies, help_id::kChoosePortList,
+          help_id::kChoosePortRemember, 10000u, 10040u, 10070u})
         EXPECT_FALSE(texts.Text(id).empty()) << id;
 }
 

@@ -10,6 +10,7 @@
 #include "model/marker_list_form.h"
 #include "ui/command_line.h"
 #include "ui/qt/about_dialog_box.h"
+#include "ui/qt/choose_port_dialog.h"
 #include "ui/qt/command_line_help_dialog.h"
 #include "ui/qt/file_dialogs.h"
 #include "ui/qt/find_dialog_box.h"
@@ -186,6 +187,11 @@ bool DialogHost::AskGoto(GotoForm& form) {
 
 bool DialogHost::AskMarker(MarkerListForm& form) {
     MarkerListDialogBox dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::AskChoosePort(ChoosePortForm& form) {
+    ChoosePortDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
 }
 

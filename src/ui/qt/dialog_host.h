@@ -25,6 +25,7 @@ struct Settings;
 class GotoForm;
 class MarkerListForm;
 class DialogBase;
+class ChoosePortForm;
 struct CommandLineHelp;
 
 // The program's modal dialogs, owned by a window: the questions the edits
@@ -78,6 +79,8 @@ class DialogHost : public EditAsk, public ToolHost {
     // True for OK, with the chosen row selected in the form.
     bool AskMarker(MarkerListForm& form);
     bool AskKeepRecording();
+    // The stand-in for a port a loading file names; true for OK.
+    bool AskChoosePort(ChoosePortForm& form);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
 

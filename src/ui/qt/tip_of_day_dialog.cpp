@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "config/settings.h"
 #include "ui/help_texts.h"
@@ -33,10 +34,17 @@ TipOfDayDialog::TipOfDayDialog(QWidget* parent, const PromptTable& prompts, cons
     tip_->setWordWrap(true);
     tip_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     tip_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Wide and tall enough for the longest tip, so the box does not jump.
+    // Tall enough for the longest tip, so the box keeps its size on Next Tip.
     const QFontMetrics tipMetrics(tipFont);
-    tip_->setFixedWidth(tipMetrics.averageCharWidth() * 40);
-    tip_->setMinimumHeight(tipMetrics.lineSpacing() * 5);
+    const int width = tipMetrics.averageCharWidth() * 40;
+    int height = tipMetrics.lineSpacing() * 4;
+    for (int i = 0; i < kTipCount; ++i) {
+        const QString text = Prompt(static_cast<prompt::Id>(prompt::help_tipofday_000 + i));
+        height = std::max(
+            height,
+            tipMetrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text).height());
+    }
+    tip_->setFixedSize(width, height);
 
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);

@@ -17,6 +17,7 @@ class TipOfDayDialog : public DialogBase {
 
   public:
     static constexpr int kTipPointSize = 16;
+    static constexpr int kTipCount = 100;
 
     TipOfDayDialog(QWidget* parent, const PromptTable& prompts, const HelpTexts* help,
                    Settings& settings);
