@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/data_folder.h"
 #include "config/prompt_table.h"
 #include "ui/command_line.h"
 #include "ui/hand_over.h"
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
     auto splash = std::make_unique<kvs::SplashWindow>(std::string(kvs::kProgramVersion));
     splash->ShowNow();
     kvs::MainWindow window;
+    window.SetHelpFolder(QString::fromStdString(
+        kvs::ShippedDataFolder(kvs::ExecutableFolder(), KVS_SOURCE_DATA_DIR)));
     kvs::HandOverServer server;
     if (single && server.Listen(QString::fromStdString(socketPath))) {
         QObject::connect(&server, &kvs::HandOverServer::Received, &window,

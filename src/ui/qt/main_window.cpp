@@ -60,6 +60,16 @@ MainWindow::MainWindow(Application::Options options) {
     setWindowIcon(ApplicationIcon());
     dialogs_ = std::make_unique<DialogHost>(this, app_->Prompts(), app_->CurrentSettings());
     dialogs_->SetVersion(std::string(kProgramVersion));
+    dialogs_->SetPortSource(
+        [this] {
+            std::vector<OutputPort> ports;
+            const auto& outputs = app_->Devices().Outputs();
+            for (std::uint32_t i = 0; i < outputs.size(); ++i) {
+                if (outputs[i].enabled) ports.push_back({outputs[i].friendlyName, i});
+            }
+            return ports;
+        },
+        [this] { return app_->CurrentSettings().general.defaultPort; });
 
     actions_ = new ActionTable(
         this, [this](std::uint32_t id) { RunMenuCommand(id); },
@@ -449,10 +459,12 @@ void MainWindow::RedrawTrack(std::uint32_t track) {
 void MainWindow::TracksAdded() {
     Refresh(refresh::TrackList | refresh::TrackView);
 }
-// The port question of a load: no dialog face yet, so the file keeps the
-// ports it asks for.
-bool MainWindow::Ask(ChoosePortForm&) {
-    return false;
+bool MainWindow::Ask(ChoosePortForm& form) {
+    return dialogs_->AskChoosePort(form);
+}
+
+void MainWindow::SetHelpFolder(const QString& folder) {
+    dialogs_->SetDataFolder(folder);
 }
 
 }  // namespace kvs

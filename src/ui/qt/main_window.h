@@ -33,6 +33,8 @@ class MainWindow final : public QMainWindow, public UiHost {
     // prompts applied to menus and toolbar.
     void StartUp();
     void RunCommandLine(const CommandLine& line);
+    // Where help/ (the pages and the context help texts) is found.
+    void SetHelpFolder(const QString& folder);
     void ReceiveHandOver(const std::vector<std::string>& words, const std::string& folder);
 
     Application& App() { return *app_; }
