@@ -12,10 +12,11 @@ echo "== normal build"
 ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 
 echo "== fuzz targets over their corpora"
-"$root/scripts/build.sh" build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKVS_FUZZ=ON -DKVS_TESTS=OFF
+KVS_TARGETS=kvs_fuzz_all "$root/scripts/build.sh" build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKVS_FUZZ=ON -DKVS_TESTS=OFF
 for target in "$root"/build-fuzz/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
-  corpus="$root/fuzz/corpus/${name%%_*}"
+  corpus="$root/fuzz/corpus/$name"
+  [ -d "$corpus" ] || corpus="$root/fuzz/corpus/${name%%_*}"
   "$target" -runs=0 "$corpus" 2>&1 | tail -n 1
 done
 
