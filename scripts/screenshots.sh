@@ -34,12 +34,12 @@ for n in $(seq 90 120); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-# shot NAME WIDTH HEIGHT [ENV...]: starts kvs, moves the caret into a
+# shot NAME WIDTH|- HEIGHT|- [ENV...]: starts kvs, moves the caret into a
 # selection so the highlight shows, and grabs the window.
 shot() {
     local name=$1 width=$2 height=$3
@@ -63,7 +63,8 @@ shot() {
     done
     [ -n "$win" ] || { echo "screenshots: kvs did not open the song" >&2; exit 1; }
     xdotool windowmove --sync "$win" 0 0
-    xdotool windowsize --sync "$win" "$width" "$height"
+    # "-": the size the program opens with.
+    [ "$width" = - ] || xdotool windowsize --sync "$win" "$width" "$height"
     xdotool windowfocus --sync "$win"
     sleep 0.5
     # Track 3 in the list, then into the view: caret to beat 16, select 12 beats.
@@ -79,8 +80,9 @@ shot() {
     echo "screenshots: $out/$name.png"
 }
 
-shot main-window 1000 640
+# Without a window manager "maximised" is the whole 1920x1080 screen.
+shot main-window - -
 shot main-window-maximised 1920 1080
-shot main-window-dark 1000 640 KVS_DARK=1
+shot main-window-dark - - KVS_DARK=1
 shot main-window-dark-maximised 1920 1080 KVS_DARK=1
-shot main-window-2x 2000 1280 QT_SCALE_FACTOR=2
+shot main-window-2x - - QT_SCALE_FACTOR=2
