@@ -34,7 +34,7 @@ for n in $(seq 90 120); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
@@ -80,7 +80,7 @@ shot() {
     echo "screenshots: $out/$name.png"
 }
 
-# Without a window manager "maximised" is the whole 1920x1080 screen.
+# Without a window manager "maximised" is a full-HD screen's whole size.
 shot main-window - -
 shot main-window-maximised 1920 1080
 shot main-window-dark - - KVS_DARK=1
