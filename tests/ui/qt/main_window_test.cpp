@@ -132,6 +132,14 @@ TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
     EXPECT_EQ(window_->Status().Text(2), QString());
     EXPECT_TRUE(insertTrack->isEnabled());
     EXPECT_GT(layer_->Output(0).MessageCount(), 0u);
+
+    // Minimising while playing stops the engine and keeps the window in view.
+    QTest::keyClick(&window_->List(), Qt::Key_Space);
+    timer_->Fire(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Play"; }, 2000));
+    window_->showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->isMinimized(); }, 2000));
+    EXPECT_EQ(window_->Status().Text(2), QString());
 }
 
 TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
