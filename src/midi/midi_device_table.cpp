@@ -68,6 +68,10 @@ std::string FormatPromptText(std::string_view text, std::string_view arg) {
 
 MidiDeviceTable::MidiDeviceTable(MidiDeviceLayer& layer) : layer_(layer) {}
 
+std::string_view MidiDeviceTable::Prompt(prompt::Id id) const {
+    return prompts_ ? prompts_->Text(id) : kBuiltinPrompts[id].text;
+}
+
 MidiDeviceTable::~MidiDeviceTable() {
     CloseMidiDevices();
 }
@@ -105,7 +109,8 @@ bool MidiDeviceTable::OpenMidiDevices(MidiErrorReporter& errors) {
         std::string error;
         inPorts_[i] = layer_.OpenInput(i, forwarder_, &error);
         if (!inPorts_[i]) {
-            errors.ShowError(FormatPromptText(kOpenMidiInError, inputs_[i].friendlyName));
+            errors.ShowError(
+                FormatPromptText(Prompt(prompt::error_openmidiin), inputs_[i].friendlyName));
             result = false;
         }
     }
@@ -114,7 +119,8 @@ bool MidiDeviceTable::OpenMidiDevices(MidiErrorReporter& errors) {
         std::string error;
         outPorts_[i] = layer_.OpenOutput(i, &error);
         if (!outPorts_[i]) {
-            errors.ShowError(FormatPromptText(kOpenMidiOutError, outputs_[i].friendlyName));
+            errors.ShowError(
+                FormatPromptText(Prompt(prompt::error_openmidiout), outputs_[i].friendlyName));
             result = false;
             continue;
         }

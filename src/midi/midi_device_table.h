@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/profile_store.h"
+#include "config/prompt_table.h"
 #include "config/settings.h"  // kPortsSection
 #include "files/file_result.h"
 #include "midi/device_layer.h"
@@ -21,6 +22,7 @@ inline constexpr std::size_t kDeviceNameMax = 31;  // system and friendly names,
 // A settings file can claim any alias count; more than this are not read.
 inline constexpr std::uint32_t kMaxPortAliases = 4096;
 
+// The built-in texts of the open errors, as reported until SetPrompts.
 inline constexpr std::string_view kOpenMidiInError = "Could not open MIDI IN device: %s";
 inline constexpr std::string_view kOpenMidiOutError = "Could not open MIDI OUT device: %s";
 
@@ -30,7 +32,7 @@ std::string CutDeviceName(std::string_view name, std::size_t max = kDeviceNameMa
 std::string FormatPromptText(std::string_view text, std::string_view arg);
 
 // Where the table reports what the user must see (a message box titled with
-// the program name, exclamation icon).
+// the program name, exclamation icon), in the texts of the table's prompts.
 class MidiErrorReporter {
   public:
     virtual ~MidiErrorReporter() = default;
@@ -68,6 +70,11 @@ class MidiDeviceTable {
     ~MidiDeviceTable();
     MidiDeviceTable(const MidiDeviceTable&) = delete;
     MidiDeviceTable& operator=(const MidiDeviceTable&) = delete;
+
+    // The texts the table and its forms show, so that kvs.lng translates
+    // them; the built-in ones until set. prompts must outlive the table.
+    void SetPrompts(const PromptTable* prompts) { prompts_ = prompts; }
+    std::string_view Prompt(prompt::Id id) const;
 
     // Lists the layer's devices, each named by its system name and enabled.
     void EnumerateMidiDevices();
@@ -138,6 +145,7 @@ class MidiDeviceTable {
     MidiDeviceInfo* Device(MidiDeviceKind kind, std::uint32_t index);
 
     MidiDeviceLayer& layer_;
+    const PromptTable* prompts_ = nullptr;
     std::vector<MidiDeviceInfo> inputs_;
     std::vector<MidiDeviceInfo> outputs_;
     std::vector<PortAlias> aliases_;

@@ -66,7 +66,7 @@ bool PortsForm::Ok(MidiErrorReporter& errors) {
     const bool anyOutput = std::any_of(outputs_.begin(), outputs_.end(),
                                        [](const MidiDeviceInfo& d) { return d.enabled; });
     if (!anyOutput) {
-        errors.ShowError(std::string(kEnableMidiError));
+        errors.ShowError(std::string(table_.Prompt(prompt::error_enablemidi)));
         return false;
     }
     for (std::uint32_t i = 0; i < inputs_.size(); ++i) {
@@ -78,7 +78,8 @@ bool PortsForm::Ok(MidiErrorReporter& errors) {
         table_.SetEnabled(MidiDeviceKind::Out, i, outputs_[i].enabled);
     }
     table_.CloseMidiDevices();
-    if (!table_.OpenMidiDevices(errors)) errors.ShowError(std::string(kOpenAllMidiError));
+    if (!table_.OpenMidiDevices(errors))
+        errors.ShowError(std::string(table_.Prompt(prompt::error_openallmidi)));
     return true;
 }
 

@@ -16,8 +16,6 @@ inline constexpr std::string_view kPortsInHeading = "MIDI IN devices";
 inline constexpr std::string_view kPortsOutHeading = "MIDI OUT devices";
 inline constexpr std::string_view kPortsNameLabel = "&Friendly name:";
 inline constexpr std::string_view kPortsUseLabel = "&Use this port";
-inline constexpr std::string_view kEnableMidiError = "You must enable at least one port";
-inline constexpr std::string_view kOpenAllMidiError = "Not all MIDI devices could be opened";
 // What the name edit accepts: what a friendly name keeps.
 inline constexpr std::size_t kFriendlyNameEditLimit = kDeviceNameMax;
 

@@ -75,45 +75,6 @@ TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
     EXPECT_EQ(Load(out)->GetTrack(0)->NoteLength(0, 0), 91 - 50);
 }
 
-TEST(CliApply, ASplitSavesItsNewTracksAfterTheOthers) {
-    test::ScopedHome home;
-    test::TempDir dir;
-    const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
-    const test::CliRun r =
-        RunArgs({"apply", in, out, "--tool", "velocity-split:100,127", "--track", "2"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
-    std::unique_ptr<Song> song = Load(out);
-    ASSERT_EQ(song->TrackCount(), 4u) << "no note for \"><\"";
-    EXPECT_EQ(song->GetTrack(3)->properties.name.View(), "<>");
-    EXPECT_EQ(NoteOns(*song, 3), NoteOns(*song, 1));
-}
-
-TEST(CliApply, InsertFromFileTakesTheFileItsTrackAndTheMode) {
-    test::ScopedHome home;
-    test::TempDir dir;
-    const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
-    test::CliRun r = RunArgs(
-        {"apply", in, out, "--tool", "insert-from-file:" + in + ",2,insert", "--beats", "2:3"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::vector<std::pair<Tick, int>> ons = NoteOns(*Load(out), 0);
-    ASSERT_EQ(ons.size(), 8u);
-    EXPECT_EQ(ons[2].first, 2 * B + 10) << "the source's first note at the selection";
-    EXPECT_EQ(ons[6].first, 6 * B + 10) << "the destination's beat 2, moved on by 4";
-
-    for (const std::string& tool :
-         {"insert-from-file:" + in + ",4", "insert-from-file:" + in + ",1,paste"}) {
-        r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
-        EXPECT_EQ(r.status, kExitUsage) << tool;
-        EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
-    }
-    r = RunArgs(
-        {"apply", in, dir.File("bad.mid"), "--tool", "insert-from-file:" + dir.File("none.mid")});
-    EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mid")));
-}
-
 TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
     test::ScopedHome home;
     test::TempDir dir;
@@ -154,38 +115,6 @@ TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
 
     for (const char* tool :
          {"note-transform:no such map,C", "note-transform:Major to minor,H", "note-transform"}) {
-        r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
-        EXPECT_EQ(r.status, kExitUsage) << tool;
-        EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mid")));
-}
-
-// A filter sweep over the selected beats of one track, and a value the
-// dialog would refuse.
-TEST(CliApply, ProgressionWritesARampOverTheSelectedBeats) {
-    test::ScopedHome home;
-    test::TempDir dir;
-    const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
-    test::CliRun r = RunArgs({"apply", in, out, "--tool", "progression:Ctrl 74,3,,,0,127,,,0.096",
-                              "--track", "2", "--beats", "1:3"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
-    std::unique_ptr<Song> song = Load(out);
-    std::vector<std::pair<Tick, int>> ramp;
-    const Track& track = *song->GetTrack(1);
-    for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
-        for (const Event& e : *track.Bucket(beat))
-            if (Kind(e.message) == 0xB0 && Data1(e.message) == 74)
-                ramp.emplace_back(beat * B + e.offset, Data2(e.message));
-    EXPECT_EQ(ramp, (std::vector<std::pair<Tick, int>>{
-                        {192, 0}, {288, 31}, {384, 63}, {480, 95}, {576, 127}}));
-    EXPECT_EQ(NoteOns(*song, 1).size(), 4u);
-
-    for (const char* tool :
-         {"progression:Program", "progression:7,17", "progression:7,1,1.000",
-          "progression:Note,1,,,C4,C4,0", "progression:7,,,,,,,,0.000", "progression:7,,,,,,,,,,8",
-          "progression:7,,,,,,,,,,,Sawtooth", "progression:7,,,,,,,,,,,,,,360"}) {
         r = RunArgs({"apply", in, dir.File("bad.mid"), "--tool", tool});
         EXPECT_EQ(r.status, kExitUsage) << tool;
         EXPECT_NE(r.err.find("Invalid value"), std::string::npos) << tool << r.err;

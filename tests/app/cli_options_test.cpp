@@ -44,6 +44,22 @@ TEST(CliOptions, OptionsMayStandBeforeBetweenAndAfterTheFiles) {
     ASSERT_TRUE(p);
     EXPECT_TRUE(p->test);
     EXPECT_TRUE(p->files.empty());
+
+    // record takes the load options like every command that loads a song.
+    const auto r = Parse({"record", "out.mid", "--in", "Keys", "--port", "1", "--from", "4",
+                          "--loop", "2:6", "--thru", "--count-in", "2", "--append", "in.mid",
+                          "--metronome", "--default-port", "0"});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->files, (std::vector<std::string>{"out.mid"}));
+    EXPECT_EQ(r->input, "Keys");
+    EXPECT_EQ(r->port, "1");
+    EXPECT_EQ(r->fromBeat, 4u);
+    EXPECT_EQ(r->loop, (BeatRange{2, 6}));
+    EXPECT_FALSE(r->punch);
+    EXPECT_TRUE(r->thru && r->metronome);
+    EXPECT_EQ(r->countIn, 2u);
+    EXPECT_EQ(r->append, "in.mid");
+    EXPECT_EQ(r->defaultPort, 0);
 }
 
 TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
@@ -64,6 +80,17 @@ TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
         {"prompts"},
         {"ports", "--test"},
         {"dump", "x.mid", "--test"},
+        {"record", "out.mid", "--port", "0"},  // no input
+        {"record", "--in", "a", "--port", "0"},
+        {"record", "o.mid", "--in", "a", "--port", "0", "--punch", "8:8"},
+        {"record", "o.mid", "--in", "a", "--port", "0", "--punch", "1:4", "--loop", "2:4"},
+        // Past the last beat a track can hold, nothing could be recorded.
+        {"record", "o.mid", "--in", "a", "--port", "0", "--from", "4194304"},
+        {"record", "o.mid", "--in", "a", "--port", "0", "--count-in", "1000"},
+        {"play", "x.mid", "--from", "4194304"},
+        {"play", "x.mid", "--loop", "0:4194305"},
+        {"apply", "a.mid", "b.mid", "--tool", "transpose", "--track", "1", "--all-tracks"},
+        {"apply", "--list", "a.mid"},
     };
     for (const auto& args : bad) {
         const test::CliRun r = test::RunArgs(args);
@@ -78,12 +105,15 @@ TEST(CliOptions, UsageErrorsExitWithOneAndExplainOnStandardError) {
 
 TEST(CliOptions, HelpPrintsUsageOnStandardOutputAndSucceeds) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"-h"}, {"dump", "--help"}, {"--bogus", "--help"}}) {
+             {"--help"}, {"-h"}, {"--bogus", "--help"}, {"record", "--help"}, {"apply", "-h"}}) {
         const test::CliRun r = test::RunArgs(args);
         EXPECT_EQ(r.status, kExitOk);
-        EXPECT_EQ(r.out.rfind("usage: kvs-cli", 0), 0u);
+        const std::string usage = "usage: kvs-cli " + (args[0][0] == '-' ? "info" : args[0]);
+        EXPECT_EQ(r.out.rfind(usage, 0), 0u) << r.out;
         EXPECT_TRUE(r.err.empty());
     }
+    // A command's own help is about that command alone.
+    EXPECT_EQ(test::RunArgs({"record", "--help"}).out.find("render"), std::string::npos);
 }
 
 TEST(CliOptions, LoadOptionsResolveNamesWithTheirOwnCopyOfThePortList) {

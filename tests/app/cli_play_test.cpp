@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/cli/cli.h"
-#include "app/cli/message_log.h"
 #include "cli_test_support.h"
+#include "jack_test_support.h"
+#include "midi/backends/virtual_midi_log.h"
 
 namespace kvs {
 namespace {
@@ -161,6 +162,61 @@ TEST(CliPlay, BadPortsAndOptionsAreRefused) {
         const test::CliRun r = RunArgs(args);
         EXPECT_EQ(r.status, kExitUsage) << args.back();
         EXPECT_NE(r.err.find("usage: kvs-cli"), std::string::npos) << args.back();
+    }
+}
+
+TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputWithLocalControlAroundTheRun) {
+    test::ScopedHome home("virtual");
+    const std::string song = home.File("fast.mid");
+    test::WriteBytes(song, FastSong());
+    RunArgs({"settings"});
+    // The default port names the synthesizer: neither way may go there.
+    test::SetOption(home, "defport", "KVS Synth_out");
+    test::SetOption(home, "autolocal", "1");
+    test::SetOption(home, "autoloadsend", "2");
+    const std::string log = home.File("env.log");
+    const test::ScopedEnv logEnv("KVS_MIDI_LOG", log);
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"play", song, "--midi", "virtual"}, {"play", song}}) {
+        std::filesystem::remove(log);
+        const test::CliRun r = RunArgs(args);
+        ASSERT_EQ(r.status, kExitOk) << r.err;
+        const std::vector<LogLine> lines = ParseLog(test::ReadText(log));
+        ASSERT_GT(lines.size(), 3u) << args.size();
+        EXPECT_EQ(lines.front().bytes, "B0 7A 00");
+        EXPECT_EQ(lines[1].bytes, "F0 7E 7F 09 01 F7");
+        EXPECT_EQ(lines.back().bytes, "B0 7A 7F");
+        EXPECT_EQ(Notes(lines).size(), 6u);
+    }
+}
+
+TEST(CliPlay, TerminationEndsPlayAndRecordLikeCtrlC) {
+    test::ScopedHome home("virtual");
+    const std::string song = home.File("fast.mid");
+    const std::string log = home.File("play.log");
+    const std::string take = home.File("take.mid");
+    test::WriteBytes(song, FastSong());
+    const std::vector<std::vector<std::string>> runs = {
+        {KVS_CLI_PATH, "play", song, "--loop", "0:4", "--midi", "virtual", "--log", log},
+        {KVS_CLI_PATH, "record", take, "--in", "0", "--port", "0"}};
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        for (const std::vector<std::string>& args : runs) {
+            const pid_t pid = test::Spawn(args, "");
+            ASSERT_GT(pid, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+            kill(pid, signal);
+            EXPECT_EQ(test::WaitExit(pid, std::chrono::seconds(10)), 0) << args[1] << signal;
+        }
+        // Every note the endless loop started was released, and the take saved.
+        const std::vector<std::string> notes = Notes(ParseLog(test::ReadText(log)));
+        const auto ons = std::count_if(notes.begin(), notes.end(),
+                                       [](const std::string& n) { return n[0] == '9'; });
+        EXPECT_GT(ons, 0);
+        EXPECT_EQ(ons * 2, static_cast<long>(notes.size()));
+        EXPECT_TRUE(std::filesystem::exists(take));
+        std::filesystem::remove(log);
+        std::filesystem::remove(take);
     }
 }
 

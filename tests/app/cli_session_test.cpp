@@ -8,7 +8,9 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/cli_session.h"
+#include "app/cli/stream_errors.h"
 #include "cli_test_support.h"
+#include "midi/backends/virtual_midi.h"
 
 namespace kvs {
 namespace {
@@ -32,15 +34,7 @@ std::string TrackLine(const test::CliRun& run) {
     return run.out.substr(at + 1, run.out.find('\n', at + 1) - at - 1);
 }
 
-// Replaces the OPTIONS key's line in kvs.ini, keeping everything else.
-void SetOption(const ScopedHome& home, const std::string& key, const std::string& value) {
-    std::string ini = test::ReadText(home.File("kvs.ini"));
-    const std::size_t at = ini.find("\n" + key + "=");
-    ASSERT_NE(at, std::string::npos) << key;
-    const std::size_t end = ini.find('\r', at + 1);
-    ini.replace(at + 1, end - at - 1, key + "=" + value);
-    test::WriteText(home.File("kvs.ini"), ini);
-}
+using test::SetOption;
 
 TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoOnceLaterStartsLeaveThemAlone) {
     ScopedHome home;
@@ -193,6 +187,37 @@ TEST(CliPrompts, TestReportsMissingPromptsInNewLanguageFileAndFailsWhenItCannotW
 
     EXPECT_EQ(RunArgs({"prompts"}).status, kExitUsage);
     EXPECT_EQ(RunArgs({"ports", "--test"}).status, kExitUsage);
+}
+
+TEST(CliPrompts, FileAndDeviceErrorsAreShownInTheLanguageFilesTexts) {
+    ScopedHome home;
+    RunArgs({"settings"});
+    std::string lng = test::ReadText(home.File("kvs.lng"));
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"error_invalidfile=Invalid file",
+                                              "error_invalidfile=Datei kaputt"},
+          {"error_openmidiout=Could not open MIDI OUT device: %s",
+           "error_openmidiout=MIDI OUT %s geht nicht"}}) {
+        const std::size_t at = lng.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        lng.replace(at, from.size(), to);
+    }
+    test::WriteText(home.File("kvs.lng"), lng);
+
+    const std::string bad = home.File("bad.mid");
+    test::WriteText(bad, "MThd");
+    EXPECT_EQ(RunArgs({"info", bad}).err, "kvs-cli: " + bad + ": Datei kaputt\n");
+
+    std::ostringstream err;
+    CliSession session(err);
+    VirtualMidiLayer layer({}, {"Broken"});
+    layer.Output(0).SetFailOpen(true);
+    MidiDeviceTable table(layer);
+    table.SetPrompts(&session.Prompts());
+    table.EnumerateMidiDevices();
+    StreamErrors errors(err);
+    EXPECT_FALSE(table.OpenMidiDevices(errors));
+    EXPECT_EQ(err.str(), "kvs-cli: MIDI OUT Broken geht nicht\n");
 }
 
 TEST(CliPorts, ListsEveryDeviceWithItsNamesEnableFlagAndOpenState) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -100,6 +101,19 @@ inline std::string ReadText(const std::string& path) {
 
 inline void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, {text.begin(), text.end()});
+}
+
+// Changes one key of the kvs.ini a first start wrote.
+inline void SetOption(const ScopedHome& home, const std::string& key, const std::string& value) {
+    std::string ini = ReadText(home.File("kvs.ini"));
+    const std::size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) {
+        ADD_FAILURE() << key;
+        return;
+    }
+    const std::size_t end = ini.find('\r', at + 1);
+    ini.replace(at + 1, end - at - 1, key + "=" + value);
+    WriteText(home.File("kvs.ini"), ini);
 }
 
 inline std::string ExampleSongPath() {

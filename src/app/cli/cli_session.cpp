@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "config/error_text.h"
 #include "config/language_file.h"
 #include "midi/port_association.h"
 
@@ -51,6 +52,7 @@ CliSession::CliSession(std::ostream& err) : err_(err) {
     backend_ = CreateDeviceLayer(std::string());
     if (!backend_.note.empty()) err_ << "kvs-cli: " << backend_.note << "\n";
     table_ = std::make_unique<MidiDeviceTable>(*backend_.layer);
+    table_->SetPrompts(&prompts_);
     table_->EnumerateMidiDevices();
     portKeys_ = std::make_unique<TablePortKeys>(*table_);
     portSettings_ = std::make_unique<PortSettings>(*table_);
@@ -59,14 +61,13 @@ CliSession::CliSession(std::ostream& err) : err_(err) {
         file_ = std::make_unique<SettingsFile>(paths_.settings, *portKeys_);
         file_->Attach(SettingsStage::kPorts, *portSettings_);
         const SettingsLoadResult loaded = file_->Load(settings_);
-        if (!loaded.existed) err_ << "No settings file found.  Using defaults.\n";
-        if (loaded.error != kResultOk)
-            err_ << "kvs-cli: " << paths_.settings << ": " << ResultMessage(loaded.error) << "\n";
+        if (loaded.error != kResultOk) ReportFileError(paths_.settings, loaded.error);
 
         const LoadPromptsResult prompts = LoadPrompts(prompts_, paths_.language);
-        if (prompts.error != kResultOk)
-            err_ << "kvs-cli: " << paths_.language << ": " << ResultMessage(prompts.error) << "\n";
+        if (prompts.error != kResultOk) ReportFileError(paths_.language, prompts.error);
         if (prompts.message) err_ << prompts.message->text << "\n";
+        // Told after the language file is read, so that it is translated.
+        if (!loaded.existed) err_ << prompts_.Text(prompt::error_nosettings) << "\n";
     }
     loaded_ = settings_;
 }
@@ -79,8 +80,7 @@ void CliSession::CopyShippedData() {
     const std::string shipped = ShippedDataFolder(ExecutableFolder(), KVS_SOURCE_DATA_DIR);
     ResultCode error = kResultOk;
     CopyShippedFiles(shipped, paths_.folder, &error);
-    if (error != kResultOk)
-        err_ << "kvs-cli: " << paths_.folder << ": " << ResultMessage(error) << "\n";
+    if (error != kResultOk) ReportFileError(paths_.folder, error);
 }
 
 LoadOptions CliSession::LoadOptionsFor(const CliOptions& options) {
@@ -121,6 +121,14 @@ ProfileStore CliSession::EffectiveSettings() {
     scratch.Store().Parse(file_->Store().Text());
     (void)scratch.Save(settings_);
     return scratch.Store();
+}
+
+void CliSession::ReportFileError(const std::string& path, ResultCode code) {
+    err_ << "kvs-cli: " << path << ": " << Text(code) << "\n";
+}
+
+std::string CliSession::Text(ResultCode code) const {
+    return ErrorText(prompts_, code);
 }
 
 ResultCode CliSession::Finish() {

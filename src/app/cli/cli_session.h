@@ -34,6 +34,11 @@ class CliSession {
     // with the file's other keys and lines. Empty without a data folder.
     ProfileStore EffectiveSettings();
 
+    // "kvs-cli: PATH: reason" on the error stream, the reason from the prompts.
+    void ReportFileError(const std::string& path, ResultCode code);
+    // The text of a result code, from the prompts.
+    std::string Text(ResultCode code) const;
+
     // Writes the settings back when a command changed them.
     ResultCode Finish();
 
@@ -42,6 +47,7 @@ class CliSession {
     Settings& CurrentSettings() { return settings_; }
     SettingsFile* File() { return file_.get(); }
     MidiDeviceTable& Devices() { return *table_; }
+    BackendChoice& Backend() { return backend_; }
     const PromptTable& Prompts() const { return prompts_; }
 
   private:
@@ -52,6 +58,7 @@ class CliSession {
     void CopyShippedData();
 
     std::ostream& err_;
+    PromptTable prompts_;  // before the device table, which shows its texts
     ProgramPaths paths_;
     BackendChoice backend_;
     std::unique_ptr<MidiDeviceTable> table_;
@@ -61,7 +68,6 @@ class CliSession {
     ProfileStore noFile_{std::string()};  // what the port resolver reads then
     Settings settings_;
     Settings loaded_;  // what the start left, to see whether a command changed it
-    PromptTable prompts_;
 };
 
 }  // namespace kvs

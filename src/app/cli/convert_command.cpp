@@ -1,23 +1,22 @@
 #include "app/cli/convert_command.h"
 
 #include "app/cli/cli.h"
-#include "files/file_result.h"
 #include "files/song_file.h"
 #include "model/song.h"
 
 namespace kvs {
 
-int RunConvert(const CliOptions& options, const LoadOptions& load,
-               const std::vector<std::string>& outPorts, std::ostream& err) {
+int RunConvert(const CliOptions& options, CliSession& session) {
     Song song;
-    const ResultCode loaded = LoadSongFile(options.files[0], song, load);
+    const ResultCode loaded = LoadSongFile(options.files[0], song, session.LoadOptionsFor(options));
     if (loaded != kResultOk) {
-        err << ResultMessage(loaded) << "\n";
+        session.ReportFileError(options.files[0], loaded);
         return kExitFileError;
     }
-    const ResultCode saved = SaveSongFile(options.files[1], song, options.saveType, outPorts);
+    const ResultCode saved =
+        SaveSongFile(options.files[1], song, options.saveType, session.OutPortNames(options));
     if (saved != kResultOk) {
-        err << ResultMessage(saved) << "\n";
+        session.ReportFileError(options.files[1], saved);
         return kExitFileError;
     }
     return kExitOk;

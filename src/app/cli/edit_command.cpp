@@ -295,46 +295,6 @@ EditResult ApplyStep(EditSession& session, PlainBeatSelection& selection, const 
     }
 }
 
-// The options edit shares with the other commands, and which take a value.
-bool IsLoadOption(std::string_view name, bool& takesValue) {
-    takesValue = name == "--scan-init" || name == "--default-port" || name == "--out-ports";
-    return takesValue || name == "--autoclean" || name == "--no-autoclean";
-}
-
-// Splits args into the positionals and the options; false on an option
-// edit has no use for.
-bool SplitArgs(const std::vector<std::string>& args, std::vector<std::string>& positional,
-               std::vector<std::string>& options, std::string& error) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsEnded || a.size() < 2 || a[0] != '-') {
-            positional.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        bool takesValue = false;
-        if (!IsLoadOption(std::string_view(a).substr(0, a.find('=')), takesValue)) {
-            error = "edit does not take " + a;
-            return false;
-        }
-        options.push_back(a);
-        if (takesValue && a.find('=') == std::string::npos && i + 1 < args.size())
-            options.push_back(args[++i]);
-    }
-    return true;
-}
-
-int Usage(std::ostream& err, const std::string& error) {
-    err << "kvs-cli: " << error << "\n"
-        << "usage: kvs-cli edit IN OUT STEP... [--scan-init N] [--default-port N]\n"
-        << "                    [--out-ports A,B,...] [--autoclean|--no-autoclean]\n";
-    return kExitUsage;
-}
-
 int EditAndSave(const CliOptions& options, const std::vector<Step>& steps, CliSession& cli,
                 std::ostream& err) {
     PlainBeatSelection selection;
@@ -345,7 +305,7 @@ int EditAndSave(const CliOptions& options, const std::vector<Step>& steps, CliSe
     session.SetDefaultPort(load.defaultPort);
     const ResultCode loaded = LoadSongFile(options.files[0], session.GetSong(), load);
     if (loaded != kResultOk) {
-        err << ResultMessage(loaded) << "\n";
+        cli.ReportFileError(options.files[0], loaded);
         return kExitFileError;
     }
     if (session.GetSong().TrackCount() > 0) session.SetCurrentTrack(0);
@@ -360,7 +320,7 @@ int EditAndSave(const CliOptions& options, const std::vector<Step>& steps, CliSe
     const ResultCode saved = SaveSongFile(options.files[1], session.GetSong(), SaveType::Full,
                                           cli.OutPortNames(options));
     if (saved != kResultOk) {
-        err << ResultMessage(saved) << "\n";
+        cli.ReportFileError(options.files[1], saved);
         return kExitFileError;
     }
     return kExitOk;
@@ -368,54 +328,19 @@ int EditAndSave(const CliOptions& options, const std::vector<Step>& steps, CliSe
 
 }  // namespace
 
-bool IsEditCommand(const std::vector<std::string>& args) {
-    for (const std::string& a : args) {
-        if (a == "--") break;
-        if (a == "--help" || a == "-h") return false;
-    }
-    // An unknown option still leaves its command recognisable for the message.
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") return i + 1 < args.size() && args[i + 1] == "edit";
-        if (a.size() < 2 || a[0] != '-') return a == "edit";
-        bool takesValue = false;
-        if (IsLoadOption(std::string_view(a).substr(0, a.find('=')), takesValue) && takesValue &&
-            a.find('=') == std::string::npos)
-            ++i;
-    }
-    return false;
-}
-
-int RunEdit(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err) {
-    std::vector<std::string> positional;
-    std::vector<std::string> optionArgs;
-    std::string error;
-    if (!SplitArgs(args, positional, optionArgs, error)) return Usage(err, error);
-    if (positional.size() < 3) return Usage(err, "edit takes IN, OUT and the steps");
-
+int RunEdit(const CliOptions& options, CliSession& cli, std::ostream& err) {
     std::vector<Step> steps;
-    for (std::size_t i = 3; i < positional.size(); ++i) {
-        auto step = ParseStep(positional[i], error);
-        if (!step)
-            return Usage(err,
-                         "step " + std::to_string(i - 2) + " (" + positional[i] + ") " + error);
+    std::string error;
+    for (std::size_t i = 2; i < options.files.size(); ++i) {
+        auto step = ParseStep(options.files[i], error);
+        if (!step) {
+            err << "kvs-cli: step " << i - 1 << " (" << options.files[i] << ") " << error << "\n"
+                << UsageText("edit");
+            return kExitUsage;
+        }
         steps.push_back(std::move(*step));
     }
-    // The shared options are checked by the common parser, as for convert;
-    // the file names come after "--" in case one begins with a dash.
-    std::vector<std::string> common = optionArgs;
-    common.insert(common.end(), {"--", "convert", positional[1], positional[2]});
-    const std::optional<CliOptions> options = ParseCliOptions(common, error);
-    if (!options) return Usage(err, error);
-
-    CliSession cli(err);
-    int status = EditAndSave(*options, steps, cli, err);
-    const ResultCode settings = cli.Finish();
-    if (settings != kResultOk) {
-        err << "kvs-cli: " << cli.Paths().settings << ": " << ResultMessage(settings) << "\n";
-        if (status == kExitOk) status = kExitFileError;
-    }
-    return status;
+    return EditAndSave(options, steps, cli, err);
 }
 
 }  // namespace kvs

@@ -19,11 +19,13 @@ InterruptGuard::InterruptGuard() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    installed_ = sigaction(SIGINT, &action, &previous_) == 0;
+    for (int i = 0; i < 3; ++i)
+        installed_[i] = sigaction(kSignals[i], &action, &previous_[i]) == 0;
 }
 
 InterruptGuard::~InterruptGuard() {
-    if (installed_) sigaction(SIGINT, &previous_, nullptr);
+    for (int i = 0; i < 3; ++i)
+        if (installed_[i]) sigaction(kSignals[i], &previous_[i], nullptr);
 }
 
 bool InterruptGuard::Interrupted() {

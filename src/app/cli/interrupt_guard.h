@@ -4,8 +4,9 @@
 
 namespace kvs {
 
-// While it lives, Ctrl-C only raises a flag that the command's main loop
-// reads, so the engine is stopped by the same path as at the song end.
+// While it lives, Ctrl-C, SIGTERM and SIGHUP only raise a flag that the
+// command's main loop reads, so the engine is stopped by the same path as at
+// the song end: notes released, the log and the take written.
 class InterruptGuard {
   public:
     InterruptGuard();
@@ -16,8 +17,9 @@ class InterruptGuard {
     static bool Interrupted();
 
   private:
-    struct sigaction previous_ {};
-    bool installed_ = false;
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[3]{};
+    bool installed_[3] = {};
 };
 
 }  // namespace kvs

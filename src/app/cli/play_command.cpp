@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <charconv>
 #include <chrono>
-#include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,11 +12,11 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/interrupt_guard.h"
-#include "app/cli/message_log.h"
+#include "app/cli/open_devices.h"
 #include "app/cli/stream_errors.h"
-#include "files/byte_writer.h"
 #include "files/song_file.h"
-#include "midi/backends/virtual_midi.h"
+#include "midi/backends/backend_choice.h"
+#include "midi/backends/virtual_midi_log.h"
 #include "midi/engine.h"
 #include "midi/notifier.h"
 #include "midi/output_commands.h"
@@ -28,26 +27,6 @@
 
 namespace kvs {
 namespace {
-
-// Opens the one output played to and nothing else, so that devices nobody
-// listens to are neither opened nor reported; the enable flags stay as set.
-void OpenOnly(MidiDeviceTable& table, std::uint32_t port, MidiErrorReporter& errors) {
-    std::vector<bool> outs;
-    std::vector<bool> ins;
-    for (const MidiDeviceInfo& d : table.Outputs())
-        outs.push_back(d.enabled);
-    for (const MidiDeviceInfo& d : table.Inputs())
-        ins.push_back(d.enabled);
-    for (std::uint32_t i = 0; i < outs.size(); ++i)
-        table.SetEnabled(MidiDeviceKind::Out, i, i == port);
-    for (std::uint32_t i = 0; i < ins.size(); ++i)
-        table.SetEnabled(MidiDeviceKind::In, i, false);
-    (void)table.OpenMidiDevices(errors);
-    for (std::uint32_t i = 0; i < outs.size(); ++i)
-        table.SetEnabled(MidiDeviceKind::Out, i, outs[i]);
-    for (std::uint32_t i = 0; i < ins.size(); ++i)
-        table.SetEnabled(MidiDeviceKind::In, i, ins[i]);
-}
 
 // Room for every message a pass of the song can send, so that the virtual
 // output seldom has to grow while the timer sends.
@@ -86,23 +65,39 @@ void ShowPosition(const Song& song, std::uint32_t tick, std::ostream& out) {
         << std::flush;
 }
 
+// Where play sends: the session's devices, or the one virtual output that
+// every track plays to under KVS_MIDI=virtual or --midi virtual.
 struct PlayTarget {
-    std::unique_ptr<VirtualMidiLayer> virtualLayer;  // with --midi virtual
-    std::unique_ptr<MidiDeviceTable> virtualTable;
+    std::unique_ptr<VirtualMidiLayer> ownLayer;  // --midi virtual on another backend
+    std::unique_ptr<MidiDeviceTable> ownTable;
+    std::unique_ptr<VirtualMidiLog> ownLog;
     MidiDeviceTable* table = nullptr;
+    VirtualMidiLayer* virtualLayer = nullptr;  // its output 0 is port 0
+    VirtualMidiLog* log = nullptr;
 };
 
 PlayTarget ChooseTarget(const CliOptions& options, CliSession& session) {
     PlayTarget target;
-    if (!options.virtualMidi) {
-        target.table = &session.Devices();
-        return target;
+    BackendChoice& backend = session.Backend();
+    target.table = &session.Devices();
+    if (backend.virtualLayer != nullptr) {
+        target.virtualLayer = backend.virtualLayer;
+        target.log = backend.log.get();
+    } else if (options.virtualMidi) {
+        target.ownLayer = MakeVirtualLayer();
+        target.ownTable = std::make_unique<MidiDeviceTable>(*target.ownLayer);
+        target.ownTable->SetPrompts(&session.Prompts());
+        target.ownTable->EnumerateMidiDevices();
+        target.table = target.ownTable.get();
+        target.virtualLayer = target.ownLayer.get();
+        if (const char* path = std::getenv("KVS_MIDI_LOG"); path && *path)
+            target.ownLog = std::make_unique<VirtualMidiLog>(*target.virtualLayer, path);
     }
-    target.virtualLayer = std::make_unique<VirtualMidiLayer>(
-        std::vector<std::string>{}, std::vector<std::string>{"KVS Virtual Out"});
-    target.virtualTable = std::make_unique<MidiDeviceTable>(*target.virtualLayer);
-    target.virtualTable->EnumerateMidiDevices();
-    target.table = target.virtualTable.get();
+    if (!options.log.empty() && target.virtualLayer != nullptr) {
+        target.ownLog = std::make_unique<VirtualMidiLog>(*target.virtualLayer, options.log);
+        target.log = nullptr;
+    }
+    if (target.ownLog) target.log = target.ownLog.get();
     return target;
 }
 
@@ -219,21 +214,24 @@ void SetTempoAtBeat(Engine& engine, const Song& song, std::uint32_t beat) {
 }
 
 int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, std::ostream& err) {
+    // First, so that it outlives whatever points into its SysEx blocks.
     Song song;
     const ResultCode loaded = LoadSongFile(options.files[0], song, session.LoadOptionsFor(options));
     if (loaded != kResultOk) {
-        err << ResultMessage(loaded) << "\n";
+        session.ReportFileError(options.files[0], loaded);
         return kExitFileError;
     }
 
     PlayTarget target = ChooseTarget(options, session);
     MidiDeviceTable& table = *target.table;
     const Settings& settings = session.CurrentSettings();
-    const std::optional<std::uint32_t> port =
-        options.port ? FindPlayPort(table, *options.port)
-                     : (settings.general.defaultPort < table.OutCount()
-                            ? std::optional<std::uint32_t>(settings.general.defaultPort)
-                            : std::nullopt);
+    std::optional<std::uint32_t> port;
+    if (options.port)
+        port = FindPlayPort(table, *options.port);
+    else if (target.virtualLayer)
+        port = 0;
+    else if (settings.general.defaultPort < table.OutCount())
+        port = settings.general.defaultPort;
     if (!port) {
         err << "kvs-cli: no MIDI OUT port "
             << (options.port ? *options.port : std::to_string(settings.general.defaultPort))
@@ -243,56 +241,55 @@ int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, s
 
     for (std::uint32_t i = 0; i < song.TrackCount(); ++i)
         song.GetTrack(i)->properties.port = static_cast<std::uint16_t>(*port);
-    if (options.loopLeft && options.loopRight) {
-        song.markers[kMarkerLeft] = *options.loopLeft;
-        song.markers[kMarkerRight] = *options.loopRight;
+    if (options.loop) {
+        song.markers[kMarkerLeft] = options.loop->left;
+        song.markers[kMarkerRight] = options.loop->right;
         song.loop = 1;
     }
 
     const SysexCount sysexInSong = CountSysex(song);
-    if (target.virtualLayer) {
+    if (target.virtualLayer)
         target.virtualLayer->Output(0).Reserve(ExpectedMessages(song), sysexInSong.bytes);
-    }
     StreamErrors errors(err);
-    OpenOnly(table, *port, errors);
-    if (!table.IsOpen(MidiDeviceKind::Out, *port)) {
-        table.CloseMidiDevices();
-        return kExitFileError;
-    }
-
     FifoNotifier notifier;
     ThreadTimer timer;
     DeviceTableSink sink(table);
     SysexQueue sysex(table, notifier);
-    // Every SysEx event of one pass may be waiting at once (all at one tick).
-    (void)sysex.Reserve(sysexInSong.events);
+    // Every SysEx event of one pass may be waiting at once (all at one tick),
+    // with the reset "autoloadsend" may send.
+    (void)sysex.Reserve(sysexInSong.events + 1);
     const std::uint32_t from = options.fromBeat.value_or(0);
-    const auto start = std::chrono::steady_clock::now();
+    if (target.log) target.log->Restart();
     {
+        // Declared in this order, the engine stops before the devices close.
+        const OpenDevices devices(table, *port, std::nullopt, errors);
+        if (!devices.IsOpen(MidiDeviceKind::Out)) return kExitFileError;
+        AutoLocalAtStartUp(settings.general, sink);
         Engine engine(timer, sink, notifier, &sysex);
         engine.SetSong(&song);
         engine.SetOptions(PlayEngineOptions(options, settings, *port));
         // From beat 0 the initial settings give the song's tempo and meter.
         if (from > 0) SetTempoAtBeat(engine, song, from);
+        AutoLoadSend(settings.general, engine, sysex);
         InterruptGuard interrupt;
         engine.StartPlay(from);
         PlayLoop(engine, notifier, sysex, song, out);
+        AutoLocalAtExit(settings.general, sink);
     }
-    table.CloseMidiDevices();
 
-    if (sysex.Dropped() > 0)
+    int status = kExitOk;
+    if (sysex.Dropped() > 0) {
         err << "kvs-cli: " << sysex.Dropped() << " SysEx messages were not sent (queue full)\n";
-    if (!options.log.empty()) {
-        const std::vector<RecordedMidiMessage> sent = target.virtualLayer->Output(0).Snapshot();
-        const std::string text = FormatLog(start, *port, sent);
-        const ResultCode written = WriteFileAtomically(
-            options.log, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        status = kExitFileError;
+    }
+    if (target.log) {
+        const ResultCode written = target.log->Flush();
         if (written != kResultOk) {
-            err << "kvs-cli: " << options.log << ": " << ResultMessage(written) << "\n";
-            return kExitFileError;
+            session.ReportFileError(target.log->Path(), written);
+            status = kExitFileError;
         }
     }
-    return kExitOk;
+    return status;
 }
 
 }  // namespace kvs

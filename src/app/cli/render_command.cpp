@@ -8,7 +8,6 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/wav_file.h"
-#include "files/byte_writer.h"
 #include "files/song_file.h"
 #include "midi/backends/fluid_synth_layer.h"
 #include "midi/engine.h"
@@ -45,42 +44,51 @@ class SynthSysex final : public SysexOutput {
     OfflineSynth& synth_;
 };
 
-// Audio of whole timer periods. A period is rarely a whole number of frames
-// (132.3 at 44,100 Hz), so the fraction is carried and the sound never drifts
-// from the song's timing.
+// Audio of whole timer periods, streamed to the file. A period is rarely a
+// whole number of frames (132.3 at 44,100 Hz), so the fraction is carried and
+// the sound never drifts from the song's timing.
 class PeriodRenderer {
   public:
-    explicit PeriodRenderer(OfflineSynth& synth) : synth_(synth) {}
+    PeriodRenderer(OfflineSynth& synth, WavWriter& wav)
+        : synth_(synth),
+          wav_(wav),
+          period_((std::size_t(synth.SampleRate()) * TIMER_PERIOD_MS / 1000 + 1) * 2) {}
 
-    // False (nothing rendered) when the audio would not fit a WAV file.
+    // False (nothing rendered) when the audio would not fit a WAV file or
+    // cannot be written; error says which.
     bool RenderPeriod() {
         carry_ += std::uint64_t(synth_.SampleRate()) * TIMER_PERIOD_MS;
         const std::uint64_t frames = carry_ / 1000;
         carry_ %= 1000;
-        const std::uint64_t have = pcm_.size() / 2;
-        if (have + frames > kMaxWavFrames) return false;
-        pcm_.resize((have + frames) * 2);
-        std::span<std::int16_t> room(pcm_.data() + have * 2, frames * 2);
+        if (!wav_.Fits(frames)) return false;
+        const std::span<std::int16_t> room(period_.data(), frames * 2);
         (void)synth_.Render(room, frames);
         last_ = room;
-        return true;
+        error_ = wav_.Write(room);
+        return error_ == kResultOk;
     }
-    // Whether the last period was all silence.
-    bool LastSilent() const {
-        return std::all_of(last_.begin(), last_.end(), [](std::int16_t s) { return s == 0; });
+    // Whether the last period stayed under -90 dBFS: the dither of 16-bit
+    // output never stops, so exact silence never comes.
+    bool LastQuiet() const {
+        return std::all_of(last_.begin(), last_.end(),
+                           [](std::int16_t s) { return s >= -kQuietLevel && s <= kQuietLevel; });
     }
-    std::uint64_t Frames() const { return pcm_.size() / 2; }
-    const std::vector<std::int16_t>& Samples() const { return pcm_; }
+    ResultCode Error() const { return error_; }
 
   private:
+    // 1/32768 is -90.3 dBFS.
+    static constexpr std::int16_t kQuietLevel = 1;
+
     OfflineSynth& synth_;
-    std::vector<std::int16_t> pcm_;
+    WavWriter& wav_;
+    std::vector<std::int16_t> period_;  // room for the longest period
     std::span<std::int16_t> last_;
     std::uint64_t carry_ = 0;
+    ResultCode error_ = kResultOk;
 };
 
 constexpr std::uint32_t kMaxTailMs = 5000;
-constexpr std::uint32_t kSilenceEndsTailMs = 100;
+constexpr std::uint32_t kQuietEndsTailMs = 100;
 
 EngineOptions RenderEngineOptions(const Settings& settings) {
     EngineOptions eo;
@@ -101,7 +109,7 @@ int RunRender(const CliOptions& options, CliSession& session, std::ostream& out,
     Song song;
     const ResultCode loaded = LoadSongFile(options.files[0], song, session.LoadOptionsFor(options));
     if (loaded != kResultOk) {
-        err << ResultMessage(loaded) << "\n";
+        session.ReportFileError(options.files[0], loaded);
         return kExitFileError;
     }
     // A loop would never reach the song end.
@@ -118,11 +126,19 @@ int RunRender(const CliOptions& options, CliSession& session, std::ostream& out,
         return kExitFileError;
     }
 
+    const std::string& path = options.files[1];
+    WavWriter wav;
+    if (const ResultCode opened = wav.Open(path, static_cast<std::uint32_t>(rate));
+        opened != kResultOk) {
+        session.ReportFileError(path, opened);
+        return kExitFileError;
+    }
     SynthSink sink(*synth);
     SynthSysex sysex(*synth);
     OfflineClock clock;
     FifoNotifier notifier;
-    PeriodRenderer renderer(*synth);
+    PeriodRenderer renderer(*synth, wav);
+    bool stopped = false;
     bool tooLong = false;
     {
         Engine engine(clock, sink, notifier, &sysex);
@@ -131,35 +147,35 @@ int RunRender(const CliOptions& options, CliSession& session, std::ostream& out,
         engine.StartPlay(0);
         clock.Run(UINT64_MAX, [&] {
             if (!renderer.RenderPeriod()) {
-                tooLong = true;
+                stopped = true;
+                tooLong = renderer.Error() == kResultOk;
                 clock.Stop();
             }
         });
         // The song end posts Play/stop; stopping releases what still sounds.
         engine.StopEngine();
     }
+    // The released notes fade out; the file ends once they are quiet.
+    std::uint32_t quietMs = 0;
+    for (std::uint32_t ms = 0; !stopped && ms < kMaxTailMs && quietMs < kQuietEndsTailMs;
+         ms += TIMER_PERIOD_MS) {
+        stopped = !renderer.RenderPeriod();
+        quietMs = renderer.LastQuiet() ? quietMs + TIMER_PERIOD_MS : 0;
+    }
+    if (renderer.Error() != kResultOk) {
+        session.ReportFileError(path, renderer.Error());
+        return kExitFileError;
+    }
     if (tooLong) {
         err << "kvs-cli: the song is too long for a WAV file\n";
         return kExitFileError;
     }
-    // The released notes fade out; the file ends once they are silent.
-    std::uint32_t silentMs = 0;
-    for (std::uint32_t ms = 0; ms < kMaxTailMs && silentMs < kSilenceEndsTailMs;
-         ms += TIMER_PERIOD_MS) {
-        if (!renderer.RenderPeriod()) break;
-        silentMs = renderer.LastSilent() ? silentMs + TIMER_PERIOD_MS : 0;
-    }
-
-    const std::vector<std::uint8_t> wav =
-        BuildWav(renderer.Samples(), static_cast<std::uint32_t>(rate));
-    const ResultCode written = WriteFileAtomically(options.files[1], wav);
-    if (written != kResultOk) {
-        err << "kvs-cli: " << options.files[1] << ": " << ResultMessage(written) << "\n";
+    if (const ResultCode written = wav.Finish(); written != kResultOk) {
+        session.ReportFileError(path, written);
         return kExitFileError;
     }
-    const std::uint64_t ms = renderer.Frames() * 1000 / static_cast<std::uint64_t>(rate);
-    out << options.files[1] << ": " << ms / 1000 << "." << (ms % 1000) / 100 << " s at " << rate
-        << " Hz\n";
+    const std::uint64_t ms = wav.Frames() * 1000 / static_cast<std::uint64_t>(rate);
+    out << path << ": " << ms / 1000 << "." << (ms % 1000) / 100 << " s at " << rate << " Hz\n";
     return kExitOk;
 }
 

@@ -89,7 +89,7 @@ int RunPromptsTest(CliSession& session, std::ostream& out, std::ostream& err) {
         TestPromptFile(session.Prompts(), paths.language, paths.newLanguage);
     out << Printable(result.message.text) << "\n";
     if (result.error != kResultOk) {
-        err << "kvs-cli: " << paths.newLanguage << ": " << ResultMessage(result.error) << "\n";
+        session.ReportFileError(paths.newLanguage, result.error);
         return kExitFileError;
     }
     return kExitOk;

@@ -45,6 +45,12 @@ std::string_view BackendName(BackendKind kind) {
     return "none";
 }
 
+std::unique_ptr<VirtualMidiLayer> MakeVirtualLayer() {
+    return std::make_unique<VirtualMidiLayer>(
+        std::vector<std::string>{std::string(kVirtualInName)},
+        std::vector<std::string>{std::string(kVirtualOutName)});
+}
+
 SynthCompositeLayer::SynthCompositeLayer(std::unique_ptr<MidiDeviceLayer> base,
                                          std::string soundFontSetting)
     : base_(std::move(base)), soundFont_(std::move(soundFontSetting)) {}
@@ -99,15 +105,24 @@ BackendChoice CreateDeviceLayer(const std::string& soundFontSetting) {
                 if (!base) choice.note = "JACK cannot be used: " + error;
             }
             break;
-        case BackendKind::Virtual:
-            base = std::make_unique<VirtualMidiLayer>(std::vector<std::string>{"KVS Virtual In"},
-                                                      std::vector<std::string>{"KVS Virtual Out"});
+        case BackendKind::Virtual: {
+            auto layer = MakeVirtualLayer();
+            choice.virtualLayer = layer.get();
+            base = std::move(layer);
             break;
+        }
         case BackendKind::None:
             break;
     }
-    if (!base) base = VirtualMidiLayer::None();
+    if (!base) {
+        base = VirtualMidiLayer::None();
+        kind = BackendKind::None;
+    }
+    choice.kind = kind;
     choice.layer = std::make_unique<SynthCompositeLayer>(std::move(base), soundFontSetting);
+    const char* log = std::getenv("KVS_MIDI_LOG");
+    if (choice.virtualLayer && log && *log)
+        choice.log = std::make_unique<VirtualMidiLog>(*choice.virtualLayer, log);
     return choice;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "midi/backends/virtual_midi.h"
+#include "midi/backends/virtual_midi_log.h"
 #include "midi/device_layer.h"
 
 namespace kvs {
@@ -45,15 +47,28 @@ class SynthCompositeLayer : public MidiDeviceLayer {
     std::string soundFont_;
 };
 
+// The one virtual output every track plays to under KVS_MIDI=virtual (and
+// kvs-cli play --midi virtual), with one virtual input.
+inline constexpr std::string_view kVirtualOutName = "KVS Virtual Out";
+inline constexpr std::string_view kVirtualInName = "KVS Virtual In";
+std::unique_ptr<VirtualMidiLayer> MakeVirtualLayer();
+
 struct BackendChoice {
     std::unique_ptr<SynthCompositeLayer> layer;  // never null
     // Why the layer is not the one asked for or expected; empty when it is.
     std::string note;
+    BackendKind kind = BackendKind::None;  // what the layer is (None also after a failure)
+    // The virtual devices inside layer (their outputs come first); null
+    // unless kind is Virtual.
+    VirtualMidiLayer* virtualLayer = nullptr;
+    // With KVS_MIDI_LOG=FILE under a virtual layer: what the virtual outputs
+    // are sent goes there. Declared after layer, so it goes first.
+    std::unique_ptr<VirtualMidiLog> log;
 };
 
 // The device layer for this run, chosen from KVS_MIDI and what the system
-// offers. A backend that was asked for but fails leaves "none" (with the
-// built-in synthesizer) and says why in note.
+// offers; KVS_MIDI_LOG names the log of a virtual layer. A backend that was asked for but fails
+// leaves "none" (with the built-in synthesizer) and says why in note.
 BackendChoice CreateDeviceLayer(const std::string& soundFontSetting);
 
 }  // namespace kvs

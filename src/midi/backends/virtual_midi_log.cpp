@@ -1,9 +1,12 @@
-#include "app/cli/message_log.h"
-
-#include "model/event.h"
+#include "midi/backends/virtual_midi_log.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "files/byte_writer.h"
+#include "model/event.h"
 
 namespace kvs {
 namespace {
@@ -44,6 +47,40 @@ std::string FormatLog(std::chrono::steady_clock::time_point start, std::uint32_t
     for (const RecordedMidiMessage& m : messages)
         text += FormatLogLine(m.time - start, port, m);
     return text;
+}
+
+VirtualMidiLog::VirtualMidiLog(VirtualMidiLayer& layer, std::string path)
+    : layer_(layer), path_(std::move(path)) {}
+
+VirtualMidiLog::~VirtualMidiLog() {
+    (void)Write(false);
+}
+
+ResultCode VirtualMidiLog::Flush() {
+    return Write(true);
+}
+
+ResultCode VirtualMidiLog::Write(bool evenEmpty) {
+    std::vector<std::pair<std::uint32_t, RecordedMidiMessage>> all;
+    const auto outputs = static_cast<std::uint32_t>(layer_.OutputNames().size());
+    for (std::uint32_t port = 0; port < outputs; ++port) {
+        for (RecordedMidiMessage& m : layer_.Output(port).Snapshot())
+            all.emplace_back(port, std::move(m));
+    }
+    if (all.size() == flushed_ && (written_ || !evenEmpty)) return kResultOk;
+    // Each output's messages are in order already; a stable sort keeps them so.
+    std::stable_sort(all.begin(), all.end(),
+                     [](const auto& a, const auto& b) { return a.second.time < b.second.time; });
+    std::string text;
+    for (const auto& [port, m] : all)
+        text += FormatLogLine(m.time - start_, port, m);
+    const ResultCode written = WriteFileAtomically(
+        path_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    if (written == kResultOk) {
+        flushed_ = all.size();
+        written_ = true;
+    }
+    return written;
 }
 
 }  // namespace kvs
