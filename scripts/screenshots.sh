@@ -28,14 +28,12 @@ trap cleanup EXIT
 song=$work/Orchestra.mid
 python3 "$root/scripts/make_demo_song.py" "$song"
 
-# A display number nobody uses.
-display=""
-for n in $(seq 90 120); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "screenshots: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a display number nobody uses and tells it through -displayfd.
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=":$(tr -d '[:space:]' <"$work/display")"
+[ "$display" != ":" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
@@ -46,12 +44,14 @@ shot() {
     shift 3
     local home=$work/home-$name
     mkdir -p "$home"
-    printf '[OPTIONS]\nTipOfDayStartup=0\n' >"$home/kvs.ini"
+    # No tip of the day; the built-in synth off, as it cannot sound here.
+    printf '[OPTIONS]\nTipOfDayStartup=0\n\n[ports]\nKVS Synth_out_name=KVS Synth\nKVS Synth_out_enable=0\n' \
+        >"$home/kvs.ini"
     env KVS_HOME="$home" KVS_MIDI=virtual XDG_RUNTIME_DIR="$work" "$@" \
         "$kvs" /F "$song" >"$work/$name.log" 2>&1 &
     kvs_pid=$!
-    # Boxes shown at start-up (a MIDI device the virtual layer lacks) are
-    # answered with Enter until the song's window is up.
+    # Any box shown at start-up is answered with Enter until the song's
+    # window is up.
     local win="" box
     for _ in $(seq 100); do
         win=$(xdotool search --onlyvisible --name "^Orchestra.mid" 2>/dev/null | head -1 || true)
@@ -61,14 +61,19 @@ shot() {
         done
         sleep 0.2
     done
-    [ -n "$win" ] || { echo "screenshots: kvs did not open the song" >&2; exit 1; }
+    if [ -z "$win" ]; then
+        echo "screenshots: kvs did not open the song" >&2
+        cat "$work/$name.log" >&2
+        exit 1
+    fi
     xdotool windowmove --sync "$win" 0 0
     # "-": the size the program opens with.
     [ "$width" = - ] || xdotool windowsize --sync "$win" "$width" "$height"
     xdotool windowfocus --sync "$win"
     sleep 0.5
-    # Track 3 in the list, then into the view: caret to beat 16, select 12 beats.
-    xdotool key --clearmodifiers Down Down Tab
+    # Oboe muted (its mark shows), track 3 in the list, then into the view:
+    # caret to beat 16, 12 beats selected.
+    xdotool key --clearmodifiers Down m Down Tab
     for _ in 1 2 3 4; do xdotool key --clearmodifiers Right; done
     for _ in 1 2 3; do xdotool key --clearmodifiers shift+Right; done
     sleep 0.5
