@@ -123,6 +123,10 @@ MainWindow::MainWindow(Application::Options options) {
 MainWindow::~MainWindow() {
     if (!exited_) app_->ExitSequence();
     exited_ = true;
+    // Children would outlive app_: the view widget holds its view model and
+    // the wake-up its descriptor, so both go first.
+    std::unique_ptr<QObject>(wakeup_).reset();
+    std::unique_ptr<QWidget>(takeCentralWidget()).reset();
 }
 
 QAction* MainWindow::Action(std::uint32_t id) const {
