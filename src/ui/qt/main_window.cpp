@@ -352,7 +352,9 @@ void MainWindow::Refresh(std::uint32_t what, std::int32_t track) {
     if (what & refresh::ListTopRow) list_->SetTopRow(static_cast<int>(app_->View().TopTrack()));
     if (what & refresh::TrackView) view_->update();
     if (what & refresh::Layout) ApplyLayoutSwitches();
-    if (what & refresh::MenuStates) {
+    // The toolbar shows the same states as the menus, and whatever changes
+    // the status bar (caret, selection, engine state) may change them.
+    if (what & (refresh::MenuStates | refresh::StatusBar)) {
         actions_->UpdateStates([this](std::uint32_t id) {
             const Application::MenuState s = app_->StateOf(id);
             return ActionTable::State{s.enabled, s.checked, s.radio};

@@ -162,8 +162,12 @@ TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
     QTest::keyClick(&list, Qt::Key_Tab);
     EXPECT_TRUE(window_->ViewWidget().hasFocus());
     EXPECT_EQ(App().Focus(), FocusedChild::TrackView);
+    QAction* cut = window_->Action(cmd::EditCut);
+    EXPECT_FALSE(cut->isEnabled());
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_TRUE(cut->isEnabled()) << "a selection enables Cut";
     QTest::keyClick(&window_->ViewWidget(), Qt::Key_Right);
-    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Right);
+    EXPECT_FALSE(cut->isEnabled());
     const std::uint32_t caret = App().View().Caret();
     // Shift+0 as a US layout reports it: ")".
     QTest::keyClick(&window_->ViewWidget(), Qt::Key_ParenRight, Qt::ShiftModifier);
