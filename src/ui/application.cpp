@@ -15,36 +15,6 @@
 
 namespace kvs {
 
-// Settings name ports by the system names of the enumerated outputs.
-class Application::TablePortKeys : public PortKeys {
-  public:
-    explicit TablePortKeys(const MidiDeviceTable& table) : table_(table) {}
-    std::uint32_t PortFromKey(std::string_view text) const override {
-        return table_.PortFromKey(text);
-    }
-    std::string PortKey(std::uint32_t port) const override { return table_.PortKey(port); }
-
-  private:
-    const MidiDeviceTable& table_;
-};
-
-class Application::PortSettings : public SettingsParticipant {
-  public:
-    explicit PortSettings(MidiDeviceTable& table) : table_(table) {}
-    void ResetSettings() override { table_.ResetPortSettings(); }
-    void ReadSettings(const ProfileStore& store) override {
-        table_.ReadPortAliases(store);
-        table_.ReadPortSettings(store);
-    }
-    void WriteSettings(ProfileStore& store) override {
-        table_.WritePortAliases(store);
-        table_.WritePortSettings(store);
-    }
-
-  private:
-    MidiDeviceTable& table_;
-};
-
 // Which instrument list each MIDI OUT port uses, kept under "[ports]".
 class Application::InstrumentSettings : public SettingsParticipant {
   public:
@@ -81,28 +51,14 @@ struct Application::Shutdown {
 
 namespace {
 
-// The device table reports in English; the user reads the prompt file's
-// language.
-class TranslatedMidiErrors final : public MidiErrorReporter {
+// Device errors go to the error box.
+class HostMidiErrors final : public MidiErrorReporter {
   public:
-    TranslatedMidiErrors(UiHost& host, const PromptTable& prompts)
-        : host_(host), prompts_(prompts) {}
-    void ShowError(const std::string& text) override {
-        host_.ShowErrorText(
-            Translate(text, kOpenMidiInError, prompt::error_openmidiin)
-                .value_or(
-                    Translate(text, kOpenMidiOutError, prompt::error_openmidiout).value_or(text)));
-    }
+    explicit HostMidiErrors(UiHost& host) : host_(host) {}
+    void ShowError(const std::string& text) override { host_.ShowErrorText(text); }
 
   private:
-    std::optional<std::string> Translate(const std::string& text, std::string_view english,
-                                         prompt::Id id) const {
-        const std::string_view prefix = english.substr(0, english.find("%s"));
-        if (text.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-        return FormatPromptText(prompts_.Text(id), std::string_view(text).substr(prefix.size()));
-    }
     UiHost& host_;
-    const PromptTable& prompts_;
 };
 
 std::string WithSlash(std::string folder) {
@@ -134,6 +90,7 @@ Application::Application(UiHost& host, Options options)
         layer_ = backend_.layer.get();
     }
     table_ = std::make_unique<MidiDeviceTable>(*layer_);
+    table_->SetPrompts(&prompts_);
     portKeys_ = std::make_unique<TablePortKeys>(*table_);
     portSettings_ = std::make_unique<PortSettings>(*table_);
     instrumentSettings_ = std::make_unique<InstrumentSettings>(instruments_, *table_);
@@ -208,7 +165,7 @@ void Application::StartUp() {
     startNotes_.clear();
 
     table_->SetInputSink(recorder_.get());
-    TranslatedMidiErrors errors(host_, prompts_);
+    HostMidiErrors errors(host_);
     (void)table_->OpenMidiDevices(errors);
     AutoLocalAtStartUp(settings_.general, *sink_);
     started_ = true;

@@ -17,6 +17,7 @@
 #include "midi/key_commands.h"
 #include "midi/live_midi_in_filters.h"
 #include "midi/midi_assignment.h"
+#include "midi/device_table_settings.h"
 #include "midi/midi_device_table.h"
 #include "midi/notifier.h"
 #include "midi/recorder.h"
@@ -152,9 +153,7 @@ class Application final : private TrackViewListener, private RecordHost {
     SaveType CurrentSaveType() const { return saveType_; }
 
   private:
-    class PortSettings;
     class InstrumentSettings;
-    class TablePortKeys;
     struct Shutdown;
 
     // TrackViewListener

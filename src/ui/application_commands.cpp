@@ -144,6 +144,8 @@ void Application::PlayStop() {
 
 void Application::StopEngine() {
     engine_->StopEngine();
+    // Whoever reads the message log sees each run whole once it stopped.
+    if (backend_.log) (void)backend_.log->Flush();
     // A recording may have changed the current track.
     const std::int32_t current = session_->CurrentTrack();
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));

@@ -1,244 +1,337 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
+#include <tuple>
 
+#include "model/song.h"
+#include "model/value_message.h"
 #include "tool_test_support.h"
+#include "tools/more_tools.h"
 #include "tools/note_tools.h"
+#include "tools/note_transform.h"
 #include "tools/tool_random.h"
+#include "tools/tool_table.h"
 
 namespace kvs {
 namespace {
 
-using test::AddNote;
 using test::B;
+using test::Fill;
+using test::NoteList;
 using test::Notes;
-using test::PairedNote;
+using Timed = std::vector<test::TimedMessage>;
 
-TEST(Transpose, ClampsKeysAtTheEdgesAndCarriesTheNoteEnd) {
-    Track track;
-    AddNote(track, 0, 50, 120);
-    AddNote(track, 10, 2 * B + 5, 5);              // end beyond the range
-    track.AddEvent(20, PackMessage(0x90, 64, 0));  // a velocity-0 end keeps its form
-    track.AddEvent(5, test::On(0, 64));
-    test::SortAll(track);
-    Transpose(track, {0, 1}, 12);
-    Transpose(track, {0, 1}, -24);  // 120 -> 127 -> 103; 5 -> 17 -> 0; 64 -> 76 -> 52
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{
-                                {0, 50, 103, 100}, {5, 20, 52, 100}, {10, 2 * B + 5, 0, 100}}));
-    bool zeroEnd = false;
-    for (const auto& [tick, message] : test::Events(track))
-        zeroEnd |= tick == 20 && message == PackMessage(0x90, 52, 0);
-    EXPECT_TRUE(zeroEnd);
+// The notes after the named tool ran over range with the dialog's values.
+NoteList After(std::string_view tool, const std::vector<std::int32_t>& values, ToolRange range,
+               const NoteList& notes) {
+    Song song;
+    song.InsertTrack();
+    Fill(*song.GetTrack(0), notes);
+    ValueDialog dialog = Tools().Find(tool)->NewDialog();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        dialog.fields[i].value = values[i];
+    Tools().Find(tool)->fromValues(dialog)(song, 0, range);
+    return Notes(*song.GetTrack(0));
 }
 
-TEST(Transpose, AnUnpairedNoteOnEndsTheScanOfItsBeatOnly) {
-    Track track;
-    AddNote(track, 10, 20, 60);
-    track.AddEvent(30, test::On(0, 61));  // never ended
-    AddNote(track, 40, 50, 62);
-    AddNote(track, B + 10, B + 20, 63);
-    test::SortAll(track);
-    Transpose(track, {0, 2}, 1);
-    const auto notes = Notes(track);
-    ASSERT_EQ(notes.size(), 4u);
-    EXPECT_EQ(notes[0].key, 60) << "before the unpaired note: left alone";
-    EXPECT_EQ(notes[1].key, 61);
-    EXPECT_EQ(notes[2].key, 63) << "after it in the same beat: transposed";
-    EXPECT_EQ(notes[3].key, 64) << "later beat: transposed";
-}
-
-TEST(ChangeVelocity, ScalesWithinOneTo127AndWritesTrueNoteOffsToo) {
-    Track track;
-    AddNote(track, 0, 10, 60, 1);
-    AddNote(track, 20, 30, 61, 100);
-    track.AddEvent(40, test::On(0, 62, 80));
-    track.AddEvent(50, PackMessage(0x90, 62, 0));
-    test::SortAll(track);
-    ChangeVelocity(track, {0, 1}, 50, 0);
-    EXPECT_EQ(Notes(track)[0].velocity, 1) << "the floor is 1";
-    EXPECT_EQ(Notes(track)[1].velocity, 50);
-    EXPECT_EQ(Notes(track)[2].velocity, 40);
-    ChangeVelocity(track, {0, 1}, 200, 10);
-    EXPECT_EQ(Notes(track)[1].velocity, 110);
-    ChangeVelocity(track, {0, 1}, 200, 0);
-    EXPECT_EQ(Notes(track)[1].velocity, 127);
-    const auto events = test::Events(track);
-    EXPECT_EQ(Data2(events[3].second), 127) << "the true note off follows";
-    EXPECT_EQ(events.back().second, PackMessage(0x90, 62, 0)) << "a velocity-0 end stays 0";
-}
-
-TEST(TimeGlide, StopsAtTheSongStartKeepingEndsAfterTheirNotes) {
-    Track track;
-    AddNote(track, 100, 150, 60);
-    track.AddEvent(120, test::Cc(0, 7, 90));
-    track.AddSysexEvent(130, {0xF0, 1, 0xF7});
-    test::SortAll(track);
-    TimeGlide(track, {0, 1}, -192);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{0, 1, 60, 100}}));
-    const auto events = test::Events(track);
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[1].first, 0u);  // controller and SysEx at 0 too
-    EXPECT_EQ(track.Sysex().Count(), 1u);
-    TimeGlide(track, {0, 1}, 400);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{400, 401, 60, 100}}));
-    const SysexBlock* block = track.Sysex().Find(SysexId(test::Events(track)[1].second));
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->bytes, (std::vector<std::uint8_t>{0xF0, 1, 0xF7}));
-}
-
-TEST(TimeExpand, ScalesFromTheRangeStartAndNeverLandsAnEndOnItsNote) {
-    Track track;
-    AddNote(track, 400, 447, 60);
-    AddNote(track, 100, 110, 61);  // before the range: untouched
-    track.AddEvent(2 * B, test::Cc(0, 1, 1));
-    test::SortAll(track);
-    TimeExpand(track, {2, 4}, 200);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{100, 110, 61, 100}, {416, 510, 60, 100}}));
-
-    Track shrink;
-    AddNote(shrink, 2 * B, 2 * B + 50, 60);         // on base, end 2B+0 -> base+1
-    AddNote(shrink, 2 * B + 100, 2 * B + 150, 62);  // both to base + 1 at 1 %
-    test::SortAll(shrink);
-    TimeExpand(shrink, {2, 3}, 1);
-    EXPECT_EQ(Notes(shrink), (std::vector<PairedNote>{{2 * B, 2 * B + 1, 60, 100},
-                                                      {2 * B + 1, 2 * B + 2, 62, 100}}));
-}
-
-TEST(TimeExpand, LongTracksDoNotWrapAround) {
-    Track track;
+TEST(NoteTools, KeysVelocitiesTimesAndLengthsFollowTheirRules) {
+    struct Case {
+        std::string_view tool;
+        std::vector<std::int32_t> values;
+        ToolRange range;
+        NoteList in, out;
+    };
+    // clang-format off
+    const NoteList edges{{0, 50, 120}, {10, 2 * B + 5, 5}};  // an end beyond the range
+    const NoteList velocities{{0, 10, 60, 1}, {20, 30, 61, 100}, {40, 50, 62, 80}};
+    // Half way, 175 % (clamped), the very end, after the range.
+    const auto ramp = [](int v1, int v2, int v3) {
+        return NoteList{{0, 10, 60, 60}, {2 * B, 2 * B + 10, 61, v1}, {3 * B, 3 * B + 10, 62, v2},
+                        {3 * B + 191, 4 * B, 64, v3}, {5 * B, 5 * B + 10, 63, 60}};
+    };
     const Tick far = 20000 * B;  // far * 5000 passes 2^32
-    AddNote(track, far, far + 10, 60);
-    test::SortAll(track);
-    TimeExpand(track, {0, 20001}, 500);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{5 * far, 5 * far + 50, 60, 100}}));
-    TimeExpand(track, {0, track.BeatCount()}, 5000);  // beyond any track: left in place
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{5 * far, 5 * far + 50, 60, 100}}));
-}
-
-TEST(QuantiseTick, SnapsToTheNearestGridPointEarlierOnATie) {
-    EXPECT_EQ(QuantiseTick(4, 100, 0, 23), 0u);
-    EXPECT_EQ(QuantiseTick(4, 100, 0, 24), 0u);
-    EXPECT_EQ(QuantiseTick(4, 100, 0, 25), 48u);
-    EXPECT_EQ(QuantiseTick(4, 100, 0, 170), 192u) << "the next beat's first tick";
-    EXPECT_EQ(QuantiseTick(4, 50, 0, 200), 196u);
-    EXPECT_EQ(QuantiseTick(5, 100, 0, 191), 190u) << "192 is no grid point for 5";
-    EXPECT_EQ(QuantiseTick(5, 100, 0, 3 * B + 20), 3 * B + 38);
-    EXPECT_EQ(QuantiseTick(1, 100, 0, 95), 0u);
-    EXPECT_EQ(QuantiseTick(96, 100, 0, 7), 6u);
-}
-
-TEST(QuantiseTick, SwingMovesOnlyPointsInsideTheirPair) {
-    EXPECT_EQ(QuantiseTick(4, 100, 50, 50), 72u);
-    EXPECT_EQ(QuantiseTick(4, 50, 50, 50), 72u) << "carried position 73, one tick off";
-    EXPECT_EQ(QuantiseTick(4, 100, 50, 100), 96u) << "96 starts its pair";
-    EXPECT_EQ(QuantiseTick(4, 100, -50, 50), 24u) << "negative swing advances";
-    EXPECT_EQ(QuantiseTick(4, 100, 50, B + 150), B + 168u) << "second pair 96..192";
-    EXPECT_EQ(QuantiseTick(8, 100, 100, 25), 48u) << "pair 0..48 for eighths of a beat";
-    EXPECT_EQ(QuantiseTick(2, 100, 50, 90), 144u) << "pair is the whole beat";
-    EXPECT_EQ(QuantiseTick(3, 100, 50, 60), 64u + 64) << "odd: the whole beat";
-    // Carried positions below the grid point scale towards lo.
-    EXPECT_EQ(QuantiseTick(4, 0, 50, 40), 60u);
-}
-
-TEST(Quantise, MovesNoteOnsKeepingLengthsAndLeavesOtherEvents) {
-    Track track;
-    AddNote(track, 25, 60, 60);
-    AddNote(track, 170, 300, 62);
-    track.AddEvent(30, test::Cc(0, 1, 1));
-    test::SortAll(track);
+    // Free up to 191; blocked by the key-62 note at 500; ending exactly where
+    // the next key-64 note starts is allowed.
+    const NoteList crowded{{0, 95, 60}, {400, 495, 62}, {500, 520, 62}, {1000, 1095, 64},
+                           {1191, 1200, 64}};
+    // The last begins before the one before it ends.
+    const auto phrase = [](Tick end0, Tick end1) {
+        return NoteList{{0, end0, 60}, {B, end1, 62}, {B + 200, B + 250, 64}, {B + 210, B + 300, 65}};
+    };
+    const Case cases[] = {
+        {"transpose", {12}, {0, 1}, edges, {{0, 50, 127}, {10, 2 * B + 5, 17}}},
+        {"transpose", {-24}, {0, 1}, edges, {{0, 50, 96}, {10, 2 * B + 5, 0}}},
+        {"change-velocity", {50, 0}, {0, 1}, velocities,
+         {{0, 10, 60, 1}, {20, 30, 61, 50}, {40, 50, 62, 40}}},
+        {"change-velocity", {200, 10}, {0, 1}, velocities,
+         {{0, 10, 60, 12}, {20, 30, 61, 127}, {40, 50, 62, 127}}},
+        {"velocity-crescendo", {200}, {0, 4}, ramp(60, 100, 1), ramp(90, 127, 1)},
+        {"velocity-crescendo", {1}, {0, 4}, ramp(60, 100, 1), ramp(30, 26, 1)},
+        // A glide stops at the song start, keeping the end after its note.
+        {"time-glide", {-192}, {0, 1}, {{100, 150, 60}}, {{0, 1, 60}}},
+        // Expands from the range start; at 1 % all lands on it, ends one after.
+        {"time-expand", {200}, {2, 4}, {{100, 110, 61}, {400, 447, 60}},
+         {{100, 110, 61}, {416, 510, 60}}},
+        {"time-expand", {1}, {2, 3}, {{2 * B, 2 * B + 50, 60}, {2 * B + 100, 2 * B + 150, 62}},
+         {{2 * B, 2 * B + 1, 60}, {2 * B + 1, 2 * B + 2, 62}}},
+        {"time-expand", {500}, {0, 20001}, {{far, far + 10, 60}}, {{5 * far, 5 * far + 50, 60}}},
+        {"time-expand", {5000}, {0, 100001}, {{5 * far, 5 * far + 50, 60}},
+         {{5 * far, 5 * far + 50, 60}}},  // beyond any track: left in place
+        {"quantise", {4, 100, 0}, {0, 1}, {{25, 60, 60}, {170, 300, 62}},
+         {{48, 83, 60}, {192, 322, 62}}},
+        {"quantise", {4, 0, 50}, {0, 1}, {{25, 60, 60}}, {{25, 60, 60}}},  // strictness 0
+        {"quantise-length", {4, 100}, {0, 2}, {{0, 39, 60}, {100, 199, 61}, {300, 309, 62}},
+         {{0, 47, 60}, {100, 195, 61}, {300, 347, 62}}},
+        {"set-length", {200, 0}, {0, 6}, crowded,
+         {{0, 191, 60}, {400, 495, 62}, {500, 541, 62}, {1000, 1191, 64}, {1191, 1200, 64}}},
+        {"set-length", {0, -100}, {0, 1}, {{0, 95, 60}}, {{0, 1, 60}}},  // never shorter than 2
+        {"legato", {0}, {0, 3}, phrase(50, B + 100), phrase(B - 1, B + 199)},
+        // Never before tick 1 nor on its own note on.
+        {"legato", {300}, {0, 3}, phrase(50, B + 100), phrase(1, B + 1)},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(After(c.tool, c.values, c.range, c.in), c.out) << c.tool << " " << c.values[0];
+    Track track;  // quantising leaves other events where they are
+    Fill(track, {{25, 60, 60}}, {{30, test::Cc(0, 1, 1)}});
     Quantise(track, {0, 1}, 4, 100, 0);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{48, 83, 60, 100}, {192, 322, 62, 100}}));
     EXPECT_EQ(test::Events(track)[0], (test::TimedMessage{30, test::Cc(0, 1, 1)}));
-    const auto before = test::Events(track);
-    Quantise(track, {0, 2}, 4, 0, 50);
-    EXPECT_EQ(test::Events(track), before) << "strictness 0 does nothing";
 }
 
-TEST(QuantiseLength, MakesLengthsWholeStepsOfAtLeastOne) {
+// Tools that rewrite notes in place stop a beat's backward scan at a note on
+// without an end, leaving the beat's earlier notes; the others skip only it.
+TEST(NoteTools, ANoteWithoutAnEndStopsItsBeatOnlyForTheToolsThatRewriteNotes) {
+    TransformMap forty{};
+    forty.fill(40);
+    // clang-format off
+    const std::function<void(Track&)> stopping[] = {
+        [](Track& t) { Transpose(t, {0, 2}, 1); },
+        [](Track& t) { ChangeVelocity(t, {0, 2}, 50, 0); },
+        [](Track& t) { VelocityCrescendo(t, {0, 2}, 200); },
+        [](Track& t) { NoteReplace(t, {0, 2}, 60, 64); },
+        [&](Track& t) { TransformNotes(t, 0, 2, forty, 0); },
+        [](Track& t) { SetChannel(t, {0, 2}, 9); },  // from here on: skipping
+        [](Track& t) { DeleteNotes(t, {0, 2}, 0, 127); },
+    };
+    // clang-format on
+    for (std::size_t n = 0; n < std::size(stopping); ++n) {
+        Track track;
+        Fill(track, {{10, 20, 60}, {40, 50, 60}, {B + 10, B + 20, 60}},
+             {{30, test::On(1, 60)}});  // never ended
+        const auto before = test::Events(track);
+        stopping[n](track);
+        const auto after = test::Events(track);
+        const auto kept = [&](std::size_t i) {
+            return std::find(after.begin(), after.end(), before[i]) != after.end();
+        };
+        EXPECT_EQ(kept(0), n < 5) << n;
+        EXPECT_TRUE(kept(2)) << n;
+        EXPECT_FALSE(kept(3) || kept(5)) << n;
+    }
+}
+
+TEST(NoteTools, TrueNoteOffsTakeTheNewVelocityAndVelocityZeroEndsStayZero) {
     Track track;
-    AddNote(track, 0, 39, 60);     // inclusive length 40
-    AddNote(track, 100, 199, 61);  // 100
-    AddNote(track, 300, 309, 62);  // 10
-    test::SortAll(track);
-    QuantiseLength(track, {0, 2}, 4, 100);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{
-                                {0, 47, 60, 100}, {100, 195, 61, 100}, {300, 347, 62, 100}}));
+    Fill(track, {{0, 10, 60}}, {{20, test::On(0, 61)}, {30, PackMessage(0x90, 61, 0)}});
+    ChangeVelocity(track, {0, 1}, 50, 0);
+    VelocityCrescendo(track, {0, 1}, 150);
+    EXPECT_EQ(test::Events(track), (Timed{{0, test::On(0, 60, 50)},
+                                          {10, test::Off(0, 60, 50)},
+                                          {20, test::On(0, 61, 52)},
+                                          {30, PackMessage(0x90, 61, 0)}}));
+}
+
+TEST(QuantiseTick, SnapsToTheNearestGridPointEarlierOnATieAndSwingsInsidePairs) {
+    // clang-format off
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, Tick, Tick> cases[] = {
+        {4, 100, 0, 24, 0},  // a tie goes earlier
+        {4, 100, 0, 25, 48}, {4, 50, 0, 200, 196}, {96, 100, 0, 7, 6}, {1, 100, 0, 95, 0},
+        {4, 100, 0, 170, 192},  // the next beat's first tick
+        {5, 100, 0, 191, 190},  // 192 is no grid point for 5
+        {5, 100, 0, 3 * B + 20, 3 * B + 38},
+        {4, 100, 50, 50, 72},
+        {4, 50, 50, 50, 72},    // carried position 73, one tick off
+        {4, 100, 50, 100, 96},  // 96 starts its pair
+        {4, 100, -50, 50, 24},  // negative swing advances
+        {4, 100, 50, B + 150, B + 168},  // second pair 96..192
+        {2, 100, 50, 90, 144},  // the pair is the whole beat
+        {3, 100, 50, 60, 128},  // odd: the whole beat
+        {4, 0, 50, 40, 60},     // below the grid point: towards lo
+    };
+    // clang-format on
+    for (const auto& [division, strictness, swing, tick, expected] : cases)
+        EXPECT_EQ(QuantiseTick(division, strictness, swing, tick), expected)
+            << division << " " << strictness << " " << swing << " " << tick;
 }
 
 TEST(Humanise, ShiftsEachNoteByTheSharedSequenceWithinTheMaximum) {
     Track track;
     for (Tick t = 0; t < 20; ++t)
-        AddNote(track, 100 + t * 50, 120 + t * 50, 60);
+        test::AddNote(track, 100 + t * 50, 120 + t * 50, 60);
     test::SortAll(track);
     SeedToolRandom(7);
     Humanise(track, {0, track.BeatCount()}, 10);
     SeedToolRandom(7);
-    std::vector<PairedNote> want;
-    // Scanned from the last note backwards.
-    for (Tick t = 20; t-- > 0;) {
+    NoteList want;
+    for (Tick t = 20; t-- > 0;) {  // scanned from the last note backwards
         const Tick on = 100 + t * 50 + ToolRandom() % 21 - 10;
-        want.push_back({on, on + 20, 60, 100});
+        want.push_back({on, on + 20, 60});
     }
     std::sort(want.begin(), want.end(), [](auto& a, auto& b) { return a.on < b.on; });
     EXPECT_EQ(Notes(track), want);
 }
 
-TEST(SetLength, LengthensOnlyWhereNoNoteOfTheSameKeyIsInTheWay) {
-    Track track;
-    AddNote(track, 0, 95, 60);     // 96 -> 192: up to 191, free
-    AddNote(track, 400, 495, 62);  // blocked by the key-62 note at 500
-    AddNote(track, 500, 520, 62);
-    AddNote(track, 1000, 1095, 64);  // ends exactly where the next starts: allowed
-    AddNote(track, 1191, 1200, 64);
-    test::SortAll(track);
-    SetLength(track, {0, 6}, 100, 0);
-    const auto same = Notes(track);
-    EXPECT_EQ(same[0], (PairedNote{0, 95, 60, 100}));
-    SetLength(track, {0, 6}, 200, 0);
-    const auto notes = Notes(track);
-    EXPECT_EQ(notes[0], (PairedNote{0, 191, 60, 100}));
-    EXPECT_EQ(notes[1], (PairedNote{400, 495, 62, 100}));
-    EXPECT_EQ(notes[2], (PairedNote{500, 541, 62, 100}));
-    EXPECT_EQ(notes[3], (PairedNote{1000, 1191, 64, 100}));
-    EXPECT_EQ(notes[4].on, 1191u);
-    EXPECT_NE(notes[4].off, 0u);
-    SetLength(track, {0, 1}, 0, -100);
-    EXPECT_EQ(Notes(track)[0], (PairedNote{0, 1, 60, 100})) << "never shorter than 2";
-}
-
-TEST(Legato, EndsEachNoteBeforeTheNextNoteOnAndKeepsTheLast) {
-    Track track;
-    AddNote(track, 0, 50, 60);
-    AddNote(track, B, B + 100, 62);
-    AddNote(track, B + 200, B + 250, 64);
-    AddNote(track, B + 210, B + 300, 65);  // begins before the last note end
-    test::SortAll(track);
-    Legato(track, {0, 3}, 0);
-    EXPECT_EQ(Notes(track), (std::vector<PairedNote>{{0, B - 1, 60, 100},
-                                                     {B, B + 199, 62, 100},
-                                                     {B + 200, B + 250, 64, 100},
-                                                     {B + 210, B + 300, 65, 100}}));
-    Legato(track, {0, 3}, 300);
-    EXPECT_EQ(Notes(track)[0], (PairedNote{0, 1, 60, 100})) << "never before tick 1";
-    EXPECT_EQ(Notes(track)[1], (PairedNote{B, B + 1, 62, 100})) << "never on its note on";
-}
-
 TEST(Legato, VelocityZeroEndsAreNoNextNote) {
-    // A chord ending with velocity-0 note ons, then the next chord.
-    Track track;
+    Track chords;
     for (std::uint8_t key : {60, 64}) {
-        track.AddEvent(0, test::On(0, key));
-        track.AddEvent(90, PackMessage(0x90, key, 0));
-        track.AddEvent(96, test::On(0, static_cast<std::uint8_t>(key - 8)));
-        track.AddEvent(180, PackMessage(0x90, static_cast<std::uint8_t>(key - 8), 0));
+        const auto low = static_cast<std::uint8_t>(key - 8);
+        test::Add(chords, {{0, test::On(0, key)},
+                           {90, PackMessage(0x90, key, 0)},
+                           {96, test::On(0, low)},
+                           {180, PackMessage(0x90, low, 0)}});
     }
-    test::SortAll(track);
-    Legato(track, {0, 1}, 0);
-    const auto notes = Notes(track);
-    ASSERT_EQ(notes.size(), 4u);
-    EXPECT_EQ(notes[0].off, 95u);
-    EXPECT_EQ(notes[1].off, 95u);
-    EXPECT_EQ(notes[2].off, 180u);
+    test::SortAll(chords);
+    Legato(chords, {0, 1}, 0);
+    EXPECT_EQ(Notes(chords), (NoteList{{0, 95, 60}, {0, 95, 64}, {96, 180, 52}, {96, 180, 56}}));
+}
+
+TEST(SetChannel, MovesNotesWithTheirEndsAndChannelEventsButNotOthers) {
+    Track track;  // the note off at 20 ends a note begun before the range
+    Fill(track, {{10, 3 * B, 60}},
+         {{20, test::Off(1, 50)},
+          {30, test::Cc(3, 7, 90)},
+          {40, PackMessage(0xE4, 0, 64)},
+          {50, PackMessage(EVT_TEMPO, 120)},
+          {B + 10, test::Cc(3, 7, 90)}});
+    SetChannel(track, {0, 1}, 9);
+    EXPECT_EQ(test::Events(track), (Timed{{10, test::On(9, 60)},
+                                          {20, test::Off(1, 50)},
+                                          {30, test::Cc(9, 7, 90)},
+                                          {40, PackMessage(0xE9, 0, 64)},
+                                          {50, PackMessage(EVT_TEMPO, 120)},
+                                          {B + 10, test::Cc(3, 7, 90)},
+                                          {3 * B, test::Off(9, 60)}}));
+}
+
+TEST(ChangeControllers, ScalesEachTypeWithinItsRangeKeepingTheChannel) {
+    Track track;
+    Fill(track, {},
+         {{0, PackMessage(EVT_TEMPO, 120)},
+          {1, PackMessage(EVT_TEMPO, 15)},
+          {2, test::Cc(3, 7, 120)},
+          {3, test::Cc(3, 10, 120)},
+          {4, PackMessage(0xE2, 0, 0x60)}});  // bend 4096
+    const auto at = [&](std::size_t i) { return test::Events(track)[i].second; };
+    ChangeControllers(track, {0, 1}, 131, 50, 0);
+    EXPECT_EQ(at(0), PackMessage(EVT_TEMPO, 60));
+    EXPECT_EQ(at(1), PackMessage(EVT_TEMPO, 10)) << "the minimum";
+    ChangeControllers(track, {0, 1}, 7, 100, 20);
+    EXPECT_EQ(at(2), test::Cc(3, 7, 127));
+    EXPECT_EQ(at(3), test::Cc(3, 10, 120)) << "another controller";
+    ChangeControllers(track, {0, 1}, 130, 300, -100);
+    EXPECT_EQ(at(4), PackMessage(0xE2, 0x7F, 0x7F)) << "bend 8191";
+    ChangeControllers(track, {0, 1}, 130, 0, -16000);
+    EXPECT_EQ(at(4), PackMessage(0xE2, 0, 0)) << "bend -8192";
+    ControllerRenumber(track, {0, 1}, 10, 91);
+    EXPECT_EQ(at(3), test::Cc(3, 91, 120));
+}
+
+TEST(DeleteEvents, NotesGoWithTheirEndsAndControllersByTypeOnAnyChannel) {
+    Track track;  // an end after the range; a key outside it; a note after it
+    Fill(track, {{10, 3 * B, 60}, {20, 30, 80}, {B + 10, B + 20, 62}},
+         {{50, test::Cc(0, 7, 1)},
+          {60, test::Cc(5, 7, 2)},
+          {70, test::Cc(5, 8, 3)},
+          {80, PackMessage(EVT_TEMPO, 90)}});
+    DeleteNotes(track, {0, 1}, 60, 79);
+    DeleteControllers(track, {0, 1}, 7);
+    DeleteControllers(track, {0, 1}, 131);
+    EXPECT_EQ(test::Events(track), (Timed{{20, test::On(0, 80)},
+                                          {30, test::Off(0, 80)},
+                                          {70, test::Cc(5, 8, 3)},
+                                          {B + 10, test::On(0, 62)},
+                                          {B + 20, test::Off(0, 62)}}));
+}
+
+TEST(Reverse, MirrorsTheRangeKeepingLengths) {
+    Track track;
+    Fill(track, {{0, 95, 60, 90}},
+         {{100, test::Cc(0, 7, 1)}, {200, test::On(1, 62, 80)}, {250, PackMessage(0x91, 62, 0)}});
+    Reverse(track, {0, 2});
+    EXPECT_EQ(test::Events(track), (Timed{{134, test::On(1, 62, 80)},
+                                          {184, PackMessage(0x81, 62, 0)},
+                                          {284, test::Cc(0, 7, 1)},
+                                          {289, test::On(0, 60, 90)},
+                                          {384, test::Off(0, 60)}}));
+    // A note beyond the range's end starts just after its first tick; one
+    // starting on the range's last tick must still start before it ends.
+    EXPECT_EQ(After("reverse", {}, {0, 1}, {{B - 1, 3 * B, 60}, {B - 10, 2 * B, 61}}),
+              (NoteList{{0, 1, 60}, {1, 10, 61}}));
+}
+
+TEST(ChannelSplit, AppendsATrackPerUsedChannelInOrderAndLeavesTheSourceAlone) {
+    Song song;
+    song.InsertTrack();
+    Track& source = *song.GetTrack(0);
+    source.properties.name.Set("Piano");
+    source.properties.program = 5;
+    // Two notes on channel 1 share one end; one never ends and is left out.
+    Fill(source, {{20, 30, 61}}, {{80, PackMessage(EVT_TEMPO, 90)}});
+    Fill(source, {{40, 50, 62}},
+         {{45, test::On(1, 62)}, {60, test::On(1, 70)}, {70, test::Cc(1, 7, 80)}}, 1);
+    Fill(source, {{10, B + 10, 60}}, {}, 9);
+    Fill(source, {{B + 20, B + 30, 63}}, {}, 3);  // after the range
+    const auto before = test::Events(source);
+
+    ASSERT_EQ(ChannelSplit(song, 0, {0, 1}), 3u);
+    ASSERT_EQ(song.TrackCount(), 4u);
+    EXPECT_EQ(test::Events(*song.GetTrack(0)), before);
+    for (std::uint32_t t = 1; t < 4; ++t) {
+        const Track& part = *song.GetTrack(t);
+        EXPECT_EQ(part.properties.channel, t == 3 ? 9 : t - 1);
+        EXPECT_TRUE(part.properties.name.Empty());
+        EXPECT_EQ(part.properties.program, 5);
+    }
+    EXPECT_EQ(
+        test::Events(*song.GetTrack(1)),
+        (Timed{{20, test::On(0, 61)}, {30, test::Off(0, 61)}, {80, PackMessage(EVT_TEMPO, 90)}}));
+    EXPECT_EQ(test::Events(*song.GetTrack(2)), (Timed{{40, test::On(1, 62)},
+                                                      {45, test::On(1, 62)},
+                                                      {50, test::Off(1, 62)},
+                                                      {70, test::Cc(1, 7, 80)}}));
+    EXPECT_EQ(Notes(*song.GetTrack(3)), (NoteList{{10, B + 10, 60}}));
+    EXPECT_EQ(ChannelSplit(song, 0, {1, 1}), 0u) << "an empty range";
+    EXPECT_EQ(ChannelSplit(song, 0, {5, 9}), 0u) << "no events";
+}
+
+TEST(SplitNotes, SortsNotesByTheInclusiveBoundsAndCopiesOtherEventsToBoth) {
+    Song song;
+    song.InsertTrack();
+    Track& source = *song.GetTrack(0);
+    source.properties.channel = 4;
+    // Inclusive lengths 11, 768, 769 and 11.
+    Fill(source, {{0, 10, 59, 40}, {20, 787, 60, 50}, {30, 798, 71, 60}, {40, 50, 72, 127}},
+         {{60, test::Cc(0, 64, 127)}});
+    const auto keys = [&](std::uint32_t t) {
+        std::vector<int> out;
+        for (const test::PairedNote& n : Notes(*song.GetTrack(t)))
+            out.push_back(n.key);
+        return out;
+    };
+    ASSERT_EQ(SplitNotes(song, 0, {0, 1}, SplitBy::Key, 60, 71), 2u);
+    EXPECT_EQ(song.GetTrack(1)->properties.name.View(), "<>");
+    EXPECT_EQ(song.GetTrack(2)->properties.name.View(), "><");
+    EXPECT_EQ(song.GetTrack(2)->properties.channel, 4);
+    EXPECT_EQ(keys(1), (std::vector<int>{60, 71}));
+    EXPECT_EQ(keys(2), (std::vector<int>{59, 72}));
+    EXPECT_EQ(song.GetTrack(2)->EventCount(), 5u);
+    ASSERT_EQ(SplitNotes(song, 0, {0, 1}, SplitBy::Length, 1, 768), 2u);
+    EXPECT_EQ(keys(3), (std::vector<int>{59, 60, 72}));
+    // Every note in one part: the other still takes the controller.
+    ASSERT_EQ(SplitNotes(song, 0, {0, 1}, SplitBy::Key, 0, 127), 2u);
+    EXPECT_EQ(song.GetTrack(6)->EventCount(), 1u);
 }
 
 }  // namespace

@@ -4,14 +4,36 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
+#include <string>
 #include <vector>
 
-#include "model/track.h"
+#include "config/profile_store.h"
+#include "config/prompt_table.h"
+#include "tool_test_support.h"
+#include "tools/note_transform_file.h"
+#include "tools/note_transform_form.h"
 
 namespace kvs {
 namespace {
 
-using Events = std::vector<std::pair<Tick, std::uint32_t>>;
+using test::Events;
+using Timed = std::vector<test::TimedMessage>;
+using Strings = std::vector<std::string>;
+
+// count numbers counting up from first, wrapping at 128.
+std::string Numbers(int count, int first = 0, const char* separator = ",") {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i > 0 ? separator : "") + std::to_string((first + i) % 128);
+    return text;
+}
+
+ProfileStore Ini(const std::string& body) {
+    ProfileStore store("unused");
+    store.Parse("[NoteXfrm]\n" + body);
+    return store;
+}
 
 TransformMap Constant(std::uint8_t value) {
     TransformMap map{};
@@ -19,22 +41,87 @@ TransformMap Constant(std::uint8_t value) {
     return map;
 }
 
-Events All(const Track& track) {
-    Events events;
-    for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
-        for (const Event& e : *track.Bucket(beat))
-            events.emplace_back(beat * TICKS_PER_BEAT + e.offset, e.message);
-    return events;
+TEST(TransformMapText, ReadsExactlyTheFirst128NumbersAndRejectsAnythingShortOrOutOfRange) {
+    TransformMap map{};
+    EXPECT_TRUE(ParseTransformMap(Numbers(130, 5), map));  // the last two are ignored
+    EXPECT_EQ(map[127], (5 + 127) % 128);
+    EXPECT_TRUE(ParseTransformMap(Numbers(128, 0, " ,\t "), map));  // blanks around commas
+    EXPECT_EQ(map[127], 127);
+    for (const std::string& text :
+         {Numbers(127), Numbers(127) + ",", "0,," + Numbers(126), "128," + Numbers(127),
+          Numbers(127) + ",4294967297", "-1," + Numbers(127), std::string()}) {
+        map.fill(3);
+        EXPECT_FALSE(ParseTransformMap(text, map)) << text;
+        EXPECT_EQ(map[0], kInvalidMapMark) << text;
+    }
 }
 
-void Add(Track& track, const Events& events) {
-    for (const auto& [tick, message] : events)
-        ASSERT_TRUE(track.AddEvent(tick, message));
+TEST(NoteTransformStore, ReadsEachFileToItsEndReportingBadMapsAndOfferingOnlyGoodOnes) {
+    PromptTable prompts;
+    ASSERT_TRUE(prompts.SetText(prompt::tools_ntxfm_3, "Alle gleich"));
+    // xfrm4 missing ends the presets, a "-" the user's list.
+    const ProfileStore presets =
+        Ini("xfrm0=" + Numbers(128) + "\nxfrm1=" + Numbers(127) +
+            "\nxfrm2=\nxfrm3=" + Numbers(128, 3) + "\nxfrm5=" + Numbers(128));
+    const ProfileStore user =
+        Ini("name0=Broken\nxfrm0=1,128\nname1=Mine\nxfrm1=" + Numbers(128, 7) +
+            "\nxfrm2=" + Numbers(128) + "\nxfrm3=-" + Numbers(128));
+    NoteTransforms store;
+    Strings errors;
+    ASSERT_TRUE(store.Load(presets, user, prompts, &errors));
+    EXPECT_EQ(errors, (Strings{"Error loading preset note transform: xfrm1",
+                               "Error loading preset note transform: xfrm2",
+                               "Error loading user note transform: xfrm0"}));
+    ASSERT_EQ(store.Count(), 7u);
+    EXPECT_EQ(store.PresetCount(), 4u);
+    EXPECT_EQ(store.At(5)->map[0], 7);
+    std::vector<std::pair<std::size_t, std::string>> listed;
+    const NoteTransformForm form(store);
+    for (const auto& entry : form.Transforms())
+        listed.emplace_back(entry.transform, entry.name);
+    EXPECT_EQ(listed, (std::vector<std::pair<std::size_t, std::string>>{
+                          {0, "No transformation"}, {3, "Alle gleich"}, {5, "Mine"}, {6, "-"}}));
+
+    std::string many;  // at most 50 maps a file
+    for (int i = 0; i < 52; ++i)
+        many += "xfrm" + std::to_string(i) + "=" + Numbers(128) + "\n";
+    errors.clear();
+    ASSERT_TRUE(store.Load(Ini(many), Ini(many), prompts, &errors));
+    EXPECT_EQ(store.Count(), 100u);
+    EXPECT_EQ(store.At(49)->name, "Transform 49");
+    // 128 numbers spread over more than 1200 characters are cut short.
+    ASSERT_TRUE(store.Load(Ini("xfrm0=" + Numbers(128, 0, ",       ")), Ini(""), prompts, &errors));
+    EXPECT_EQ(errors, Strings{"Error loading preset note transform: xfrm0"});
+    EXPECT_FALSE(store.AnyValid());
 }
 
-std::uint32_t Note(int status, int key, int velocity) {
-    return PackMessage(static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(key),
-                       static_cast<std::uint8_t>(velocity));
+TEST(NoteTransformDialog, PreselectsMapZeroOnlyWhenValidAndReadsTypedChoices) {
+    PromptTable prompts;
+    NoteTransforms store;
+    ASSERT_TRUE(
+        store.Load(Ini("xfrm0=" + Numbers(128) + "\nxfrm1=" + Numbers(128)), Ini(""), prompts));
+    NoteTransformForm form(store);
+    ASSERT_TRUE(form.Ok());
+    EXPECT_EQ(form.Ok()->transform, 0u);
+    EXPECT_TRUE(form.SetTransformText("invert PITCH"));
+    EXPECT_FALSE(form.SetTransformText("Invert"));
+    EXPECT_EQ(form.Ok()->transform, 1u);
+    for (const auto& [text, key] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {"f#", 6}, {"Eb", 3}, {"G4", 7}, {"B#3", 0}, {"11", 11}}) {
+        form.SelectKey(5);
+        EXPECT_TRUE(form.SetKeyText(text)) << text;
+        EXPECT_EQ(form.KeySelection(), key) << text;
+    }
+    for (const char* text : {"", "12", "H", "-1", "C#x", "1x"})
+        EXPECT_FALSE(form.SetKeyText(text)) << text;
+    EXPECT_EQ(form.KeySelection(), 11u);
+
+    // With map 0 broken nothing is chosen, and OK must not run map 0.
+    ASSERT_TRUE(store.Load(Ini("xfrm0=1\nxfrm1=" + Numbers(128)), Ini(""), prompts));
+    NoteTransformForm broken(store);
+    EXPECT_FALSE(broken.Ok());
+    broken.SelectTransform(0);
+    EXPECT_EQ(broken.Ok()->transform, 1u);
 }
 
 TEST(NoteTransformKey, ReadsTheMapRelativeToTheBaseAndClampsAtBothEnds) {
@@ -44,7 +131,6 @@ TEST(NoteTransformKey, ReadsTheMapRelativeToTheBaseAndClampsAtBothEnds) {
     probe[0] = 40;
     EXPECT_EQ(TransformKey(67, probe, BaseOffset(7)), 5);  // G: base -5, G4 uses entry 72
     EXPECT_EQ(TransformKey(1, probe, BaseOffset(6)), 46);  // below the base: entry 0
-    EXPECT_EQ(TransformKey(99, Constant(0), BaseOffset(0)), 0);
     EXPECT_EQ(TransformKey(99, Constant(0), BaseOffset(2)), 2);
     EXPECT_EQ(TransformKey(0, Constant(127), BaseOffset(6)), 127);  // 127 + 6 clamped
     EXPECT_EQ(TransformKey(64, Constant(200), 0), 127);             // an entry above 127
@@ -63,56 +149,110 @@ TEST(NoteTransformKey, ReadsTheMapRelativeToTheBaseAndClampsAtBothEnds) {
 }
 
 TEST(NoteTransformPass, ChangesOnlyTheKeysOfNotesBegunInTheRange) {
-    Track track;
-    const std::uint32_t control = PackMessage(0xB3, 7, 90);
     // Beat 0 before the range (beats 1 and 2), beat 3 after it; the note at
     // 200 ends in beat 4 with a velocity-0 note on.
-    Add(track, {{10, Note(0x90, 60, 100)},
-                {100, Note(0x80, 60, 64)},
-                {200, Note(0x93, 62, 77)},
-                {250, control},
-                {300, Note(0x90, 64, 100)},
-                {310, Note(0x80, 64, 12)},
-                {400, Note(0x90, 65, 100)},
-                {500, Note(0x80, 65, 64)},
-                {600, Note(0x90, 67, 100)},
-                {700, Note(0x80, 67, 64)},
-                {900, Note(0x93, 62, 0)}});
-    ASSERT_TRUE(track.AddSysexEvent(260, {0xF0, 0x7E, 0xF7}));
-    ASSERT_TRUE(TransformNotes(track, 1, 3, Constant(40), 0));
-    const Events expected = {
-        {10, Note(0x90, 60, 100)}, {100, Note(0x80, 60, 64)},
-        {200, Note(0x93, 40, 77)}, {250, control},
-        {260, SysexMessage(1)},    {300, Note(0x90, 40, 100)},
-        {310, Note(0x80, 40, 12)}, {400, Note(0x90, 40, 100)},
-        {500, Note(0x80, 40, 64)}, {600, Note(0x90, 67, 100)},
-        {700, Note(0x80, 67, 64)}, {900, Note(0x93, 40, 0)},
+    const std::uint32_t control = PackMessage(0xB3, 7, 90);
+    const auto notes = [&](int a, int b, int c) {
+        return Timed{
+            {10, test::On(0, 60)}, {100, test::Off(0, 60)}, {200, test::On(3, a, 77)},
+            {250, control},        {300, test::On(0, b)},   {310, test::Off(0, b)},
+            {600, test::On(0, c)}, {700, test::Off(0, c)},  {900, PackMessage(0x93, a, 0)}};
     };
-    EXPECT_EQ(All(track), expected);
-    EXPECT_EQ(track.Sysex().Count(), 1u);
-}
-
-TEST(NoteTransformPass, ANoteWithoutAnEndStopsItsBeatButNotTheEarlierBeats) {
     Track track;
-    Add(track, {{0, Note(0x90, 50, 9)},
-                {20, Note(0x80, 50, 0)},
-                {192, Note(0x90, 52, 9)},
-                {200, Note(0x80, 52, 0)},
-                {250, Note(0x90, 53, 9)},
-                {260, Note(0x90, 54, 9)},
-                {270, Note(0x80, 54, 0)}});
-    ASSERT_TRUE(TransformNotes(track, 0, 2, Constant(30), 0));
-    std::vector<int> keys;
-    for (const auto& [tick, message] : All(track))
-        if (IsSoundingNoteOn(message)) keys.push_back(Data1(message));
-    EXPECT_EQ(keys, (std::vector<int>{30, 52, 53, 30}));
+    for (const auto& [tick, message] : notes(62, 64, 67))
+        track.AddEvent(tick, message);
+    ASSERT_TRUE(TransformNotes(track, 1, 3, Constant(40), 0));
+    EXPECT_EQ(Events(track), notes(40, 40, 67));
 
     // An empty or reversed range, or one past the end, changes nothing.
-    const Events before = All(track);
-    EXPECT_TRUE(TransformNotes(track, 2, 2, Constant(0), 0));
-    EXPECT_TRUE(TransformNotes(track, 2, 1, Constant(0), 0));
-    EXPECT_TRUE(TransformNotes(track, 5, 100, Constant(0), 0));
-    EXPECT_EQ(All(track), before);
+    for (const auto& [first, end] : {std::pair{2u, 2u}, {2u, 1u}, {5u, 100u}})
+        EXPECT_TRUE(TransformNotes(track, first, end, Constant(0), 0));
+    EXPECT_EQ(Events(track), notes(40, 40, 67));
+}
+
+// The shipped preset file must do what each preset's name says.
+class ShippedPresets : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string shipped = std::string(KVS_TEST_DATA_DIR) + "/../../data/";
+        Strings errors;
+        ASSERT_TRUE(
+            store_.LoadFiles(shipped + "notexfrm.ini", shipped + "none.ini", prompts_, &errors));
+        ASSERT_TRUE(errors.empty());
+        ASSERT_EQ(store_.Count(), 29u);
+    }
+    const TransformMap& Map(std::size_t index) const { return store_.At(index)->map; }
+
+    PromptTable prompts_;
+    NoteTransforms store_;
+};
+
+TEST_F(ShippedPresets, ScaleChangesSwapTheThirdSixthAndSeventhAndShiftsWalkTheScale) {
+    for (std::size_t i = 0; i < store_.Count(); ++i)
+        EXPECT_EQ(store_.At(i)->name, prompts_.Text(prompt::tools_ntxfm_0 + i)) << i;
+    for (int k = 0; k < 128; ++k)
+        EXPECT_TRUE(Map(0)[k] == k && Map(3)[k] == 60) << k;  // none; all notes same
+    for (std::uint32_t keyIndex = 0; keyIndex < 12; ++keyIndex) {
+        const int base = BaseOffset(keyIndex);
+        for (int key = std::max(base, 1); key < std::min(127 + base, 127); ++key) {
+            const int degree = (key - base) % 12;
+            const bool third = degree == 4 || degree == 9 || degree == 11;
+            const bool flat = degree == 3 || degree == 8 || degree == 10;
+            EXPECT_EQ(TransformKey(key, Map(12), base), key - third) << key << "/" << base;
+            EXPECT_EQ(TransformKey(key, Map(13), base), key + flat) << key << "/" << base;
+        }
+    }
+    // G major (base -5), G3 to G5; an off-scale note follows the scale note below it.
+    const std::vector<int> scale = {55, 57, 59, 60, 62, 64, 66, 67, 69, 71, 72, 74, 76, 78, 79};
+    for (int steps = 1; steps <= 4; ++steps) {
+        for (std::size_t i = 0; i + steps < scale.size(); ++i) {
+            EXPECT_EQ(TransformKey(scale[i], Map(3 + steps), -5), scale[i + steps]) << steps;
+            EXPECT_EQ(TransformKey(scale[i + steps], Map(7 + steps), -5), scale[i]) << steps;
+            if (scale[i + 1] - scale[i] == 2) {
+                EXPECT_EQ(TransformKey(scale[i] + 1, Map(3 + steps), -5),
+                          TransformKey(scale[i], Map(3 + steps), -5) + 1);
+            }
+        }
+    }
+}
+
+TEST_F(ShippedPresets, ChordsAndScalesTakeEachNoteToTheNearestOfTheirNotes) {
+    const std::vector<std::set<int>> sets = {
+        {0, 4, 7},           {0, 3, 7},     {0, 5, 7},   {0, 4, 7, 10}, {0, 3, 7, 10},
+        {0, 4, 7, 11},       {0, 3, 6},     {0, 4, 8},   {0, 7},        {0, 2, 4, 7, 9},
+        {0, 2, 4, 6, 8, 10}, {0, 5, 10, 3}, {0, 7, 2, 9}};  // presets 14 to 26
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+        for (int k = 0; k < 128; ++k) {
+            int nearest = 128;
+            for (int j = 0; j < 128; ++j)
+                if (sets[s].count(j % 12)) nearest = std::min(nearest, std::abs(j - k));
+            const int to = Map(14 + s)[k];
+            EXPECT_TRUE(sets[s].count(to % 12) && std::abs(to - k) == nearest) << s << " " << k;
+        }
+    }
+    EXPECT_EQ(TransformKey(62, Map(14), -3), 61);  // in A the major chord has C#
+}
+
+TEST_F(ShippedPresets, InversionsMirrorAndRhythmMapsMoveOnlyTheKitExtras) {
+    for (int k = 12; k <= 120; ++k) {
+        EXPECT_EQ(Map(1)[k], 120 - k) << k;
+        EXPECT_TRUE(Map(2)[k] % 12 == k % 12 && Map(2)[Map(2)[k]] == k) << k;
+    }
+    EXPECT_EQ(Map(2)[72], 48);
+    EXPECT_EQ(TransformKey(68, Map(1), 4), 60);  // in E, G#4 becomes C4
+
+    const TransformMap& gsToXg = Map(27);
+    const TransformMap& xgToGs = Map(28);
+    for (int k = 35; k <= 84; ++k)
+        EXPECT_TRUE(gsToXg[k] == k && xgToGs[k] == k) << k;
+    // High Q, slap, scratches, sticks, metronome, castanets, surdos, roll, snap.
+    const std::vector<std::pair<int, int>> moved = {{27, 15}, {28, 16}, {29, 17}, {30, 18},
+                                                    {31, 32}, {33, 21}, {34, 22}, {85, 30},
+                                                    {86, 13}, {87, 14}, {25, 29}, {26, 19}};
+    for (const auto& [gs, xg] : moved)
+        EXPECT_TRUE(gsToXg[gs] == xg && xgToGs[xg] == gs) << gs;
+    EXPECT_EQ(xgToGs[33], 35);  // soft kick to a kick
+    EXPECT_EQ(xgToGs[31], 38);  // soft snare to a snare
 }
 
 }  // namespace

@@ -1,19 +1,25 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files/song_file.h"
 #include "model/edit_session.h"
 #include "tool_test_support.h"
+#include "tools/insert_from_file.h"
 #include "tools/run_tool.h"
 
 namespace kvs {
 namespace {
 
-using test::AddNote;
 using test::B;
+using test::NoteList;
+using test::Notes;
 
-// Answers the value dialog with the given texts, as a user typing them.
+// Answers the value dialog as a user typing the texts.
 class ScriptedHost : public ToolHost {
   public:
     std::vector<std::string> texts;
@@ -47,14 +53,13 @@ struct Fixture {
     ToolState state;
     ScriptedHost host;
 
-    // Tracks of 2, 3 and 4 beats, one note in each beat.
+    // Tracks of 2, 3 and 4 beats, one note in each beat; the second is current.
     Fixture() {
         for (std::uint32_t t = 0; t < 3; ++t) {
             session.GetSong().InsertTrack();
-            Track& track = *session.GetSong().GetTrack(t);
             for (std::uint32_t beat = 0; beat < t + 2; ++beat)
-                AddNote(track, beat * B, beat * B + 10, 60);
-            test::SortAll(track);
+                test::AddNote(At(t), beat * B, beat * B + 10, 60);
+            test::SortAll(At(t));
         }
         session.SetCurrentTrack(1);
     }
@@ -78,24 +83,18 @@ TEST(ApplyTool, RangesFollowTheSelectionOrEachTracksOwnLengthAndSkipMutedTracks)
         visits.push_back({track, range});
         return track == 2;
     };
-    const Tool& tool = *Tools().Find("transpose");
-    ASSERT_EQ(ApplyTool(f.session, f.engine, true, tool, record, &f.host), EditResult::Done);
-    EXPECT_EQ(visits, (std::vector<Visit>{{1, {0, 3}}, {2, {0, 4}}}));
-    EXPECT_EQ(f.host.redrawn, std::vector<std::uint32_t>{2});
+    const auto apply = [&](const char* name, bool all) {
+        visits.clear();
+        ApplyTool(f.session, f.engine, all, *Tools().Find(name), record, &f.host);
+        return visits;
+    };
+    EXPECT_EQ(apply("transpose", true), (std::vector<Visit>{{1, {0, 3}}, {2, {0, 4}}}));
+    EXPECT_EQ(f.host.redrawn, std::vector<std::uint32_t>{2}) << "the changed track only";
     EXPECT_EQ(f.session.GetSong().modified, 1u);
-
-    visits.clear();
     f.selection.Select(8, 4);
-    ApplyTool(f.session, f.engine, true, tool, record, &f.host);
-    EXPECT_EQ(visits, (std::vector<Visit>{{1, {4, 8}}, {2, {4, 8}}}));
-
-    visits.clear();
-    ApplyTool(f.session, f.engine, true, *Tools().Find("key-split"), record, &f.host);
-    EXPECT_EQ(visits, (std::vector<Visit>{{1, {4, 8}}})) << "a current-track-only tool";
-
-    visits.clear();
-    ApplyTool(f.session, f.engine, false, *Tools().Find("clean-up"), record, &f.host);
-    EXPECT_EQ(visits, (std::vector<Visit>{{1, {0, 3}}})) << "clean up ignores the selection";
+    EXPECT_EQ(apply("transpose", true), (std::vector<Visit>{{1, {4, 8}}, {2, {4, 8}}}));
+    EXPECT_EQ(apply("key-split", true), (std::vector<Visit>{{1, {4, 8}}})) << "current only";
+    EXPECT_EQ(apply("clean-up", false), (std::vector<Visit>{{1, {0, 3}}})) << "whole tracks";
 }
 
 TEST(RunTool, UndoAfterATransposeOfAllTracksRestoresTheCurrentTrackOnly) {
@@ -103,12 +102,9 @@ TEST(RunTool, UndoAfterATransposeOfAllTracksRestoresTheCurrentTrackOnly) {
     f.state.applyToAllTracks = true;
     f.host.texts = {"12"};
     ASSERT_EQ(f.Run("transpose"), EditResult::Done);
-    for (std::uint32_t t = 0; t < 3; ++t)
-        EXPECT_EQ(test::Notes(f.At(t))[0].key, 72) << t;
     ASSERT_EQ(f.session.Undo(), EditResult::Done);
-    EXPECT_EQ(test::Notes(f.At(0))[0].key, 72);
-    EXPECT_EQ(test::Notes(f.At(1))[0].key, 60);
-    EXPECT_EQ(test::Notes(f.At(2))[0].key, 72);
+    for (std::uint32_t t = 0; t < 3; ++t)
+        EXPECT_EQ(Notes(f.At(t))[0].key, t == 1 ? 60 : 72) << t;
 }
 
 TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
@@ -118,12 +114,7 @@ TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
     f.host.cancel = true;
     EXPECT_EQ(f.Run("quantise"), EditResult::Cancelled);
     ASSERT_EQ(f.host.opened.size(), 2u);
-    const ValueDialog& d = f.host.opened[1];
-    EXPECT_EQ(d.title.text, "Quantise");
-    ASSERT_EQ(d.count, 3u);
-    EXPECT_EQ(d.fields[0].value, 4) << "nothing kept from the last use";
-    EXPECT_EQ(d.fields[2].min, -100);
-    EXPECT_EQ(d.fields[2].label.key, "tools_quant_swing");
+    EXPECT_EQ(f.host.opened[1].fields[0].value, 4) << "nothing kept from the last use";
 
     f.session.GetSong().modified = 0;
     f.session.DiscardUndo();
@@ -142,98 +133,93 @@ TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
     EXPECT_EQ(f.session.UndoCopy(), nullptr);
 }
 
-TEST(RunTool, CleanUpRunsWithoutADialogOverWholeTracksDespiteASelection) {
-    Fixture f;
-    Track& track = f.At(1);
-    track.AddEvent(2 * B + 20, test::Off(0, 61));  // stray
-    test::SortAll(track);
-    f.selection.Select(0, 1);
-    ASSERT_EQ(f.Run("clean-up"), EditResult::Done);
-    EXPECT_TRUE(f.host.opened.empty());
-    EXPECT_EQ(f.At(1).EventCount(), 6u);
-    EXPECT_EQ(f.host.redrawn, std::vector<std::uint32_t>{1});
-    ASSERT_NE(f.session.UndoCopy(), nullptr);
-    EXPECT_EQ(f.session.UndoCopy()->EventCount(), 7u);
-}
-
 TEST(RunTool, ASplitAppendsTracksFromTheCurrentTrackOnlyWithoutUndo) {
     Fixture f;
     f.state.applyToAllTracks = true;
-    f.At(1).AddEvent(B + 50, test::On(0, 72));
-    f.At(1).AddEvent(B + 60, test::Off(0, 72));
+    test::AddNote(f.At(1), B + 50, B + 60, 72);
     test::SortAll(f.At(1));
     f.host.texts = {"C5", "127"};
     ASSERT_EQ(f.Run("key-split"), EditResult::Done);
     ASSERT_EQ(f.session.GetSong().TrackCount(), 5u);
-    EXPECT_EQ(test::Notes(f.At(3)).size(), 1u);
-    EXPECT_EQ(test::Notes(f.At(4)).size(), 3u);
+    EXPECT_EQ(Notes(f.At(3)).size(), 1u);
+    EXPECT_EQ(Notes(f.At(4)).size(), 3u);
     EXPECT_EQ(f.At(1).EventCount(), 8u) << "the source is unchanged";
     EXPECT_EQ(f.host.tracksAdded, 1);
-    EXPECT_TRUE(f.host.redrawn.empty());
     EXPECT_EQ(f.session.UndoCopy(), nullptr);
     EXPECT_EQ(f.session.GetSong().modified, 1u);
-
     ASSERT_EQ(f.Run("reverse"), EditResult::Done);
     EXPECT_EQ(f.host.redrawn, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
     EXPECT_NE(f.session.UndoCopy(), nullptr);
 }
 
-TEST(ToolTable, HoldsEveryToolInMenuOrderWithItsFieldsAndHelpIds) {
-    const auto all = Tools().All();
-    ASSERT_EQ(all.size(), 25u);
-    EXPECT_EQ(all[0].name, "transpose");
-    EXPECT_EQ(all[11].name, "clean-up");
-    EXPECT_EQ(all[24].name, "note-transform");
-    EXPECT_EQ(Tools().FindMenu("menu_tools_more_revrs")->name, "reverse");
+TEST(InsertTrackFrom, InsertMakesRoomEndingCrossingNotesWhileMergeShiftsNothing) {
+    Track source;
+    test::AddNote(source, 0, 10, 70);
+    source.AddSysexEvent(7 * B, {0xF0, 3, 0xF7});  // 8 beats
+    Track dest;
+    test::Fill(dest, {{3 * B, 5 * B, 60}, {6 * B, 6 * B + 5, 61}});  // across beat 4
+    ASSERT_TRUE(InsertTrackFrom(dest, source, 4, InsertMode::Insert));
+    EXPECT_EQ(Notes(dest),
+              (NoteList{{3 * B, 767, 60}, {4 * B, 4 * B + 10, 70}, {14 * B, 14 * B + 5, 61}}));
+    const test::TimedMessage sysex = test::Events(dest)[4];
+    EXPECT_EQ(sysex.first, 11 * B);
+    EXPECT_EQ(dest.Sysex().Find(SysexId(sysex.second))->bytes,
+              (std::vector<std::uint8_t>{0xF0, 3, 0xF7}));
 
-    std::vector<std::uint32_t> ids;
-    for (const Tool& t : all)
-        for (std::uint32_t i = 0; i < t.fieldCount; ++i)
-            ids.push_back(t.fields[i].helpId);
-    ASSERT_EQ(ids.size(), 32u);
-    EXPECT_EQ(ids.front(), 10040u);
-    EXPECT_EQ(ids.back(), 10070u);
-    EXPECT_EQ(Tools().Find("set-channel")->fields[0].helpId, 10000u);
+    Track merged;
+    test::Fill(merged, {{3 * B, 5 * B, 60}});
+    ASSERT_TRUE(InsertTrackFrom(merged, source, 4, InsertMode::Merge));
+    EXPECT_EQ(Notes(merged), (NoteList{{3 * B, 5 * B, 60}, {4 * B, 4 * B + 10, 70}}));
 
-    const Tool& length = *Tools().Find("set-length");
-    EXPECT_EQ(length.dialogTemplate, "Val2EditBox");
-    EXPECT_EQ(length.fields[1].kind, FieldKind::Duration);
-    EXPECT_EQ(length.fields[1].min, -192000);
-    EXPECT_EQ(length.title.text, "Set Note Length");
-    const Tool& split = *Tools().Find("key-split");
-    EXPECT_FALSE(split.allTracks);
-    EXPECT_FALSE(split.undo);
-    EXPECT_EQ(split.fields[1].kind, FieldKind::NoteName);
-    EXPECT_EQ(split.fields[1].initial, 127);
+    Track far;  // beyond the destination's end: it grows to reach the beat
+    ASSERT_TRUE(InsertTrackFrom(far, source, 2, InsertMode::Insert));
+    EXPECT_EQ(Notes(far), (NoteList{{2 * B, 2 * B + 10, 70}}));
+    Track empty;
+    ASSERT_TRUE(InsertTrackFrom(dest, empty, 0, InsertMode::Insert));
+    EXPECT_EQ(Notes(dest).size(), 3u);
+}
 
-    std::vector<std::string_view> built;
-    for (const Tool& t : all)
-        if (t.Available()) built.push_back(t.name);
-    EXPECT_EQ(built, (std::vector<std::string_view>{"transpose",
-                                                    "change-velocity",
-                                                    "time-glide",
-                                                    "time-expand",
-                                                    "quantise",
-                                                    "quantise-length",
-                                                    "humanise",
-                                                    "set-length",
-                                                    "legato",
-                                                    "progression",
-                                                    "insert-from-file",
-                                                    "clean-up",
-                                                    "set-channel",
-                                                    "channel-split",
-                                                    "key-split",
-                                                    "velocity-split",
-                                                    "length-split",
-                                                    "note-replace",
-                                                    "velocity-crescendo",
-                                                    "controller-renumber",
-                                                    "change-controllers",
-                                                    "reverse",
-                                                    "delete-notes",
-                                                    "delete-controllers",
-                                                    "note-transform"}));
+TEST(InsertFromFile, LoadsTheFileSilentlyAndMergesTheChosenTrackAtTheRangeStart) {
+    namespace fs = std::filesystem;
+    std::string dir = (fs::temp_directory_path() / "kvs-insff-XXXXXX").string();
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    Song file;
+    file.InsertTrack();
+    file.InsertTrack();
+    test::Fill(*file.GetTrack(1), {{10, 20, 40}},
+               {{0, PackMessage(0xC0, 33)}});  // an initial scan would take it
+    ASSERT_EQ(SaveSongFile(dir + "/in.mid", file, SaveType::Full, {}), kResultOk);
+
+    std::string error;
+    const std::vector<std::string> values{dir + "/in.mid", "2", "merge"};
+    const auto pass = Tools().Find("insert-from-file")->fromText(values, error);
+    fs::remove_all(dir);
+    ASSERT_TRUE(pass) << error;
+    Song song;
+    song.InsertTrack();
+    test::Fill(*song.GetTrack(0), {{0, 5, 60}});
+    (*pass)(song, 0, {2, 3});
+    EXPECT_EQ(test::Events(*song.GetTrack(0)),
+              (std::vector<test::TimedMessage>{{0, test::On(0, 60)},
+                                               {5, test::Off(0, 60)},
+                                               {2 * B, PackMessage(0xC0, 33)},
+                                               {2 * B + 10, test::On(0, 40)},
+                                               {2 * B + 20, test::Off(0, 40)}}));
+}
+
+TEST(InsertFromFileForm, StartsOnTheFirstTrackAndReadsTypedChoices) {
+    Song song;
+    song.InsertTrack();
+    song.InsertTrack();
+    InsertFromFileForm form(song);
+    for (const char* bad : {"0", "3", "1x", "", "-1"})
+        EXPECT_FALSE(form.SetTrackText(bad)) << bad;
+    EXPECT_TRUE(form.SetTrackText("2") && form.SetModeText("MERGE"));
+    form.Select(5);  // ignored
+    EXPECT_EQ(form.Ok().track, 1u);
+    EXPECT_EQ(form.Ok().mode, InsertMode::Merge);
+    form.Select(-1);
+    EXPECT_EQ(form.Ok().track, 0u) << "nothing selected: the first";
 }
 
 }  // namespace

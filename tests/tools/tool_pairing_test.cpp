@@ -50,9 +50,7 @@ void FillRandom(Track& track, std::mt19937& rng, std::uint32_t beats) {
 }
 
 struct Census {
-    std::size_t ons = 0;
-    std::size_t ends = 0;
-    std::size_t unpaired = 0;
+    std::size_t ons = 0, ends = 0, unpaired = 0;
     std::multiset<Bytes> blocks;  // of the events, in event order
     bool sysexExact = true;
 };
@@ -64,11 +62,9 @@ Census Take(const Track& track) {
         const BeatBucket& bucket = *track.Bucket(beat);
         for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
             const std::uint32_t m = bucket[i].message;
-            if (IsNoteEnd(m)) ++c.ends;
-            if (IsSoundingNoteOn(m)) {
-                ++c.ons;
-                if (!track.FindNoteOff(beat, i).Found()) ++c.unpaired;
-            }
+            c.ends += IsNoteEnd(m);
+            c.ons += IsSoundingNoteOn(m);
+            c.unpaired += IsSoundingNoteOn(m) && !track.FindNoteOff(beat, i).Found();
             if (!IsSysex(m)) continue;
             const SysexBlock* block = track.Sysex().Find(SysexId(m));
             if (block == nullptr || !named.insert(SysexId(m)).second)
@@ -77,7 +73,7 @@ Census Take(const Track& track) {
                 c.blocks.insert(block->bytes);
         }
     }
-    if (named.size() != track.Sysex().Count()) c.sysexExact = false;
+    c.sysexExact &= named.size() == track.Sysex().Count();
     return c;
 }
 
@@ -96,16 +92,11 @@ std::vector<std::string> RandomTexts(const Tool& tool, std::mt19937& rng) {
                                               "Up 3rd", "All notes same"};
     if (tool.name == "note-transform")
         return {kTransforms[rng() % std::size(kTransforms)], std::to_string(rng() % 12)};
-    if (tool.name == "progression")
-        return {rng() % 2 != 0 ? "Ctrl 74" : "Ctrl 7",
-                std::to_string(1 + rng() % 16),
-                "",
-                "",
-                "0",
-                "127",
-                "",
-                "",
-                "0.096"};
+    // clang-format off
+    if (tool.name == "progression")  // type, channel, times, values, velocities, snap
+        return {rng() % 2 != 0 ? "Ctrl 74" : "Ctrl 7", std::to_string(1 + rng() % 16),
+                "", "", "0", "127", "", "", "0.096"};
+    // clang-format on
     return {};
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <tuple>
 #include <vector>
 
 #include "model/track.h"
@@ -16,9 +15,10 @@ struct PairedNote {
     Tick on;
     Tick off;
     int key;
-    int velocity;
+    int velocity = 100;
     friend bool operator==(const PairedNote&, const PairedNote&) = default;
 };
+using NoteList = std::vector<PairedNote>;
 
 inline void SortAll(Track& track) {
     for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
@@ -31,20 +31,29 @@ inline void AddNote(Track& track, Tick on, Tick off, std::uint8_t key, std::uint
     track.AddEvent(off, Off(channel, key));
 }
 
+// Adds the notes, each ended by a note off, and the events; sorts every beat.
+inline void Fill(Track& track, const NoteList& notes,
+                 std::initializer_list<TimedMessage> events = {}, std::uint8_t channel = 0) {
+    for (const PairedNote& n : notes)
+        AddNote(track, n.on, n.off, static_cast<std::uint8_t>(n.key),
+                static_cast<std::uint8_t>(n.velocity), channel);
+    Add(track, events);
+    SortAll(track);
+}
+
 // Every sounding note on with the end it pairs with; off is 0 when unpaired.
-inline std::vector<PairedNote> Notes(const Track& track) {
-    std::vector<PairedNote> out;
+inline NoteList Notes(const Track& track) {
+    NoteList out;
     for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat) {
         const BeatBucket& bucket = *track.Bucket(beat);
         for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
             if (!IsSoundingNoteOn(bucket[i].message)) continue;
             const EventPos end = track.FindNoteOff(beat, i);
             Tick off = 0;
-            if (end.Found())
-                off = static_cast<Tick>(end.beat) * B +
-                      (*track.Bucket(static_cast<std::uint32_t>(
-                          end.beat)))[static_cast<std::uint32_t>(end.index)]
-                          .offset;
+            if (end.Found()) {
+                const auto b = static_cast<std::uint32_t>(end.beat);
+                off = b * B + (*track.Bucket(b))[static_cast<std::uint32_t>(end.index)].offset;
+            }
             out.push_back({beat * B + bucket[i].offset, off, Data1(bucket[i].message),
                            Data2(bucket[i].message)});
         }

@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "files/load_options.h"
 #include "midi/backends/backend_choice.h"
+#include "midi/device_table_settings.h"
 #include "midi/midi_device_table.h"
 
 namespace kvs {
@@ -51,8 +52,6 @@ class CliSession {
     const PromptTable& Prompts() const { return prompts_; }
 
   private:
-    class TablePortKeys;
-    class PortSettings;
 
     // Shipped files missing in the data folder, such as the instrument lists.
     void CopyShippedData();
