@@ -166,11 +166,10 @@ void TrackList::keyPressEvent(QKeyEvent* event) {
 }
 
 void TrackList::mousePressEvent(QMouseEvent* event) {
+    // A right click selects the row under the mouse first, as a left click
+    // would; the context menu follows as its own event.
     if (event->button() == Qt::RightButton) {
-        // A right click selects the row under the mouse first, as a left click would.
         if (QListWidgetItem* it = itemAt(event->position().toPoint())) setCurrentItem(it);
-        event->accept();
-        return;
     }
     QListWidget::mousePressEvent(event);
 }

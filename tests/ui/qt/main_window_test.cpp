@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -176,6 +177,22 @@ TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
     EXPECT_EQ(App().View().Caret(), caret);
     QTest::keyClick(&window_->ViewWidget(), Qt::Key_Tab);
     EXPECT_TRUE(list.hasFocus());
+
+    // A right click selects the row under the mouse, then the menu opens.
+    bool menuShown = false;
+    QTimer::singleShot(100, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuShown = popup == window_->TrackListMenu();
+            popup->close();
+        }
+    });
+    const QPoint row0 = list.visualItemRect(list.item(0)).center();
+    QTest::mousePress(list.viewport(), Qt::RightButton, {}, row0);
+    // The platform follows a right press with a context menu event.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, row0, list.viewport()->mapToGlobal(row0));
+    QApplication::sendEvent(list.viewport(), &menuEvent);
+    EXPECT_TRUE(menuShown);
+    EXPECT_EQ(App().CurrentTrack(), 0);
 }
 
 TEST_F(MainWindowTest, RecentFilesShowAndReopen) {
