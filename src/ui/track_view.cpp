@@ -84,7 +84,7 @@ void TrackView::SetRowHeight(std::uint32_t px) {
 
 void TrackView::SetZoom(std::uint32_t beatsPerColumn) {
     const Snapshot before = Take();
-    zoom_ = std::max<std::uint32_t>(beatsPerColumn, 1);
+    zoom_ = std::clamp<std::uint32_t>(beatsPerColumn, 1, kMaxZoom);
     Layout();
     ScrollToCursor();
     Publish(before, false);
@@ -332,10 +332,9 @@ void TrackView::ScrollVertical(ScrollAction action, std::uint32_t dragPosition) 
         // Pulled back to the nearest visible row, but never onto a row without a track.
         const auto last = static_cast<std::uint32_t>(count - 1);
         if (cursorTrack_ < topTrack_)
-            cursorTrack_ = std::min(topTrack_, last);
+            cursorTrack_ = anchorTrack_ = std::min(topTrack_, last);
         else if (cursorTrack_ - topTrack_ >= visibleRows_)
-            cursorTrack_ = std::min(topTrack_ + visibleRows_ - 1, last);
-        anchorTrack_ = cursorTrack_;
+            cursorTrack_ = anchorTrack_ = std::min(topTrack_ + visibleRows_ - 1, last);
     }
     Publish(before, true, false);
     Notify(TrackViewNotify::ScrolledVertically);

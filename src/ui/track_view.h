@@ -74,6 +74,7 @@ class TrackView final : public BeatSelection {
     // A row shows at most this many columns; a wider view is blank beyond.
     static constexpr std::uint32_t kMaxColumns = 200;
     static constexpr std::uint32_t kCaretWidth = 2;
+    static constexpr std::uint32_t kMaxZoom = 65536;  // beats per column
     static constexpr std::uint32_t kAll = 0xFFFFFFFF;
 
     void SetListener(TrackViewListener* listener) { listener_ = listener; }

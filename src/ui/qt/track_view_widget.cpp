@@ -1,0 +1,317 @@
+#include "ui/qt/track_view_widget.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace kvs {
+
+namespace {
+
+std::optional<TrackViewKey> ViewKey(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return TrackViewKey::Left;
+        case Qt::Key_Right:
+            return TrackViewKey::Right;
+        case Qt::Key_Up:
+            return TrackViewKey::Up;
+        case Qt::Key_Down:
+            return TrackViewKey::Down;
+        case Qt::Key_PageUp:
+            return TrackViewKey::PageUp;
+        case Qt::Key_PageDown:
+            return TrackViewKey::PageDown;
+        case Qt::Key_Home:
+            return TrackViewKey::Home;
+        case Qt::Key_End:
+            return TrackViewKey::End;
+        case Qt::Key_Insert:
+            return TrackViewKey::Insert;
+        case Qt::Key_Delete:
+            return TrackViewKey::Delete;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The keys the view takes for itself even where a menu shortcut uses them.
+bool ViewOwnsKey(const QKeyEvent& event) {
+    const auto key = ViewKey(event.key());
+    if (!key) return false;
+    const bool ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
+    return !(ctrl && (*key == TrackViewKey::Insert || *key == TrackViewKey::Delete));
+}
+
+QRect ToQRect(const CellRect& r) {
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
+}  // namespace
+
+TrackViewWidget::TrackViewWidget(TrackView& view, QWidget* parent)
+    : QAbstractScrollArea(parent), view_(view) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { OnBarAction(horizontalScrollBar(), action, true); });
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
+    view_.SetPainter(this);
+    TakeFont();
+    view_.SetClientSize(static_cast<std::uint32_t>(viewport()->width()),
+                        static_cast<std::uint32_t>(viewport()->height()));
+}
+
+TrackViewWidget::~TrackViewWidget() {
+    view_.SetPainter(nullptr);
+}
+
+void TrackViewWidget::SetRowHeight(int px) {
+    view_.SetRowHeight(static_cast<std::uint32_t>(std::max(px, 0)));
+}
+
+void TrackViewWidget::TakeFont() {
+    const QFontMetricsF metrics(font());
+    // Whole pixels per column, never narrower than a glyph, so glyphs never
+    // touch and the caret and highlight fall exactly on the columns.
+    const auto width =
+        static_cast<std::uint32_t>(std::ceil(metrics.horizontalAdvance(QLatin1Char('0'))));
+    const auto height = static_cast<std::uint32_t>(std::ceil(metrics.lineSpacing()));
+    rawFont_ = QRawFont::fromFont(font());
+    const QList<quint32> glyphs = rawFont_.glyphIndexesForString(QStringLiteral(" .*|"));
+    for (qsizetype i = 0; i < glyphs.size() && i < 4; ++i)
+        glyphOf_[static_cast<std::size_t>(i)] = glyphs[i];
+    run_.setRawFont(rawFont_);
+    view_.SetFontMetrics(std::max<std::uint32_t>(width, 1), std::max<std::uint32_t>(height, 1));
+}
+
+bool TrackViewWidget::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && ViewOwnsKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TrackViewWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) TakeFont();
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void TrackViewWidget::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    view_.SetClientSize(static_cast<std::uint32_t>(viewport()->width()),
+                        static_cast<std::uint32_t>(viewport()->height()));
+}
+
+// The bars only report what the user did; the view decides where it goes.
+void TrackViewWidget::scrollContentsBy(int, int) {}
+
+void TrackViewWidget::Refresh() {
+    SyncBars();
+    viewport()->update();
+}
+
+void TrackViewWidget::RepaintAll() {
+    viewport()->update();
+}
+
+void TrackViewWidget::RepaintRow(std::uint32_t visibleRow) {
+    const int height = static_cast<int>(view_.RowHeight());
+    viewport()->update(
+        QRect(0, static_cast<int>(visibleRow) * height, viewport()->width(), height));
+}
+
+void TrackViewWidget::CaretMoved() {
+    viewport()->update(caret_);
+    caret_ = CaretQRect();
+    viewport()->update(caret_);
+}
+
+QRect TrackViewWidget::CaretQRect() const {
+    return ToQRect(view_.CaretRect());
+}
+
+void TrackViewWidget::ScrollBarsChanged() {
+    SyncBars();
+}
+
+void TrackViewWidget::SyncBars() {
+    const auto apply = [](QScrollBar* bar, const ScrollBarState& state) {
+        const QSignalBlocker blocker(bar);
+        // Qt's maximum is the thumb's last position; the view may sit past it.
+        const std::int64_t last = std::int64_t{state.max} - state.page + 1;
+        const auto maximum = static_cast<int>(std::clamp<std::int64_t>(
+            std::max<std::int64_t>(last, state.position), state.min, 0x7FFFFFFF));
+        bar->setRange(static_cast<int>(state.min), maximum);
+        bar->setPageStep(static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
+        bar->setSingleStep(1);
+        bar->setValue(static_cast<int>(std::min<std::uint32_t>(state.position, 0x7FFFFFFF)));
+        bar->setEnabled(state.enabled);
+    };
+    apply(horizontalScrollBar(), view_.HorizontalBar());
+    apply(verticalScrollBar(), view_.VerticalBar());
+}
+
+void TrackViewWidget::OnBarAction(QScrollBar* bar, int action, bool horizontal) {
+    if (syncing_) return;
+    std::optional<ScrollAction> what;
+    std::uint32_t position = 0;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            what = ScrollAction::LineBack;
+            break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            what = ScrollAction::LineForward;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            what = ScrollAction::PageBack;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            what = ScrollAction::PageForward;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+        case QAbstractSlider::SliderToMaximum:
+        case QAbstractSlider::SliderMove:
+            what = ScrollAction::Drag;
+            position = static_cast<std::uint32_t>(std::max(bar->sliderPosition(), 0));
+            break;
+        default:
+            break;
+    }
+    if (!what) return;
+    syncing_ = true;
+    if (horizontal)
+        view_.ScrollHorizontal(*what, position);
+    else
+        view_.ScrollVertical(*what, position);
+    SyncBars();
+    syncing_ = false;
+}
+
+void TrackViewWidget::keyPressEvent(QKeyEvent* event) {
+    const auto key = ViewKey(event->key());
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    if (key && view_.KeyDown(*key, shift, ctrl))
+        event->accept();
+    else
+        event->ignore();  // on to the parent: the main window routes it
+}
+
+void TrackViewWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) {
+        event->ignore();
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint at = event->position().toPoint();
+    view_.MouseDown(at.x(), at.y());
+    event->accept();
+}
+
+void TrackViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void TrackViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                          ? event->pos()
+                          : CaretQRect().bottomLeft() + QPoint(0, 1);
+    emit contextMenuRequested(viewport()->mapToGlobal(at));
+    event->accept();
+}
+
+void TrackViewWidget::wheelEvent(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    const bool sideways = delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier) != 0;
+    wheelRemainder_ += sideways && delta.x() != 0 ? delta.x() : delta.y();
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    const int lines = std::abs(notches) * (sideways ? 1 : QApplication::wheelScrollLines());
+    const ScrollAction action = notches > 0 ? ScrollAction::LineBack : ScrollAction::LineForward;
+    for (int i = 0; i < lines; ++i) {
+        if (sideways)
+            view_.ScrollHorizontal(action);
+        else
+            view_.ScrollVertical(action);
+    }
+    event->accept();
+}
+
+void TrackViewWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    CaretMoved();
+}
+
+void TrackViewWidget::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    CaretMoved();
+}
+
+void TrackViewWidget::paintEvent(QPaintEvent* event) {
+    if (view_.GetSong() == nullptr) return;
+    QPainter painter(viewport());
+    const QRect clip = event->rect();
+    const int height = static_cast<int>(view_.RowHeight());
+    QRect highlight;
+    if (const auto selection = view_.SelectionRect()) {
+        highlight = ToQRect(*selection);
+        painter.fillRect(highlight.intersected(clip), palette().brush(QPalette::Highlight));
+    }
+    if (height > 0) {
+        const auto rows = view_.VisibleRowCount();
+        const auto first = static_cast<std::uint32_t>(std::max(clip.top(), 0) / height);
+        const auto last =
+            std::min(static_cast<std::uint32_t>(std::max(clip.bottom(), 0) / height) + 1, rows);
+        for (std::uint32_t row = first; row < last; ++row)
+            PaintRow(painter, row, highlight);
+    }
+    if (hasFocus()) painter.fillRect(CaretQRect(), palette().brush(QPalette::Text));
+}
+
+void TrackViewWidget::PaintRow(QPainter& painter, std::uint32_t row, const QRect& highlight) {
+    char text[TrackView::kMaxColumns];
+    const std::uint32_t count = view_.BuildRow(row, text);
+    if (count == 0) return;
+    const int width = static_cast<int>(view_.CharWidth());
+    const int height = static_cast<int>(view_.RowHeight());
+    const int top = static_cast<int>(row) * height;
+    const qreal baseline =
+        top + (height - rawFont_.ascent() - rawFont_.descent()) / 2 + rawFont_.ascent();
+    const bool rowLit = highlight.isValid() && top >= highlight.top() && top < highlight.bottom();
+    for (int k = 0; k < 2; ++k) {
+        indexes_[k].clear();
+        positions_[k].clear();
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const char c = text[i];
+        if (c == ' ') continue;
+        const int x = static_cast<int>(i) * width;
+        const int lit = rowLit && x >= highlight.left() && x < highlight.right() ? 1 : 0;
+        indexes_[lit].append(glyphOf_[c == '.' ? 1 : c == '*' ? 2 : 3]);
+        positions_[lit].append(QPointF(x, std::round(baseline)));
+    }
+    for (int k = 0; k < 2; ++k) {
+        if (indexes_[k].isEmpty()) continue;
+        run_.setGlyphIndexes(indexes_[k]);
+        run_.setPositions(positions_[k]);
+        painter.setPen(palette().color(k == 0 ? QPalette::Text : QPalette::HighlightedText));
+        painter.drawGlyphRun(QPointF(0, 0), run_);
+    }
+}
+
+}  // namespace kvs

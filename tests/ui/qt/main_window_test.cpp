@@ -1,0 +1,265 @@
+#include "ui/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "midi/backends/virtual_midi.h"
+#include "midi/engine.h"
+#include "midi/timer_manual.h"
+#include "model/song.h"
+#include "ui/hand_over.h"
+#include "ui/qt/hand_over_server.h"
+#include "ui/qt/status_bar.h"
+#include "ui/qt/track_list.h"
+#include "ui/qt/track_view_widget.h"
+
+namespace kvs {
+namespace {
+
+const QString kMinuet = QStringLiteral(KVS_TEST_DATA_DIR "/../../data/examples/minuet.mid");
+
+// Presses key on the next modal dialog, whenever it shows up.
+void AnswerNextDialog(Qt::Key key) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, key] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            QTest::keyClick(modal, key);
+        }
+    });
+    poll->start(20);
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        ASSERT_TRUE(QFile::copy(kMinuet, home_.filePath("minuet.mid")));
+        ASSERT_TRUE(QFile::copy(kMinuet, home_.filePath("a & b.mid")));
+        QFile ini(home_.filePath("kvs.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[OPTIONS]\nTipOfDayStartup=0\n");
+        ini.close();
+        Application::Options options;
+        auto layer = std::make_unique<VirtualMidiLayer>(std::vector<std::string>{"Keys"},
+                                                        std::vector<std::string>{"Synth"});
+        layer_ = layer.get();
+        options.layer = std::move(layer);
+        auto timer = std::make_unique<ManualTimer>();
+        timer_ = timer.get();
+        options.timer = std::move(timer);
+        options.dataFolder = home_.path().toStdString();
+        window_ = std::make_unique<MainWindow>(std::move(options));
+        window_->show();
+        window_->StartUp();
+        // Window shortcuts fire only in the active window.
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void Open(const QString& name) {
+        const std::vector<std::string> words{name.toStdString()};
+        window_->RunCommandLine(ParseCommandLine(words, home_.path().toStdString()));
+        QCoreApplication::processEvents();
+    }
+    Application& App() { return window_->App(); }
+    // Runs a command the way a chosen menu item does.
+    void Trigger(std::uint32_t id) { window_->Action(id)->trigger(); }
+
+    QTemporaryDir home_;
+    VirtualMidiLayer* layer_ = nullptr;
+    ManualTimer* timer_ = nullptr;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, FileFromCommandLineFillsListAndViewRowByRowAligned) {
+    Open(QStringLiteral("minuet.mid"));
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    TrackList& list = window_->List();
+    const Song& song = App().GetSong();
+    ASSERT_EQ(list.count(), 3);
+    ASSERT_EQ(App().View().VisibleRowCount() >= 3, true);
+    TrackViewWidget& view = window_->ViewWidget();
+    const int rowHeight = list.RowHeight();
+    EXPECT_EQ(static_cast<int>(App().View().RowHeight()), rowHeight);
+    for (int t = 0; t < 3; ++t) {
+        const QStringList columns = list.item(t)->text().split(u'\t');
+        ASSERT_EQ(columns.size(), 3);
+        EXPECT_EQ(columns[1].toStdString(), std::string(song.GetTrack(t)->properties.name.View()));
+        EXPECT_TRUE(columns[2].startsWith(QString::number(t + 1) + u':'));
+        // The view's glyphs are the song's, and row t of both sits at one height.
+        const std::string glyphs = App().View().RowText(t);
+        ASSERT_FALSE(glyphs.empty());
+        EXPECT_EQ(glyphs[0], TrackView::Glyph(*song.GetTrack(t), 0, App().View().Zoom()));
+        const QPoint listRow =
+            list.viewport()->mapTo(window_.get(), list.visualItemRect(list.item(t)).topLeft());
+        const QPoint viewRow = view.viewport()->mapTo(window_.get(), QPoint(0, t * rowHeight));
+        EXPECT_EQ(listRow.y(), viewRow.y()) << "row " << t;
+    }
+    EXPECT_EQ(App().View().RowText(3), "");
+    EXPECT_EQ(window_->Status().Text(0), QStringLiteral("Track 1"));
+}
+
+TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
+    Open(QStringLiteral("minuet.mid"));
+    QAction* insertTrack = window_->Action(cmd::TrackInsert);
+    EXPECT_TRUE(insertTrack->isEnabled());
+    QTest::keyClick(&window_->List(), Qt::Key_Space);
+    // The engine leaves its start delay on the first periods; the state
+    // change reaches the window through its wake-up descriptor.
+    timer_->Fire(2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Play"; }, 2000));
+    EXPECT_FALSE(insertTrack->isEnabled());
+
+    // Two beats at 120 bpm are 1 s, about 334 periods of 3 ms.
+    timer_->Fire(700);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return App().View().Caret() >= 2; }, 2000));
+    EXPECT_EQ(App().View().Anchor(), App().View().Caret());
+
+    QTest::keyClick(&window_->List(), Qt::Key_Space);
+    EXPECT_EQ(window_->Status().Text(2), QString());
+    EXPECT_TRUE(insertTrack->isEnabled());
+    EXPECT_GT(layer_->Output(0).MessageCount(), 0u);
+
+    // Minimising while playing stops the engine and keeps the window in view.
+    QTest::keyClick(&window_->List(), Qt::Key_Space);
+    timer_->Fire(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Play"; }, 2000));
+    window_->showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->isMinimized(); }, 2000));
+    EXPECT_EQ(window_->Status().Text(2), QString());
+}
+
+TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
+    Open(QStringLiteral("minuet.mid"));
+    TrackList& list = window_->List();
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(App().CurrentTrack(), 1);
+    QTest::keyClick(&list, Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(App().TrackCount(), 2u);
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(window_->windowTitle().startsWith(u"minuet.mid"));
+
+    // Delete with nothing selected removes one column of beats, once.
+    const std::uint32_t before = App().GetSong().GetTrack(App().CurrentTrack())->BeatCount();
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_EQ(App().GetSong().GetTrack(App().CurrentTrack())->BeatCount(),
+              before - App().View().Zoom());
+
+    QTest::keyClick(&list, Qt::Key_Tab);
+    EXPECT_TRUE(window_->ViewWidget().hasFocus());
+    EXPECT_EQ(App().Focus(), FocusedChild::TrackView);
+    QAction* cut = window_->Action(cmd::EditCut);
+    EXPECT_FALSE(cut->isEnabled());
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_TRUE(cut->isEnabled()) << "a selection enables Cut";
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Right);
+    EXPECT_FALSE(cut->isEnabled());
+    const std::uint32_t caret = App().View().Caret();
+    // Shift+0 as a US layout reports it: ")".
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_ParenRight, Qt::ShiftModifier);
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Home);
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_0);
+    EXPECT_EQ(App().View().Caret(), caret);
+    QTest::keyClick(&window_->ViewWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(list.hasFocus());
+
+    // A right click selects the row under the mouse, then the menu opens.
+    bool menuShown = false;
+    QTimer::singleShot(100, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuShown = popup == window_->TrackListMenu();
+            popup->close();
+        }
+    });
+    const QPoint row0 = list.visualItemRect(list.item(0)).center();
+    QTest::mousePress(list.viewport(), Qt::RightButton, {}, row0);
+    // The platform follows a right press with a context menu event.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, row0, list.viewport()->mapToGlobal(row0));
+    QApplication::sendEvent(list.viewport(), &menuEvent);
+    EXPECT_TRUE(menuShown);
+    EXPECT_EQ(App().CurrentTrack(), 0);
+}
+
+TEST_F(MainWindowTest, RecentFilesShowAndReopen) {
+    Open(QStringLiteral("a & b.mid"));
+    Open(QStringLiteral("minuet.mid"));
+    QMenu* file = window_->menuBar()->actions().front()->menu();
+    emit file->aboutToShow();
+    QStringList recent;
+    for (QAction* a : file->actions()) {
+        if (a->text().startsWith(u'&') && a->text().at(1).isDigit()) recent << a->text();
+    }
+    ASSERT_GE(recent.size(), 2);
+    EXPECT_EQ(recent[0], QStringLiteral("&1 minuet.mid"));
+    EXPECT_EQ(recent[1], QStringLiteral("&2 a && b.mid"));
+    for (QAction* a : file->actions()) {
+        if (a->text() == recent[1]) a->trigger();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("a & b.mid - Kavelsong"));
+}
+
+TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsEverything) {
+    Open(QStringLiteral("minuet.mid"));
+    QTest::keyClick(&window_->List(), Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(App().TrackCount(), 2u);
+    AnswerNextDialog(Qt::Key_Escape);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(App().TrackCount(), 2u);
+    EXPECT_NE(App().GetSong().modified, 0u);
+}
+
+#ifdef KVS_APP_PATH
+TEST_F(MainWindowTest, SecondStartHandsItsFileOverUnlessRecording) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    HandOverServer server;
+    ASSERT_TRUE(server.Listen(QString::fromStdString(HandOverSocketPath())));
+    QObject::connect(&server, &HandOverServer::Received, window_.get(),
+                     [this](const QByteArray& b) {
+                         const auto message = DecodeHandOver(b.toStdString());
+                         if (message)
+                             window_->ReceiveHandOver(message->words, message->workingFolder);
+                     });
+    auto secondStart = [&](const QString& file) {
+        QProcess second;
+        second.setWorkingDirectory(home_.path());
+        second.start(QStringLiteral(KVS_APP_PATH), {file});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000));
+        EXPECT_EQ(second.exitCode(), 0);
+    };
+    secondStart(QStringLiteral("minuet.mid"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return App().TrackCount() == 3; }, 5000));
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+
+    Trigger(cmd::Record);
+    timer_->Fire(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Rec"; }, 2000));
+    AnswerNextDialog(Qt::Key_Return);  // "Cannot accept command line"
+    secondStart(QStringLiteral("a & b.mid"));
+    QTest::qWait(200);
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    AnswerNextDialog(Qt::Key_Escape);  // the take is not kept
+    Trigger(cmd::PlayStop);
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+#endif
+
+}  // namespace
+}  // namespace kvs
