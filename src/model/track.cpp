@@ -81,6 +81,7 @@ bool Track::AdoptEvents(EventBlock block) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    ends_.built = false;  // the buckets are filled behind its back
 
     block.ShrinkToFit();  // before taking addresses: it may move the block
     Event* events = block.Data();
@@ -105,11 +106,11 @@ bool Track::AddEach(const EventBlock& block) {
 }
 
 bool Track::DeleteEvent(std::uint32_t beat, std::uint32_t index) {
-    BeatBucket* bucket = Bucket(beat);
-    if (bucket == nullptr || index >= bucket->Count()) return false;
-    const std::uint32_t message = (*bucket)[index].message;
+    if (beat >= buckets_.size() || index >= buckets_[beat].Count()) return false;
+    BeatBucket& bucket = buckets_[beat];  // removing adds no note end: not touched
+    const std::uint32_t message = bucket[index].message;
     if (IsSysex(message)) sysex_.Remove(SysexId(message));
-    return bucket->RemoveAt(index);
+    return bucket.RemoveAt(index);
 }
 
 bool Track::InsertBeat(std::int32_t beat) {
@@ -120,7 +121,32 @@ bool Track::InsertBeat(std::int32_t beat) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    BeatsInserted(static_cast<std::uint32_t>(at), 1);
     return true;
+}
+
+void Track::BeatsInserted(std::uint32_t beat, std::uint32_t n) {
+    if (!ends_.built) return;
+    ends_.offs.Insert(beat, n);
+    ends_.zeroOns.Insert(beat, n);
+}
+
+void Track::BeatsErased(std::uint32_t beat, std::uint32_t n) {
+    if (!ends_.built) return;
+    ends_.offs.Erase(beat, n);
+    ends_.zeroOns.Erase(beat, n);
+}
+
+void Track::BuildEndMarks() const {
+    ends_.offs.Clear();
+    ends_.zeroOns.Clear();
+    for (std::uint32_t b = 0; b < buckets_.size(); ++b) {
+        for (const Event& e : buckets_[b]) {
+            if (Kind(e.message) == 0x80) ends_.offs.Mark(b);
+            if (Kind(e.message) == 0x90 && Data2(e.message) == 0) ends_.zeroOns.Mark(b);
+        }
+    }
+    ends_.built = true;
 }
 
 EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
@@ -131,17 +157,28 @@ EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
     const std::uint32_t noteOff =
         PackMessage(static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key));
     const std::uint32_t zeroOn = noteOff | 0x10;
+    if (!ends_.built) BuildEndMarks();
 
     // A true note off wins over an earlier velocity-0 note on.
     for (std::uint32_t pass = 0; pass < 2; ++pass) {
         const std::uint32_t mask = pass == 0 ? 0xFFFFu : 0xFFFFFFu;
         const std::uint32_t want = pass == 0 ? noteOff : zeroOn;
-        std::uint32_t i = index + 1;
-        for (std::uint32_t b = beat; b < buckets_.size(); ++b, i = 0) {
+        // Events of the kind looked for, whatever their key and channel.
+        const std::uint32_t kindMask = pass == 0 ? 0xF0u : 0xFF00F0u;
+        const std::uint32_t kind = pass == 0 ? 0x80u : 0x90u;
+        BeatMarks& marks = pass == 0 ? ends_.offs : ends_.zeroOns;
+        for (std::uint32_t b = marks.Next(beat); b < buckets_.size(); b = marks.Next(b + 1)) {
             const BeatBucket& bucket = buckets_[b];
-            for (; i < bucket.Count(); ++i)
-                if ((bucket[i].message & mask) == want)
+            const std::uint32_t from = b == beat ? index + 1 : 0;
+            bool holdsKind = false;
+            for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
+                const std::uint32_t message = bucket[i].message;
+                if ((message & kindMask) != kind) continue;
+                holdsKind = true;
+                if (i >= from && (message & mask) == want)
                     return {static_cast<std::int32_t>(b), static_cast<std::int32_t>(i)};
+            }
+            if (!holdsKind) marks.Unmark(b);
         }
     }
     return {};

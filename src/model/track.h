@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/beat_bucket.h"
+#include "model/beat_marks.h"
 #include "model/event.h"
 #include "model/event_block.h"
 #include "model/fixed_text.h"
@@ -68,8 +69,11 @@ class Track {
     TrackProperties properties;
 
     std::uint32_t BeatCount() const { return static_cast<std::uint32_t>(buckets_.size()); }
+    // The caller may change the bucket, so its beat counts as touched.
     BeatBucket* Bucket(std::uint32_t beat) {
-        return beat < buckets_.size() ? &buckets_[beat] : nullptr;
+        if (beat >= buckets_.size()) return nullptr;
+        Touched(beat);
+        return &buckets_[beat];
     }
     const BeatBucket* Bucket(std::uint32_t beat) const {
         return beat < buckets_.size() ? &buckets_[beat] : nullptr;
@@ -83,7 +87,9 @@ class Track {
     bool AddEvent(Tick tick, std::uint32_t message) {
         const std::uint32_t beat = tick / TICKS_PER_BEAT;
         if (beat >= buckets_.size() && !EnsureBeats(beat + 1)) return false;
-        return buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message});
+        if (!buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message})) return false;
+        Added(beat, message);
+        return true;
     }
     // Takes a whole track's events at once; their offsets hold absolute
     // ticks. A track without beats keeps the block itself when the ticks never
@@ -108,6 +114,8 @@ class Track {
     bool ClearBeat(std::uint32_t beat);
     bool TruncateNotesAt(std::uint32_t beat);
 
+    // The note's end by the pairing rule: the first true note off of its key
+    // after it, else the first velocity-0 note on of its key after it.
     EventPos FindNoteOff(std::uint32_t beat, std::uint32_t index) const;
     // Inclusive length in ticks of the note on at (beat, index); -1 when unpaired.
     std::int64_t NoteLength(std::uint32_t beat, std::uint32_t index) const;
@@ -131,10 +139,37 @@ class Track {
 
     bool AddEach(const EventBlock& block);
 
+    // Which beats may hold a true note off (ends_.offs) or a velocity-0 note
+    // on (ends_.zeroOns), so that a pairing search skips the beats that
+    // cannot end its note: where most notes end one way, looking for the
+    // other way no longer walks the rest of the track for every note. Never
+    // unmarked where such an event is; built by the first search, then kept
+    // by every change that can add one (a bucket handed out counts as one)
+    // and unmarked by searches that find a marked beat without one.
+    struct EndMarks {
+        bool built = false;
+        BeatMarks offs;
+        BeatMarks zeroOns;
+    };
+    void Added(std::uint32_t beat, std::uint32_t message) {
+        if (!ends_.built) return;
+        if (Kind(message) == 0x80) ends_.offs.Mark(beat);
+        if (Kind(message) == 0x90 && Data2(message) == 0) ends_.zeroOns.Mark(beat);
+    }
+    void Touched(std::uint32_t beat) {
+        if (!ends_.built) return;
+        ends_.offs.Mark(beat);
+        ends_.zeroOns.Mark(beat);
+    }
+    void BeatsInserted(std::uint32_t beat, std::uint32_t n);
+    void BeatsErased(std::uint32_t beat, std::uint32_t n);
+    void BuildEndMarks() const;
+
     EventBlock slab_;  // declared first: it outlives the buckets borrowing from it
     std::vector<Slot> buckets_;
     SysexTable sysex_;
     NoteTracker notes_;
+    mutable EndMarks ends_;  // a cache: searches are const
 };
 
 }  // namespace kvs
