@@ -1,6 +1,8 @@
 #include "files/byte_writer.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,7 +114,17 @@ int WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (fd < 0) return errno;
     const int flags = ::fcntl(fd, F_GETFL);
     int err = flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? errno : 0;
+    // A reader that goes away must make the save fail, not end the program.
+    sigset_t pipeSignal, old;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &old);
     if (err == 0) err = WriteAll(fd, bytes.data(), bytes.size());
+    if (err == EPIPE && !sigismember(&old, SIGPIPE)) {
+        const timespec now{};
+        (void)sigtimedwait(&pipeSignal, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
     if (::close(fd) != 0 && err == 0) err = errno;
     return err;
 }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "files/byte_writer.h"
@@ -94,6 +96,16 @@ TEST_F(SaveTargetTest, AFifoIsWrittenInPlaceAndOneNobodyReadsIsAnErrorNotAHang) 
     EXPECT_EQ(got, kData);
     EXPECT_EQ(TypeOf(fifo), S_IFIFO);
     EXPECT_EQ(TypeOf(Path("s.mid")), S_IFLNK);
+
+    // A reader that goes away halfway fails the save and leaves us running.
+    const int quitter = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(quitter, 0);
+    std::thread leave([quitter] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::close(quitter);
+    });
+    EXPECT_EQ(WriteFileAtomically(fifo, Bytes(1 << 20, 0x90)), SystemError(EPIPE));
+    leave.join();
 }
 
 TEST_F(SaveTargetTest, DevicesAreWrittenInPlaceAndOtherKindsOfFileAreNeverReplaced) {
