@@ -129,6 +129,17 @@ int WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes) {
     return err;
 }
 
+// The standard output or error stream that is the file, or -1.
+int OwnStream(const struct stat& file) {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == file.st_dev &&
+            st.st_ino == file.st_ino)
+            return fd;
+    }
+    return -1;
+}
+
 // Overwrites a regular file through its own inode, for the one case where a
 // replacement could not keep its owner.
 int OverwriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -154,6 +165,12 @@ ResultCode WriteFileAtomically(const std::string& path, std::span<const std::uin
     if (exists) {
         if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode)) {
             const int err = WriteInPlace(path, bytes);
+            return err == 0 ? kResultOk : SystemError(err);
+        }
+        if (const int stream = OwnStream(st); stream >= 0) {
+            // /dev/stdout redirected to a file: written through our stream,
+            // so that appending to a log file keeps what it held.
+            const int err = WriteAll(stream, bytes.data(), bytes.size());
             return err == 0 ? kResultOk : SystemError(err);
         }
         if (S_ISDIR(st.st_mode)) return SystemError(EISDIR);

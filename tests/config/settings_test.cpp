@@ -250,15 +250,6 @@ TEST_F(SettingsTest, AnUnreadableOrUncreatableFileLeavesDefaultsAndWritesNothing
     EXPECT_EQ(s, Settings{});
 }
 
-TEST(SettingsValuesTest, TheTipOfDayWrapsAfterTheLastTip) {
-    Settings s;
-    s.general.tipOfDayNum = 98;
-    EXPECT_EQ(s.TakeTipOfDay(), 98u);
-    EXPECT_EQ(s.TakeTipOfDay(), 99u);
-    EXPECT_EQ(s.general.tipOfDayNum, 0u);
-    EXPECT_EQ(s.TakeTipOfDay(), 0u);
-}
-
 TEST(SettingsValuesTest, PortKeysNameOutputsByTheirSystemNameCaseCounting) {
     const OutputPortKeys keys({"A", "B", "B"});
     EXPECT_EQ(keys.PortKey(1), "B_out");

@@ -144,6 +144,24 @@ TEST_F(SaveTargetTest, DevicesAreWrittenInPlaceAndOtherKindsOfFileAreNeverReplac
     EXPECT_EQ(TypeOf(Path("sock.mid")), S_IFSOCK);
     ::close(sock);
 
+    // ... and when it goes to a file, through the stream, so that a log
+    // appended to a file keeps what the file held.
+    WriteRaw(Path("log.txt"), kOld, 0644);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int log = ::open(Path("log.txt").c_str(), O_WRONLY | O_APPEND);
+        ::_exit(log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO &&
+                        WriteFileAtomically("/dev/stderr", kData) == kResultOk
+                    ? 0
+                    : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    Bytes appended = kOld;
+    appended.insert(appended.end(), kData.begin(), kData.end());
+    EXPECT_EQ(ReadAll(Path("log.txt")), appended);
+
     // A link to a file that does not exist yet creates that file.
     ASSERT_EQ(::symlink("new.mid", Path("dangling.mid").c_str()), 0);
     EXPECT_EQ(WriteFileAtomically(Path("dangling.mid"), kData), kResultOk);
