@@ -202,7 +202,17 @@ TEST_F(SaveTargetTest, AFileTheUserMayNotWriteStaysAndAReplacedFileKeepsOwnerAnd
     EXPECT_EQ(after.st_mode & 07777, 0666u);
     EXPECT_EQ(after.st_uid, shared.st_uid);
     EXPECT_EQ(after.st_gid, shared.st_gid);
-    if (!root) std::cout << "[ NOTE ] files owned by another user were not tried (not root)\n";
+    if (!root) {
+        std::cout << "[ NOTE ] files owned by another user were not tried (not root)\n";
+        return;
+    }
+    // Root replacing a user's file hands the new one to that user.
+    ASSERT_EQ(::chown(Path("theirs.mid").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(WriteFileAtomically(Path("theirs.mid"), kData), kResultOk);
+    const struct stat handed = Lstat(Path("theirs.mid"));
+    EXPECT_EQ(handed.st_uid, 65534u);
+    EXPECT_EQ(handed.st_gid, 65534u);
+    EXPECT_EQ(handed.st_mode & 07777, 0444u);
 }
 
 }  // namespace
