@@ -14,6 +14,9 @@ class BeatMarks {
     void Clear();
     void Mark(std::uint32_t beat);
     void Unmark(std::uint32_t beat);
+    bool Marked(std::uint32_t beat) const {
+        return beat / 64 < words_.size() && (words_[beat / 64] >> (beat % 64) & 1) != 0;
+    }
     // The first marked beat at or after beat, or kNone.
     std::uint32_t Next(std::uint32_t beat) const;
     // n unmarked beats before beat; later marks move up by n.

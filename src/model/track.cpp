@@ -1,5 +1,6 @@
 #include "model/track.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -127,26 +128,48 @@ bool Track::InsertBeat(std::int32_t beat) {
 
 void Track::BeatsInserted(std::uint32_t beat, std::uint32_t n) {
     if (!ends_.built) return;
-    ends_.offs.Insert(beat, n);
-    ends_.zeroOns.Insert(beat, n);
+    ends_.dirty.Insert(beat, n);
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Insert(beat, n);
+        for (std::int32_t& last : ends_.last[kind])
+            if (last >= static_cast<std::int32_t>(beat)) last += static_cast<std::int32_t>(n);
+    }
 }
 
 void Track::BeatsErased(std::uint32_t beat, std::uint32_t n) {
     if (!ends_.built) return;
-    ends_.offs.Erase(beat, n);
-    ends_.zeroOns.Erase(beat, n);
+    ends_.dirty.Erase(beat, n);
+    const auto first = static_cast<std::int64_t>(beat);
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Erase(beat, n);
+        for (std::int32_t& last : ends_.last[kind]) {
+            if (last >= first + n)
+                last -= static_cast<std::int32_t>(n);
+            else if (last >= first)
+                last = static_cast<std::int32_t>(first - 1);  // what is left lies before
+        }
+    }
 }
 
 void Track::BuildEndMarks() const {
-    ends_.offs.Clear();
-    ends_.zeroOns.Clear();
-    for (std::uint32_t b = 0; b < buckets_.size(); ++b) {
-        for (const Event& e : buckets_[b]) {
-            if (Kind(e.message) == 0x80) ends_.offs.Mark(b);
-            if (Kind(e.message) == 0x90 && Data2(e.message) == 0) ends_.zeroOns.Mark(b);
-        }
+    ends_.dirty.Clear();
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Clear();
+        ends_.last[kind].assign(EndMarks::kKeys, -1);
     }
     ends_.built = true;
+    for (std::uint32_t b = 0; b < buckets_.size(); ++b)
+        for (const Event& e : buckets_[b])
+            Added(b, e.message);
+}
+
+// A beat handed out may hold anything: its marks are made again from what it holds.
+void Track::Relook(std::uint32_t beat) const {
+    ends_.dirty.Unmark(beat);
+    ends_.beats[0].Unmark(beat);
+    ends_.beats[1].Unmark(beat);
+    for (const Event& e : buckets_[beat])
+        Added(beat, e.message);
 }
 
 EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
@@ -160,25 +183,35 @@ EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
     if (!ends_.built) BuildEndMarks();
 
     // A true note off wins over an earlier velocity-0 note on.
-    for (std::uint32_t pass = 0; pass < 2; ++pass) {
-        const std::uint32_t mask = pass == 0 ? 0xFFFFu : 0xFFFFFFu;
-        const std::uint32_t want = pass == 0 ? noteOff : zeroOn;
-        // Events of the kind looked for, whatever their key and channel.
-        const std::uint32_t kindMask = pass == 0 ? 0xF0u : 0xFF00F0u;
-        const std::uint32_t kind = pass == 0 ? 0x80u : 0x90u;
-        BeatMarks& marks = pass == 0 ? ends_.offs : ends_.zeroOns;
-        for (std::uint32_t b = marks.Next(beat); b < buckets_.size(); b = marks.Next(b + 1)) {
+    for (int kind = 0; kind < 2; ++kind) {
+        const std::uint32_t mask = kind == 0 ? 0xFFFFu : 0xFFFFFFu;
+        const std::uint32_t want = kind == 0 ? noteOff : zeroOn;
+        BeatMarks& marks = ends_.beats[kind];
+        const std::int32_t last = ends_.last[kind][NoteKey(noteOff)];
+        for (std::uint32_t from = beat;;) {
+            // The next beat that may end the note: a marked one up to the
+            // key's last, or one handed out since it was looked at.
+            std::uint32_t b = marks.Next(from);
+            if (static_cast<std::int64_t>(b) > last) b = BeatMarks::kNone;
+            b = std::min(b, ends_.dirty.Next(from));
+            if (b >= buckets_.size()) break;
             const BeatBucket& bucket = buckets_[b];
-            const std::uint32_t from = b == beat ? index + 1 : 0;
+            const std::uint32_t start = b == beat ? index + 1 : 0;
             bool holdsKind = false;
             for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
                 const std::uint32_t message = bucket[i].message;
-                if ((message & kindMask) != kind) continue;
+                if (EndKind(message) != kind) continue;
                 holdsKind = true;
-                if (i >= from && (message & mask) == want)
+                if (i >= start && (message & mask) == want) {
+                    if (ends_.dirty.Marked(b)) Relook(b);
                     return {static_cast<std::int32_t>(b), static_cast<std::int32_t>(i)};
+                }
             }
-            if (!holdsKind) marks.Unmark(b);
+            if (ends_.dirty.Marked(b))
+                Relook(b);
+            else if (!holdsKind)
+                marks.Unmark(b);
+            from = b + 1;
         }
     }
     return {};

@@ -139,31 +139,43 @@ class Track {
 
     bool AddEach(const EventBlock& block);
 
-    // Which beats may hold a true note off (ends_.offs) or a velocity-0 note
-    // on (ends_.zeroOns), so that a pairing search skips the beats that
-    // cannot end its note: where most notes end one way, looking for the
-    // other way no longer walks the rest of the track for every note. Never
-    // unmarked where such an event is; built by the first search, then kept
-    // by every change that can add one (a bucket handed out counts as one)
-    // and unmarked by searches that find a marked beat without one.
+    // Where note ends may lie, so that a pairing search looks only at beats
+    // that can end its note: where a note's key ends one way, looking for
+    // the other way no longer walks the rest of the track for every note.
+    // For each kind of end (0: true note off, 1: velocity-0 note on): the
+    // beats that may hold one, and per note key (channel + 16 * key) the last
+    // beat that may hold one. Beats handed out by Bucket() may hold anything
+    // until a search looks at them again. Built by the first search; kept by
+    // every change after, and narrowed by searches that find less.
     struct EndMarks {
+        static constexpr std::size_t kKeys = 16 * 128;
         bool built = false;
-        BeatMarks offs;
-        BeatMarks zeroOns;
+        BeatMarks beats[2];
+        std::vector<std::int32_t> last[2];  // -1: none
+        BeatMarks dirty;
     };
-    void Added(std::uint32_t beat, std::uint32_t message) {
+    static int EndKind(std::uint32_t message) {
+        if (Kind(message) == 0x80) return 0;
+        return Kind(message) == 0x90 && Data2(message) == 0 ? 1 : -1;
+    }
+    static std::size_t NoteKey(std::uint32_t message) {
+        return (message & 0x0F) | ((message >> 4) & 0x7F0);
+    }
+    void Added(std::uint32_t beat, std::uint32_t message) const {
         if (!ends_.built) return;
-        if (Kind(message) == 0x80) ends_.offs.Mark(beat);
-        if (Kind(message) == 0x90 && Data2(message) == 0) ends_.zeroOns.Mark(beat);
+        const int kind = EndKind(message);
+        if (kind < 0) return;
+        ends_.beats[kind].Mark(beat);
+        std::int32_t& last = ends_.last[kind][NoteKey(message)];
+        if (last < static_cast<std::int32_t>(beat)) last = static_cast<std::int32_t>(beat);
     }
     void Touched(std::uint32_t beat) {
-        if (!ends_.built) return;
-        ends_.offs.Mark(beat);
-        ends_.zeroOns.Mark(beat);
+        if (ends_.built) ends_.dirty.Mark(beat);
     }
     void BeatsInserted(std::uint32_t beat, std::uint32_t n);
     void BeatsErased(std::uint32_t beat, std::uint32_t n);
     void BuildEndMarks() const;
+    void Relook(std::uint32_t beat) const;
 
     EventBlock slab_;  // declared first: it outlives the buckets borrowing from it
     std::vector<Slot> buckets_;
