@@ -9,7 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <system_error>
+
+#include "files/byte_writer.h"
 
 extern char** environ;
 
@@ -89,28 +92,13 @@ std::string EscapeXml(std::string_view s) {
     return out;
 }
 
-bool WriteFileAtomically(const fs::path& path, const std::string& text) {
+// Through the one save path, which never replaces what is not a file of ours.
+bool WriteTextFile(const fs::path& path, const std::string& text) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) return false;
-    const fs::path temp = path.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return WriteFileAtomically(path.string(), bytes) == kResultOk;
 }
 
 bool ReadWholeFile(const fs::path& path, std::string& text) {
@@ -198,7 +186,7 @@ class MimeAppsList {
         std::string text;
         for (const auto& line : lines_)
             text += line + "\n";
-        return WriteFileAtomically(path_, text);
+        return WriteTextFile(path_, text);
     }
 
   private:
@@ -347,8 +335,8 @@ FileTypeOutcome RegisterFileTypes(const std::string& programPath, const FileType
 
     const fs::path applications = fs::path(roots.dataHome) / "applications";
     const fs::path mime = fs::path(roots.dataHome) / "mime";
-    if (!WriteFileAtomically(applications / kDesktopId, entry)) return outcome;
-    if (!WriteFileAtomically(mime / "packages" / "kavelsong.xml", MimePackageText(texts))) {
+    if (!WriteTextFile(applications / kDesktopId, entry)) return outcome;
+    if (!WriteTextFile(mime / "packages" / "kavelsong.xml", MimePackageText(texts))) {
         return outcome;
     }
     outcome.typesWritten = true;

@@ -1,5 +1,6 @@
 #include "config/general_options_form.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kvs {
@@ -75,7 +76,7 @@ GeneralOptionsForm::GeneralOptionsForm(const Settings& s, std::vector<PortChoice
 void GeneralOptionsForm::Ok(Settings& s) const {
     if (portIndex >= 0 && static_cast<std::size_t>(portIndex) < ports.size())
         s.general.defaultPort = ports[static_cast<std::size_t>(portIndex)].port;
-    s.engine.initDelay = ParseDialogNumber(delayText);
+    s.engine.initDelay = std::min(ParseDialogNumber(delayText), kMaxInitDelayMs);
     s.general.followPlay = followPlay;
     s.general.confirmRecord = confirmRecord;
     s.general.midiInDialogs = midiInDialogs;

@@ -1,9 +1,9 @@
 #include "config/language_file.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <span>
 
 #include "config/profile_store.h"
+#include "files/byte_writer.h"
 
 namespace kvs {
 
@@ -22,17 +22,9 @@ ResultCode CreateLanguageFile(ProfileStore& store) {
 }
 
 ResultCode WriteHeader(const std::string& path) {
-    if (std::remove(path.c_str()) != 0 && errno != ENOENT) return SystemError(errno);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return SystemError(errno);
-    const std::size_t size = sizeof(kNewLanguageHeader) - 1;
-    bool ok = std::fwrite(kNewLanguageHeader, 1, size, file) == size;
-    int err = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    return ok ? kResultOk : SystemError(err != 0 ? err : EIO);
+    const std::span header(reinterpret_cast<const std::uint8_t*>(kNewLanguageHeader),
+                           sizeof(kNewLanguageHeader) - 1);
+    return WriteFileAtomically(path, header);
 }
 
 }  // namespace

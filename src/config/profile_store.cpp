@@ -182,7 +182,8 @@ ResultCode ProfileStore::Load() {
     dirty_ = false;
     loadError_ = kResultOk;
 
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in the file's place must not hang the start-up.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) return kResultOk;
         return loadError_ = SystemError(errno);
@@ -193,6 +194,8 @@ ResultCode ProfileStore::Load() {
         err = errno;
     else if (S_ISDIR(st.st_mode))
         err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = ENODEV;  // unreadable, and so never replaced by Flush
     else if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize)
         err = EFBIG;
     std::string text;

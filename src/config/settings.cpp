@@ -114,7 +114,7 @@ void SettingsFile::ReadOptions(Settings& s) const {
 
     EngineSettings& e = s.engine;
     GeneralSettings& g = s.general;
-    e.initDelay = num("initdelay", d.engine.initDelay);
+    e.initDelay = Clamp(num("initdelay", d.engine.initDelay), 0, kMaxInitDelayMs);
     g.defaultPort = port("defport");
     e.playCount = num("playcount", d.engine.playCount);
     e.recCount = num("reccount", d.engine.recCount);

@@ -35,6 +35,10 @@ struct MetronomeClick {
     bool operator==(const MetronomeClick&) const = default;
 };
 
+// The longest delay before playing or recording starts; a larger stored
+// value would silence the engine for weeks.
+inline constexpr std::uint32_t kMaxInitDelayMs = 60000;
+
 // Playback, recording and metronome values the engine takes over.
 struct EngineSettings {
     std::uint32_t initDelay = 0;  // milliseconds before playing or recording

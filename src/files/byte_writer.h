@@ -46,7 +46,13 @@ class ByteWriter {
 };
 
 // Writes the bytes to a temporary file in the target's folder and renames it
-// over the target only when everything was written.
-ResultCode WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// over the target only when everything was written, keeping the replaced
+// file's owner and permissions. Links are followed. A FIFO or a character
+// device is written in place; a file the user may not write, a folder or any
+// other kind of file is never replaced. On failure failedPath (when given)
+// names what the error is about: the target, or its folder when no file can
+// be made there.
+ResultCode WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                               std::string* failedPath = nullptr);
 
 }  // namespace kvs

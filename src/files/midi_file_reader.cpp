@@ -1,5 +1,6 @@
 #include "files/midi_file_reader.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -46,6 +47,13 @@ struct ScanFlags {
     bool bankMsbTaken = false;
     bool bankLsbTaken = false;
     bool noteOnSeen = false;
+};
+
+// A word the scan took as a property, and where its event would have stood.
+struct TakenWord {
+    std::size_t at;  // index in the chunk's events it would have had
+    Tick tick;
+    std::uint32_t word;
 };
 
 std::uint32_t BigEndian32(const std::uint8_t* p) {
@@ -110,6 +118,7 @@ class MidiLoader {
     bool InScanWindow(Tick tick) const;
     bool TakeProperty(Track& track, std::uint32_t word);
     bool StoreEvent(Tick tick, std::uint32_t word);
+    bool UndoScanIfMixed(Track& track, const TrackProperties& before);
     bool StartBeat(Tick tick);
     std::string_view TextAt(std::size_t offset, std::uint32_t length) const;
 
@@ -122,6 +131,8 @@ class MidiLoader {
     std::uint64_t beatsBefore_ = 0;  // beats of the tracks this load finished
 
     ScanFlags scan_;
+    std::vector<TakenWord> taken_;
+    std::uint16_t channelsUsed_ = 0;  // bit n: the chunk has a message on channel n
     // The block a SysEx sent in packets is still being filled into; owned by
     // the track's table, which keeps block addresses stable.
     SysexBlock* lastBlock_ = nullptr;
@@ -172,6 +183,9 @@ std::size_t MidiLoader::ReadMidiTrack(std::size_t chunk, Track& track) {
     if (length > size_ - chunk - 8) return 0;
 
     scan_ = ScanFlags{};
+    taken_.clear();
+    channelsUsed_ = 0;
+    const TrackProperties before = track.properties;
     lastBlock_ = nullptr;
     events_.Clear();
     beatEnd_ = 0;
@@ -180,7 +194,8 @@ std::size_t MidiLoader::ReadMidiTrack(std::size_t chunk, Track& track) {
     // costs only address space: the allocator maps large blocks, and their
     // pages cost nothing until they are written. Without it the block grows.
     (void)events_.Reserve(std::size_t{length} / 2 + 1);
-    const std::size_t end = ReadEvents(chunk + 8, chunk + 8 + length, track);
+    std::size_t end = ReadEvents(chunk + 8, chunk + 8 + length, track);
+    if (!UndoScanIfMixed(track, before)) end = 0;
     // Even a failed chunk keeps the events read before the fault.
     const bool adopted = track.AdoptEvents(std::move(events_));
     if (end == 0 || !adopted) return 0;
@@ -235,6 +250,15 @@ std::size_t MidiLoader::ReadEvents(std::size_t pos, std::size_t bodyEnd, Track& 
             if (!ReadSysexPacket(&pos, track, tick)) return 0;
             continue;
         }
+        if (lead > 0xF0) {
+            // System common and real-time bytes carry their own fixed number
+            // of data bytes, store nothing, and neither set nor use the
+            // running status: the channel events after them keep theirs.
+            const std::size_t data = lead == 0xF2 ? 2 : lead == 0xF1 || lead == 0xF3 ? 1 : 0;
+            if (size_ - pos <= data) return 0;
+            pos += 1 + data;
+            continue;
+        }
         if (lead & 0x80) {
             status = lead;
             ++pos;
@@ -245,9 +269,7 @@ std::size_t MidiLoader::ReadEvents(std::size_t pos, std::size_t bodyEnd, Track& 
         std::uint32_t word = status | (std::uint32_t{data_[pos]} << 8);
         if (!oneDataByte) word |= std::uint32_t{data_[pos + 1]} << 16;
         pos += need;
-        // System common and real-time bytes have no meaning in a file; a
-        // stored word with such a status would read as a SysEx event.
-        if (status >= 0xF0) continue;
+        channelsUsed_ |= static_cast<std::uint16_t>(1u << (status & 0x0F));
         // Past the scan window a channel message can only be stored.
         const bool stored = format_ == 1 && InScanWindow(tick) ? TakeLoadedEvent(track, tick, word)
                                                                : StoreEvent(tick, word);
@@ -507,7 +529,14 @@ bool MidiLoader::TakeProperty(Track& track, std::uint32_t word) {
 bool MidiLoader::TakeLoadedEvent(Track& track, Tick tick, std::uint32_t word) {
     if (format_ == 1) {
         if (Kind(word) == 0x90) scan_.noteOnSeen = true;
-        if (InScanWindow(tick) && TakeProperty(track, word)) return true;
+        if (InScanWindow(tick) && TakeProperty(track, word)) {
+            try {
+                taken_.push_back({events_.Count(), tick, word});
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+            return true;
+        }
         if (tick == 0 && Status(word) == EVT_TEMPO) {
             song_.tempo = word >> 8;
             return true;
@@ -529,6 +558,32 @@ inline bool MidiLoader::StoreEvent(Tick tick, std::uint32_t word) {
     if (tick >= beatEnd_ && !StartBeat(tick)) return false;
     if (events_.Count() == beatEventLimit_) return false;
     return events_.Append(Event{tick, word});
+}
+
+// One channel for a track whose messages use several would move them all onto
+// it when the track is saved or played. Such a track keeps its messages as
+// they stand, as if it had not been scanned.
+bool MidiLoader::UndoScanIfMixed(Track& track, const TrackProperties& before) {
+    if (taken_.empty() || std::popcount(channelsUsed_) < 2) return true;
+    TrackProperties& p = track.properties;
+    p.channel = before.channel;
+    p.program = before.program;
+    p.bank = before.bank;
+    p.volume = before.volume;
+    p.pan = before.pan;
+    p.reverb = before.reverb;
+    p.chorus = before.chorus;
+    EventBlock merged;
+    const std::size_t n = events_.Count();
+    if (!merged.Reserve(n + taken_.size())) return false;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i <= n; ++i) {
+        for (; next < taken_.size() && taken_[next].at == i; ++next)
+            merged.Append(Event{taken_[next].tick, taken_[next].word});
+        if (i < n) merged.Append(events_[i]);
+    }
+    events_ = std::move(merged);
+    return true;
 }
 
 bool MidiLoader::StartBeat(Tick tick) {

@@ -51,7 +51,8 @@ ResultCode LoadSongFile(const std::string& path, Song& song, const LoadOptions& 
 }
 
 ResultCode SaveSongFile(const std::string& path, const Song& song, SaveType type,
-                        const std::vector<std::string>& outPorts) {
+                        const std::vector<std::string>& outPorts, std::string* failedPath) {
+    if (failedPath != nullptr) *failedPath = path;
     std::vector<std::uint8_t> bytes;
     try {
         switch (type) {
@@ -73,7 +74,7 @@ ResultCode SaveSongFile(const std::string& path, const Song& song, SaveType type
     } catch (const std::bad_alloc&) {
         return SystemError(ENOMEM);
     }
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, failedPath);
 }
 
 }  // namespace kvs

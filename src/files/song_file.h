@@ -17,9 +17,10 @@ enum class SaveType : std::uint32_t { Full = 0, Type1 = 1, Type0 = 2, Sysex = 3 
 // into the song, after its existing tracks.
 ResultCode LoadSongFile(const std::string& path, Song& song, const LoadOptions& options);
 
-// Saves in the given form. The file is written beside the target and renamed
-// over it only when complete, so a failed save keeps the previous file.
+// Saves in the given form through WriteFileAtomically, so a failed save keeps
+// the previous file; failedPath as there.
 ResultCode SaveSongFile(const std::string& path, const Song& song, SaveType type,
-                        const std::vector<std::string>& outPorts);
+                        const std::vector<std::string>& outPorts,
+                        std::string* failedPath = nullptr);
 
 }  // namespace kvs

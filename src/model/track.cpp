@@ -1,5 +1,6 @@
 #include "model/track.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -81,6 +82,7 @@ bool Track::AdoptEvents(EventBlock block) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    ends_.built = false;  // the buckets are filled behind its back
 
     block.ShrinkToFit();  // before taking addresses: it may move the block
     Event* events = block.Data();
@@ -105,11 +107,11 @@ bool Track::AddEach(const EventBlock& block) {
 }
 
 bool Track::DeleteEvent(std::uint32_t beat, std::uint32_t index) {
-    BeatBucket* bucket = Bucket(beat);
-    if (bucket == nullptr || index >= bucket->Count()) return false;
-    const std::uint32_t message = (*bucket)[index].message;
+    if (beat >= buckets_.size() || index >= buckets_[beat].Count()) return false;
+    BeatBucket& bucket = buckets_[beat];  // removing adds no note end: not touched
+    const std::uint32_t message = bucket[index].message;
     if (IsSysex(message)) sysex_.Remove(SysexId(message));
-    return bucket->RemoveAt(index);
+    return bucket.RemoveAt(index);
 }
 
 bool Track::InsertBeat(std::int32_t beat) {
@@ -120,7 +122,54 @@ bool Track::InsertBeat(std::int32_t beat) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    BeatsInserted(static_cast<std::uint32_t>(at), 1);
     return true;
+}
+
+void Track::BeatsInserted(std::uint32_t beat, std::uint32_t n) {
+    if (!ends_.built) return;
+    ends_.dirty.Insert(beat, n);
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Insert(beat, n);
+        for (std::int32_t& last : ends_.last[kind])
+            if (last >= static_cast<std::int32_t>(beat)) last += static_cast<std::int32_t>(n);
+    }
+}
+
+void Track::BeatsErased(std::uint32_t beat, std::uint32_t n) {
+    if (!ends_.built) return;
+    ends_.dirty.Erase(beat, n);
+    const auto first = static_cast<std::int64_t>(beat);
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Erase(beat, n);
+        for (std::int32_t& last : ends_.last[kind]) {
+            if (last >= first + n)
+                last -= static_cast<std::int32_t>(n);
+            else if (last >= first)
+                last = static_cast<std::int32_t>(first - 1);  // what is left lies before
+        }
+    }
+}
+
+void Track::BuildEndMarks() const {
+    ends_.dirty.Clear();
+    for (int kind = 0; kind < 2; ++kind) {
+        ends_.beats[kind].Clear();
+        ends_.last[kind].assign(EndMarks::kKeys, -1);
+    }
+    ends_.built = true;
+    for (std::uint32_t b = 0; b < buckets_.size(); ++b)
+        for (const Event& e : buckets_[b])
+            Added(b, e.message);
+}
+
+// A beat handed out may hold anything: its marks are made again from what it holds.
+void Track::Relook(std::uint32_t beat) const {
+    ends_.dirty.Unmark(beat);
+    ends_.beats[0].Unmark(beat);
+    ends_.beats[1].Unmark(beat);
+    for (const Event& e : buckets_[beat])
+        Added(beat, e.message);
 }
 
 EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
@@ -131,17 +180,38 @@ EventPos Track::FindNoteOff(std::uint32_t beat, std::uint32_t index) const {
     const std::uint32_t noteOff =
         PackMessage(static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key));
     const std::uint32_t zeroOn = noteOff | 0x10;
+    if (!ends_.built) BuildEndMarks();
 
     // A true note off wins over an earlier velocity-0 note on.
-    for (std::uint32_t pass = 0; pass < 2; ++pass) {
-        const std::uint32_t mask = pass == 0 ? 0xFFFFu : 0xFFFFFFu;
-        const std::uint32_t want = pass == 0 ? noteOff : zeroOn;
-        std::uint32_t i = index + 1;
-        for (std::uint32_t b = beat; b < buckets_.size(); ++b, i = 0) {
+    for (int kind = 0; kind < 2; ++kind) {
+        const std::uint32_t mask = kind == 0 ? 0xFFFFu : 0xFFFFFFu;
+        const std::uint32_t want = kind == 0 ? noteOff : zeroOn;
+        BeatMarks& marks = ends_.beats[kind];
+        const std::int32_t last = ends_.last[kind][NoteKey(noteOff)];
+        for (std::uint32_t from = beat;;) {
+            // The next beat that may end the note: a marked one up to the
+            // key's last, or one handed out since it was looked at.
+            std::uint32_t b = marks.Next(from);
+            if (static_cast<std::int64_t>(b) > last) b = BeatMarks::kNone;
+            b = std::min(b, ends_.dirty.Next(from));
+            if (b >= buckets_.size()) break;
             const BeatBucket& bucket = buckets_[b];
-            for (; i < bucket.Count(); ++i)
-                if ((bucket[i].message & mask) == want)
+            const std::uint32_t start = b == beat ? index + 1 : 0;
+            bool holdsKind = false;
+            for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
+                const std::uint32_t message = bucket[i].message;
+                if (EndKind(message) != kind) continue;
+                holdsKind = true;
+                if (i >= start && (message & mask) == want) {
+                    if (ends_.dirty.Marked(b)) Relook(b);
                     return {static_cast<std::int32_t>(b), static_cast<std::int32_t>(i)};
+                }
+            }
+            if (ends_.dirty.Marked(b))
+                Relook(b);
+            else if (!holdsKind)
+                marks.Unmark(b);
+            from = b + 1;
         }
     }
     return {};

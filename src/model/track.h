@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/beat_bucket.h"
+#include "model/beat_marks.h"
 #include "model/event.h"
 #include "model/event_block.h"
 #include "model/fixed_text.h"
@@ -68,8 +69,11 @@ class Track {
     TrackProperties properties;
 
     std::uint32_t BeatCount() const { return static_cast<std::uint32_t>(buckets_.size()); }
+    // The caller may change the bucket, so its beat counts as touched.
     BeatBucket* Bucket(std::uint32_t beat) {
-        return beat < buckets_.size() ? &buckets_[beat] : nullptr;
+        if (beat >= buckets_.size()) return nullptr;
+        Touched(beat);
+        return &buckets_[beat];
     }
     const BeatBucket* Bucket(std::uint32_t beat) const {
         return beat < buckets_.size() ? &buckets_[beat] : nullptr;
@@ -83,7 +87,9 @@ class Track {
     bool AddEvent(Tick tick, std::uint32_t message) {
         const std::uint32_t beat = tick / TICKS_PER_BEAT;
         if (beat >= buckets_.size() && !EnsureBeats(beat + 1)) return false;
-        return buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message});
+        if (!buckets_[beat].Append(Event{tick % TICKS_PER_BEAT, message})) return false;
+        Added(beat, message);
+        return true;
     }
     // Takes a whole track's events at once; their offsets hold absolute
     // ticks. A track without beats keeps the block itself when the ticks never
@@ -108,6 +114,8 @@ class Track {
     bool ClearBeat(std::uint32_t beat);
     bool TruncateNotesAt(std::uint32_t beat);
 
+    // The note's end by the pairing rule: the first true note off of its key
+    // after it, else the first velocity-0 note on of its key after it.
     EventPos FindNoteOff(std::uint32_t beat, std::uint32_t index) const;
     // Inclusive length in ticks of the note on at (beat, index); -1 when unpaired.
     std::int64_t NoteLength(std::uint32_t beat, std::uint32_t index) const;
@@ -131,10 +139,49 @@ class Track {
 
     bool AddEach(const EventBlock& block);
 
+    // Where note ends may lie, so that a pairing search looks only at beats
+    // that can end its note: where a note's key ends one way, looking for
+    // the other way no longer walks the rest of the track for every note.
+    // For each kind of end (0: true note off, 1: velocity-0 note on): the
+    // beats that may hold one, and per note key (channel + 16 * key) the last
+    // beat that may hold one. Beats handed out by Bucket() may hold anything
+    // until a search looks at them again. Built by the first search; kept by
+    // every change after, and narrowed by searches that find less.
+    struct EndMarks {
+        static constexpr std::size_t kKeys = 16 * 128;
+        bool built = false;
+        BeatMarks beats[2];
+        std::vector<std::int32_t> last[2];  // -1: none
+        BeatMarks dirty;
+    };
+    static int EndKind(std::uint32_t message) {
+        if (Kind(message) == 0x80) return 0;
+        return Kind(message) == 0x90 && Data2(message) == 0 ? 1 : -1;
+    }
+    static std::size_t NoteKey(std::uint32_t message) {
+        return (message & 0x0F) | ((message >> 4) & 0x7F0);
+    }
+    void Added(std::uint32_t beat, std::uint32_t message) const {
+        if (!ends_.built) return;
+        const int kind = EndKind(message);
+        if (kind < 0) return;
+        ends_.beats[kind].Mark(beat);
+        std::int32_t& last = ends_.last[kind][NoteKey(message)];
+        if (last < static_cast<std::int32_t>(beat)) last = static_cast<std::int32_t>(beat);
+    }
+    void Touched(std::uint32_t beat) {
+        if (ends_.built) ends_.dirty.Mark(beat);
+    }
+    void BeatsInserted(std::uint32_t beat, std::uint32_t n);
+    void BeatsErased(std::uint32_t beat, std::uint32_t n);
+    void BuildEndMarks() const;
+    void Relook(std::uint32_t beat) const;
+
     EventBlock slab_;  // declared first: it outlives the buckets borrowing from it
     std::vector<Slot> buckets_;
     SysexTable sysex_;
     NoteTracker notes_;
+    mutable EndMarks ends_;  // a cache: searches are const
 };
 
 }  // namespace kvs

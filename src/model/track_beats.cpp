@@ -21,6 +21,7 @@ bool Track::InsertBeats(std::uint32_t beat, std::uint32_t n) {
     }
     std::rotate(buckets_.begin() + beat, buckets_.begin() + static_cast<std::ptrdiff_t>(size),
                 buckets_.end());
+    BeatsInserted(beat, n);
     return true;
 }
 
@@ -56,9 +57,10 @@ bool Track::DeleteBeats(std::uint32_t beat, std::uint32_t n) {
             movedEnds = movedEnds || stranded != 0;
             for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
                 const std::uint32_t message = bucket[i].message;
-                if (IsNoteEnd(message) && stranded != 0 && !ownedHere[i])
+                if (IsNoteEnd(message) && stranded != 0 && !ownedHere[i]) {
                     buckets_[beat - 1].Append(Event{TICKS_PER_BEAT - 1, message});
-                else if (IsSysex(message))
+                    Added(beat - 1, message);
+                } else if (IsSysex(message))
                     sysex_.Remove(SysexId(message));
             }
             // From the back, so the remaining positions stay valid; doubled
@@ -76,6 +78,7 @@ bool Track::DeleteBeats(std::uint32_t beat, std::uint32_t n) {
     }
     if (movedEnds) buckets_[beat - 1].Sort();
     buckets_.erase(buckets_.begin() + beat, buckets_.begin() + done);
+    BeatsErased(beat, done - beat);
     return done == end;
 }
 

@@ -146,8 +146,10 @@ bool Track::DeleteBeat(std::uint32_t beat) {
     for (std::uint32_t i = 0; i < bucket.Count(); ++i) {
         const std::uint32_t message = bucket[i].message;
         if (IsNoteEnd(message)) {
-            if (stranded != 0 && !notes.ownedHere[i])
+            if (stranded != 0 && !notes.ownedHere[i]) {
                 buckets_[beat - 1].Append(Event{kLastOffset, message});
+                Added(beat - 1, message);
+            }
         } else if (IsSysex(message)) {
             sysex_.Remove(SysexId(message));
         }
@@ -155,6 +157,7 @@ bool Track::DeleteBeat(std::uint32_t beat) {
     RemoveAll(*this, notes.laterEnds);
     if (stranded != 0) buckets_[beat - 1].Sort();
     buckets_.erase(buckets_.begin() + beat);
+    BeatsErased(beat, 1);
     return true;
 }
 
@@ -171,6 +174,7 @@ bool Track::ClearBeat(std::uint32_t beat) {
         if (IsNoteEnd(message) && !notes.ownedHere[i]) {
             if (beat == 0) continue;  // nothing earlier to end it at
             buckets_[beat - 1].Append(Event{kLastOffset, message});
+            Added(beat - 1, message);
         } else if (IsSysex(message)) {
             sysex_.Remove(SysexId(message));
         }

@@ -1,13 +1,17 @@
 #include "config/profile_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 
@@ -264,6 +268,20 @@ TEST_F(ProfileStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
     store.WriteString("OPTIONS", "initdelay", "1");
     EXPECT_EQ(store.Flush(), SystemError(EISDIR));
     EXPECT_TRUE(fs::is_directory(dir_ / "kvs.ini"));
+
+    // A FIFO would hold a plain open until someone wrote to it.
+    const std::string fifo = PathOf("kvs.lng");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ProfileStore named(fifo);
+    auto loading = std::async(std::launch::async, [&named] { return named.Load(); });
+    if (loading.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the reader go
+        FAIL() << "loading a FIFO blocked";
+    }
+    EXPECT_EQ(loading.get(), SystemError(ENODEV));
+    named.WriteString("prompts", "ok", "OK");
+    EXPECT_NE(named.Flush(), kResultOk);
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 }  // namespace

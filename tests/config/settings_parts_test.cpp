@@ -142,6 +142,9 @@ TEST(GeneralOptionsFormTest, UnselectedListsKeepTheirValuesAndABadDelayStoresZer
     EXPECT_EQ(s.general.scanInit, 5u);
     EXPECT_EQ(s.general.autoLoadSend, 6u);
     EXPECT_EQ(s.engine.initDelay, 0u);
+    form.delayText = "4294967295";
+    form.Ok(s);
+    EXPECT_EQ(s.engine.initDelay, kMaxInitDelayMs);
 
     EXPECT_EQ(ParseDialogNumber(""), 0u);
     EXPECT_EQ(ParseDialogNumber("-5"), 0u);

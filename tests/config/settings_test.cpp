@@ -156,7 +156,7 @@ TEST_F(SettingsTest, ReadingTakesStoredValuesAsTheyStandSaveWhereTheyCannotWork)
         "metothport=Synth B_out\r\n"
         "metfstchan=0\r\nmetothchan=17\r\nmetfstkey=200\r\nmetfstvel=0\r\n"
         "ScanInit=5\r\nautoloadsend=9\r\nPostype=3\r\nTipOfDayNum=150\r\n"
-        "initdelay=abc\r\nmetronome=2\r\nplaycount=3 beats\r\n"
+        "initdelay=4294967295\r\nmetronome=2\r\nplaycount=3 beats\r\n"
         "MidiAssign=1,2,3,4,5,6,7,8,9,10\r\n"
         "OskKeys=3,0,65\r\n"
         "file1=/a.mid\r\nfile3=/c.mid\r\n"
@@ -175,7 +175,7 @@ TEST_F(SettingsTest, ReadingTakesStoredValuesAsTheyStandSaveWhereTheyCannotWork)
     EXPECT_EQ(s.general.autoLoadSend, 9u);
     EXPECT_EQ(s.general.positionType, 0u);
     EXPECT_EQ(s.general.tipOfDayNum, 0u);
-    EXPECT_EQ(s.engine.initDelay, 0u);
+    EXPECT_EQ(s.engine.initDelay, kMaxInitDelayMs);
     EXPECT_TRUE(s.engine.metronome);
     EXPECT_EQ(s.engine.playCount, 3u);
     EXPECT_EQ(s.midiAssign, MidiAssignSettings{});
@@ -248,15 +248,6 @@ TEST_F(SettingsTest, AnUnreadableOrUncreatableFileLeavesDefaultsAndWritesNothing
     EXPECT_FALSE(result.created);
     EXPECT_NE(result.error, kResultOk);
     EXPECT_EQ(s, Settings{});
-}
-
-TEST(SettingsValuesTest, TheTipOfDayWrapsAfterTheLastTip) {
-    Settings s;
-    s.general.tipOfDayNum = 98;
-    EXPECT_EQ(s.TakeTipOfDay(), 98u);
-    EXPECT_EQ(s.TakeTipOfDay(), 99u);
-    EXPECT_EQ(s.general.tipOfDayNum, 0u);
-    EXPECT_EQ(s.TakeTipOfDay(), 0u);
 }
 
 TEST(SettingsValuesTest, PortKeysNameOutputsByTheirSystemNameCaseCounting) {

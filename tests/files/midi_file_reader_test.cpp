@@ -198,24 +198,33 @@ TEST(MidiFileReader, TruncatedOrMalformedEventsFailKeepingWhatWasRead) {
 }
 
 TEST(MidiFileReader, InitialSettingsScanModes) {
-    // Program at tick 0 on channel 3, volume on channel 4 before the first
-    // note, then a note, then a pan on channel 3 at tick 10.
-    const Bytes body =
-        Cat({{0x00, 0xC2, 5, 0x00, 0xB3, 7, 90}, {0x05, 0x92, 60, 100, 0x05, 0xB2, 10, 30}});
+    // On channel 3: a program at tick 0, a volume at tick 3, a note at tick
+    // 5, a pan at tick 10.
+    const Bytes body = {0x00, 0xC2, 5, 0x03, 0xB2, 7, 90, 0x02, 0x92, 60, 100, 0x05, 0xB2, 10, 30};
     const Loaded time0 = LoadTrack(body, 1, 0), beforeNotes = LoadTrack(body, 1, 1),
                  first = LoadTrack(body, 1, 2), none = LoadTrack(body, 1, 3);
-    for (const Loaded* l : {&time0, &beforeNotes, &first}) {
-        EXPECT_EQ(l->Props(0).program, 5);
-        EXPECT_EQ(l->Props(0).volume, -1);  // another channel than the one fixed
-        EXPECT_EQ(l->Props(0).channel, 2);  // mixed events leave the scan's channel
-    }
+    auto taken = [](const Loaded& l) {
+        const TrackProperties& p = l.Props(0);
+        return std::vector<int>{p.program, p.volume, p.pan, p.channel};
+    };
+    EXPECT_EQ(taken(time0), (std::vector<int>{5, -1, -1, 2}));
+    EXPECT_EQ(taken(beforeNotes), (std::vector<int>{5, 90, -1, 2}));
+    EXPECT_EQ(taken(first), (std::vector<int>{5, 90, 30, 2}));
+    EXPECT_EQ(taken(none), (std::vector<int>{-1, -1, -1, 2}));
     EXPECT_EQ(time0.Events(0).size(), 3u);
-    EXPECT_EQ(beforeNotes.Events(0).size(), 3u);
-    EXPECT_EQ(first.Props(0).pan, 30);
-    EXPECT_EQ(first.Events(0),
-              (Evs{{0, PackMessage(0xB3, 7, 90)}, {5, PackMessage(0x92, 60, 100)}}));
-    EXPECT_EQ(none.Props(0).program, -1);
+    EXPECT_EQ(beforeNotes.Events(0).size(), 2u);
+    EXPECT_EQ(first.Events(0), (Evs{{5, PackMessage(0x92, 60, 100)}}));
     EXPECT_EQ(none.Events(0).size(), 4u);
+
+    // A track that also speaks on channel 4 gets no channel and keeps every
+    // message where it stood, or saving would move them all onto one channel.
+    const Loaded mixed = LoadTrack(Cat({body, {0x00, 0x93, 61, 1}}), 1, 2);
+    EXPECT_EQ(taken(mixed), (std::vector<int>{-1, -1, -1, kNoChannel}));
+    EXPECT_EQ(mixed.Events(0), (Evs{{0, PackMessage(0xC2, 5)},
+                                    {3, PackMessage(0xB2, 7, 90)},
+                                    {5, PackMessage(0x92, 60, 100)},
+                                    {10, PackMessage(0xB2, 10, 30)},
+                                    {10, PackMessage(0x93, 61, 1)}}));
     EXPECT_EQ(LoadTrack({0x0A, 0xC0, 5}).Props(0).program, -1);  // tick 10 is no start
     // A velocity-0 note on closes the "before notes" window too.
     EXPECT_EQ(LoadTrack({0x00, 0x90, 60, 0, 0x00, 0xC0, 5}, 1, 1).Props(0).program, -1);
@@ -310,29 +319,36 @@ TEST(MidiFileReader, TrackChannelComesFromItsEventsWhenTheyAgree) {
     EXPECT_EQ(channel(sysex, 0), 0);
     EXPECT_EQ(channel(tempo, 0), kNoChannel);
     EXPECT_EQ(channel(Cat({tempo, ch5}), 0), 4);
-    EXPECT_EQ(channel(Cat({{0x00, 0xC2, 1}, ch5}), 1, 0), 4);  // overrides the scan's
+    EXPECT_EQ(channel(Cat({{0x00, 0xC4, 1}, ch5}), 1, 0), 4);
+    EXPECT_EQ(LoadTrack(Cat({{0x00, 0xC4, 1}, ch5}), 1, 0).Props(0).program, 1);
+    EXPECT_EQ(channel(Cat({{0x00, 0xC2, 1}, ch5}), 1, 0), kNoChannel);
 }
 
 TEST(MidiFileReader, SysexPacketsEscapesAndSystemBytes) {
-    const Bytes body = {0x00, 0xF0, 0x02, 0x41, 0x10,              // first packet
-                        0x10, 0xF7, 0x02, 0x42, 0x12,              // continued
-                        0x10, 0xF7, 0x01, 0xF7,                    // last
-                        0x00, 0xF7, 0x02, 0xF8, 0xFA,              // escape: real-time bytes
-                        0x00, 0xF7, 0x03, 0xF0, 0x01, 0xF7,        // escape: a whole SysEx
-                        0x00, 0xF7, 0x00,                          // empty escape
-                        0x00, 60,   100,                           // running status still 90
-                        0x00, 0xF2, 0x10, 0x20, 0x00, 0x30, 0x40,  // song position, twice
-                        0x00, 0xFE, 0x00, 0x00, 0x00, 0x91, 60,   0};
+    const Bytes body = {0x00, 0xF0, 0x02, 0x41, 0x10,        // first packet
+                        0x10, 0xF7, 0x02, 0x42, 0x12,        // continued
+                        0x10, 0xF7, 0x01, 0xF7,              // last
+                        0x00, 0xF7, 0x02, 0xF8, 0xFA,        // escape: real-time bytes
+                        0x00, 0xF7, 0x03, 0xF0, 0x01, 0xF7,  // escape: a whole SysEx
+                        0x00, 0xF7, 0x00,                    // empty escape
+                        0x00, 60, 100,                       // running status still 90
+                        // System bytes with their own data lengths, storing nothing:
+                        0x00, 0xF2, 0x10, 0x20, 0x00, 0xF1, 0x30, 0x00, 0xF3, 0x05, 0x00, 0xF6,
+                        0x00, 0xF8, 0x00, 0xFE, 0x00, 62,
+                        0,  // and the running status survives them
+                        0x00, 0x91, 60, 0};
     const Loaded l = LoadTrack(body, 0);
     ASSERT_EQ(l.rc, kResultOk);
     EXPECT_EQ(l.Events(0), (Evs{{0, SysexMessage(1)},
                                 {0x20, SysexMessage(2)},
                                 {0x20, PackMessage(0x90, 60, 100)},
+                                {0x20, PackMessage(0x90, 62, 0)},
                                 {0x20, PackMessage(0x91, 60, 0)}}));
     const SysexTable& table = l.song->GetTrack(0)->Sysex();
     EXPECT_EQ(table.Count(), 2u);
     EXPECT_EQ(table.Find(1)->bytes, (Bytes{0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7}));
     EXPECT_EQ(table.Find(2)->bytes, (Bytes{0xF0, 0x01, 0xF7}));
+    EXPECT_EQ(LoadTrack({0x00, 0xF2, 0x10}).rc, kErrInvalidFile);
     // A packet before any SysEx is an escape of plain bytes: skipped.
     EXPECT_TRUE(LoadTrack({0x00, 0xF7, 0x02, 0x41, 0xF7}, 0).Events(0).empty());
 }
