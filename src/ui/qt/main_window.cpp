@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt/action_table.h"
+#include "ui/qt/dialog_base.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/engine_wakeup.h"
 #include "ui/qt/icons.h"
@@ -215,6 +216,10 @@ void MainWindow::ApplyPrompts() {
         if (QWidget* button = toolbar_->widgetForAction(action))
             button->setAccessibleName(action->toolTip());
     }
+    // A screen reader names the two panes after what they hold.
+    list_->setAccessibleName(
+        ToQString(prompts.Text(prompt::song_prop_songtrks)).remove(u':').trimmed());
+    view_->setAccessibleName(ToQString(prompts.Text(prompt::trk_stats_beats)));
 }
 
 void MainWindow::UpdateMenuStates(QMenu* menu) {

@@ -111,6 +111,8 @@ TEST_F(MainWindowTest, FileFromCommandLineFillsListAndViewRowByRowAligned) {
     }
     EXPECT_EQ(App().View().RowText(3), "");
     EXPECT_EQ(window_->Status().Text(0), QStringLiteral("Track 1"));
+    EXPECT_EQ(list.accessibleName(), QStringLiteral("Tracks"));
+    EXPECT_EQ(view.accessibleName(), QStringLiteral("Beats"));
 }
 
 TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
