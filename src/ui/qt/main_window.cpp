@@ -413,7 +413,8 @@ void MainWindow::ShowCommandLineHelp(const CommandLineHelp& texts) {
     dialogs_->ShowCommandLineHelp(texts);
 }
 void MainWindow::ShowHelpContents() {
-    dialogs_->ShowHelpContents();
+    // Without a browser or help pages nothing would happen at all.
+    if (!dialogs_->ShowHelpContents()) dialogs_->ShowError("error_cantload");
 }
 void MainWindow::OpenUrl(const std::string& url) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

@@ -227,6 +227,21 @@ TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsEverything) {
     EXPECT_NE(App().GetSong().modified, 0u);
 }
 
+TEST_F(MainWindowTest, HelpContentsThatCannotOpenSaysSo) {
+    // The data folder here holds no help pages.
+    bool told = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            told = true;
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    poll.start(20);
+    Trigger(cmd::HelpContents);
+    EXPECT_TRUE(told);
+}
+
 #ifdef KVS_APP_PATH
 TEST_F(MainWindowTest, SecondStartHandsItsFileOverUnlessRecording) {
     QTemporaryDir runtime;
