@@ -355,7 +355,7 @@ void MainWindow::Refresh(std::uint32_t what, std::int32_t track) {
     }
     if (what & refresh::ListSelection) list_->SelectRowQuietly(app_->CurrentTrack());
     if (what & refresh::ListTopRow) list_->SetTopRow(static_cast<int>(app_->View().TopTrack()));
-    if (what & refresh::TrackView) view_->update();
+    if (what & refresh::TrackView) view_->Refresh();
     if (what & refresh::Layout) ApplyLayoutSwitches();
     // The toolbar shows the same states as the menus, and whatever changes
     // the status bar (caret, selection, engine state) may change them.
