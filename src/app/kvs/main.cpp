@@ -67,8 +67,10 @@ int main(int argc, char** argv) {
                          });
     }
     window.show();
-    window.StartUp();
+    // The splash stays on top: a start-up box (no settings, a device that
+    // did not open) would sit hidden under it and the program look hung.
     splash.reset();
+    window.StartUp();
     window.RunCommandLine(line);
     return QApplication::exec();
 }

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt/action_table.h"
+#include "ui/qt/dialog_base.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/engine_wakeup.h"
 #include "ui/qt/icons.h"
@@ -215,6 +216,10 @@ void MainWindow::ApplyPrompts() {
         if (QWidget* button = toolbar_->widgetForAction(action))
             button->setAccessibleName(action->toolTip());
     }
+    // A screen reader names the two panes after what they hold.
+    list_->setAccessibleName(
+        ToQString(prompts.Text(prompt::song_prop_songtrks)).remove(u':').trimmed());
+    view_->setAccessibleName(ToQString(prompts.Text(prompt::trk_stats_beats)));
 }
 
 void MainWindow::UpdateMenuStates(QMenu* menu) {
@@ -350,7 +355,7 @@ void MainWindow::Refresh(std::uint32_t what, std::int32_t track) {
     }
     if (what & refresh::ListSelection) list_->SelectRowQuietly(app_->CurrentTrack());
     if (what & refresh::ListTopRow) list_->SetTopRow(static_cast<int>(app_->View().TopTrack()));
-    if (what & refresh::TrackView) view_->update();
+    if (what & refresh::TrackView) view_->Refresh();
     if (what & refresh::Layout) ApplyLayoutSwitches();
     // The toolbar shows the same states as the menus, and whatever changes
     // the status bar (caret, selection, engine state) may change them.
@@ -408,7 +413,8 @@ void MainWindow::ShowCommandLineHelp(const CommandLineHelp& texts) {
     dialogs_->ShowCommandLineHelp(texts);
 }
 void MainWindow::ShowHelpContents() {
-    dialogs_->ShowHelpContents();
+    // Without a browser or help pages nothing would happen at all.
+    if (!dialogs_->ShowHelpContents()) dialogs_->ShowError("error_cantload");
 }
 void MainWindow::OpenUrl(const std::string& url) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

@@ -43,6 +43,14 @@ void AnswerNextDialog(Qt::Key key) {
     poll->start(20);
 }
 
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -111,6 +119,8 @@ TEST_F(MainWindowTest, FileFromCommandLineFillsListAndViewRowByRowAligned) {
     }
     EXPECT_EQ(App().View().RowText(3), "");
     EXPECT_EQ(window_->Status().Text(0), QStringLiteral("Track 1"));
+    EXPECT_EQ(list.accessibleName(), QStringLiteral("Tracks"));
+    EXPECT_EQ(view.accessibleName(), QStringLiteral("Beats"));
 }
 
 TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
@@ -149,9 +159,14 @@ TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_Down);
     EXPECT_EQ(App().CurrentTrack(), 1);
+    // The view repaints too, or it would go on showing the deleted row.
+    QCoreApplication::processEvents();
+    PaintCounter painted;
+    window_->ViewWidget().viewport()->installEventFilter(&painted);
     QTest::keyClick(&list, Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(App().TrackCount(), 2u);
     EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.count > 0; }, 1000));
     EXPECT_TRUE(window_->windowTitle().startsWith(u"minuet.mid"));
 
     // Delete with nothing selected removes one column of beats, once.
@@ -223,6 +238,21 @@ TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsEverything) {
     EXPECT_TRUE(window_->isVisible());
     EXPECT_EQ(App().TrackCount(), 2u);
     EXPECT_NE(App().GetSong().modified, 0u);
+}
+
+TEST_F(MainWindowTest, HelpContentsThatCannotOpenSaysSo) {
+    // The data folder here holds no help pages.
+    bool told = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            told = true;
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    poll.start(20);
+    Trigger(cmd::HelpContents);
+    EXPECT_TRUE(told);
 }
 
 #ifdef KVS_APP_PATH
