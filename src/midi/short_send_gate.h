@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -58,22 +59,29 @@ class ShortSendGate {
     std::size_t Dropped() const { return dropped_.load(std::memory_order_relaxed); }
 
   private:
+    // Delivers at most what waits now, so that a thread flooding the ring
+    // cannot keep the holder here.
     template <typename Deliver>
     void Drain(Deliver& deliver) {
         std::uint32_t message = 0;
-        while (pending_.TryPop(&message))
+        for (std::size_t n = pending_.Size(); n != 0 && pending_.TryPop(&message); --n)
             deliver(message);
     }
 
     // A message pushed while we let go is sent by us unless someone else
-    // took the gate meanwhile, who then does the same.
+    // took the gate meanwhile, who then does the same. The rounds are
+    // bounded by one ring's worth: past that a flood is under way, and its
+    // next sender takes over what is left.
     template <typename Deliver>
     void Release(std::unique_lock<std::mutex>& lock, Deliver& deliver) {
+        std::size_t budget = pending_.Capacity();
         for (;;) {
+            const std::size_t before = pending_.Size();
             Drain(deliver);
+            budget -= std::min(budget, before);
             lock.unlock();
             Handshake();
-            if (!pending_.HeadReady() || !lock.try_lock()) return;
+            if (budget == 0 || !pending_.HeadReady() || !lock.try_lock()) return;
         }
     }
 
