@@ -100,6 +100,7 @@ void MidiDeviceTable::FreeMidiDevices() {
     liveCount_ = 0;
     inCalls_.reset();
     inCallCount_ = 0;
+    droppedByClosed_ = 0;
 }
 
 bool MidiDeviceTable::OpenMidiDevices(MidiErrorReporter& errors) {
@@ -141,6 +142,7 @@ void MidiDeviceTable::CloseMidiDevices() {
         port.reset();
     for (std::size_t i = 0; i < outPorts_.size(); ++i) {
         live_[i].store(nullptr, std::memory_order_release);
+        if (outPorts_[i]) droppedByClosed_ += outPorts_[i]->Dropped();
         outPorts_[i].reset();
     }
 }
@@ -161,6 +163,18 @@ bool MidiDeviceTable::SendLong(std::uint32_t port, std::span<const std::uint8_t>
     if (port >= liveCount_) return false;
     MidiOutputPort* out = live_[port].load(std::memory_order_acquire);
     return out != nullptr && out->SendLong(bytes, std::move(done));
+}
+
+void MidiDeviceTable::CancelLong(std::uint32_t port) const noexcept {
+    if (port >= liveCount_) return;
+    if (MidiOutputPort* out = live_[port].load(std::memory_order_acquire)) out->CancelLong();
+}
+
+std::uint64_t MidiDeviceTable::DroppedOutput() const {
+    std::uint64_t dropped = droppedByClosed_;
+    for (const auto& port : outPorts_)
+        if (port) dropped += port->Dropped();
+    return dropped;
 }
 
 std::string MidiDeviceTable::PortKey(std::uint32_t port) const {

@@ -88,6 +88,12 @@ class MidiDeviceTable {
     // the device refuses it (done is then never called).
     bool SendLong(std::uint32_t port, std::span<const std::uint8_t> bytes,
                   std::function<void()> done) const;
+    // Any thread: the port's long messages under way stop using their bytes
+    // as soon as they can; done still runs for each.
+    void CancelLong(std::uint32_t port) const noexcept;
+    // Messages the outputs accepted but could not deliver since the devices
+    // were listed, closed ports included: a loss the user must hear about.
+    std::uint64_t DroppedOutput() const;
 
     // The text that stands for a device in the settings file: system name
     // followed by "_out" or "_in". Empty for an index beyond the devices.
@@ -155,6 +161,7 @@ class MidiDeviceTable {
     std::unique_ptr<std::atomic<MidiOutputPort*>[]> live_;
     std::size_t liveCount_ = 0;
     std::atomic<bool> devicesOpen_{false};
+    std::uint64_t droppedByClosed_ = 0;
     std::atomic<MidiInputSink*> sink_{nullptr};
     // Per input device, odd while one of its callbacks runs; sized at
     // enumeration like live_.

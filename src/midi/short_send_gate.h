@@ -22,28 +22,29 @@ class ShortSendGate {
     ShortSendGate& operator=(const ShortSendGate&) = delete;
 
     // Never blocks. deliver(message) runs with the gate held, possibly on
-    // another thread that sends later.
+    // another thread that sends later. False when the ring was full and the
+    // message is dropped.
     template <typename Deliver>
-    void Send(std::uint32_t message, Deliver&& deliver) {
+    bool Send(std::uint32_t message, Deliver&& deliver) {
+        bool kept = true;
         std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
         if (!lock.owns_lock()) {
-            if (pending_.TryPush(message) != MpmcRing<std::uint32_t>::Push::Ok)
-                dropped_.fetch_add(1, std::memory_order_relaxed);
+            kept = Push(message);
             // The holder may have let go before our push showed: look once more.
             Handshake();
-            if (!lock.try_lock()) return;
-            Release(lock, deliver);
-            return;
+            if (lock.try_lock()) Release(lock, deliver);
+            return kept;
         }
         Drain(deliver);
         // A slot another sender has taken but not filled yet stops the drain;
         // ours then queues behind it for whoever holds the gate next.
         if (pending_.Size() == 0) {
             deliver(message);
-        } else if (pending_.TryPush(message) != MpmcRing<std::uint32_t>::Push::Ok) {
-            dropped_.fetch_add(1, std::memory_order_relaxed);
+        } else {
+            kept = Push(message);
         }
         Release(lock, deliver);
+        return kept;
     }
 
     // Waits for the gate, then runs work with it held: for threads that may
@@ -59,6 +60,12 @@ class ShortSendGate {
     std::size_t Dropped() const { return dropped_.load(std::memory_order_relaxed); }
 
   private:
+    bool Push(std::uint32_t message) {
+        if (pending_.TryPush(message) == MpmcRing<std::uint32_t>::Push::Ok) return true;
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+
     // Delivers at most what waits now, so that a thread flooding the ring
     // cannot keep the holder here.
     template <typename Deliver>
