@@ -47,8 +47,7 @@ class MpmcRing {
             const std::uint64_t sequence = slot.sequence.load(std::memory_order_acquire);
             const auto diff = static_cast<std::int64_t>(sequence - pos);
             if (diff == 0) {
-                if (tail_.compare_exchange_weak(pos, pos + 1, std::memory_order_relaxed,
-                                                std::memory_order_acquire)) {
+                if (tail_.compare_exchange_weak(pos, pos + 1, std::memory_order_acquire)) {
                     slot.value = value;
                     slot.sequence.store(pos + 1, std::memory_order_release);
                     return Push::Ok;
