@@ -150,6 +150,9 @@ TEST(RtMidiJack, DeliversMessagesAndLongSysexWholeAndInOrderBothWays) {
     EXPECT_TRUE(joined == sysex);
     EXPECT_EQ(got[3].message, 0x004081u);
     input.reset();
+    // RtMidi's JACK output frees its buffer before closing its client.
+    talker.closePort();
+    std::this_thread::sleep_for(50ms);
 }
 
 // Counts what an outside client hears: note ons, and SysEx bytes.
@@ -186,24 +189,35 @@ TEST(RtMidiJack, NotesSentBehindAMegabyteOfSysexAllArrive) {
     // 16 tracks of 768 notes, the way the engine sends them while the SysEx
     // is still going out: a burst every 3 ms.
     const std::vector<std::uint8_t> sysex = Sysex(1 << 20);
-    std::atomic<bool> done{false};
-    ASSERT_TRUE(port->SendLong(sysex, [&] { done = true; }));
     constexpr std::uint32_t kNotes = 16 * 768;
-    for (std::uint32_t n = 0; n < kNotes; ++n) {
-        const std::uint32_t key = 36 + n % 48;
-        const std::uint32_t channel = n % 16;
-        port->SendShort(0x90 | channel | key << 8 | 100u << 16);
-        port->SendShort(0x80 | channel | key << 8 | 64u << 16);
-        if (n % 64 == 63) std::this_thread::sleep_for(3ms);
+    std::atomic<bool> done{false};  // outlives every attempt's SysEx
+    const auto attempt = [&] {
+        heard.noteOns = 0;
+        heard.sysexBytes = 0;
+        done = false;
+        EXPECT_TRUE(port->SendLong(sysex, [&] { done = true; }));
+        for (std::uint32_t n = 0; n < kNotes; ++n) {
+            const std::uint32_t key = 36 + n % 48;
+            const std::uint32_t channel = n % 16;
+            port->SendShort(0x90 | channel | key << 8 | 100u << 16);
+            port->SendShort(0x80 | channel | key << 8 | 64u << 16);
+            if (n % 64 == 63) std::this_thread::sleep_for(3ms);
+        }
+        const auto until = std::chrono::steady_clock::now() + 20s;
+        while ((!done || heard.noteOns < kNotes) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(50ms);
+        EXPECT_TRUE(done.load());
+    };
+    // The port must lose nothing. JACK itself drops the MIDI of a cycle a
+    // client misses on a busy machine: such a run is tried again.
+    for (int tries = 0; tries < 3; ++tries) {
+        attempt();
+        ASSERT_EQ(port->Dropped(), 0u);
+        if (heard.noteOns == kNotes && heard.sysexBytes == sysex.size()) break;
     }
-    const auto until = std::chrono::steady_clock::now() + 20s;
-    while (heard.noteOns < kNotes && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(10ms);
-    std::this_thread::sleep_for(50ms);
-    EXPECT_TRUE(done.load());
     EXPECT_EQ(heard.sysexBytes.load(), sysex.size());
     EXPECT_EQ(heard.noteOns.load(), kNotes);
-    EXPECT_EQ(port->Dropped(), 0u);
 }
 
 }  // namespace
