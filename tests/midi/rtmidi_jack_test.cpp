@@ -150,9 +150,6 @@ TEST(RtMidiJack, DeliversMessagesAndLongSysexWholeAndInOrderBothWays) {
     EXPECT_TRUE(joined == sysex);
     EXPECT_EQ(got[3].message, 0x004081u);
     input.reset();
-    // RtMidi's JACK output frees its buffer before closing its client.
-    talker.closePort();
-    std::this_thread::sleep_for(50ms);
 }
 
 // Counts what an outside client hears: note ons, and SysEx bytes.

@@ -91,10 +91,6 @@ class RtMidiOutputPort : public MidiOutputPort {
             out_->closePort();
         } catch (const std::exception&) {
         }
-        // RtMidi's JACK output frees its buffer before it closes its client,
-        // so a process cycle still under way would read freed memory: give
-        // that cycle time to end once the port is gone.
-        if (jack_) std::this_thread::sleep_for(kJackCycleGrace);
     }
 
     void SendShort(std::uint32_t message) override {
@@ -136,7 +132,6 @@ class RtMidiOutputPort : public MidiOutputPort {
     static constexpr std::size_t kPendingMessages = 1024;
     static constexpr std::size_t kLongSlots = 16;
     static constexpr std::uint32_t kLongMark = 0xFF000000u;
-    static constexpr auto kJackCycleGrace = std::chrono::milliseconds(50);
     // A piece that finds no room for this long is given up with the message.
     static constexpr auto kStallLimit = std::chrono::seconds(2);
 
