@@ -69,16 +69,6 @@ TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
     } catch (const RtMidiError& e) {
         FAIL() << "the test's JACK clients could not open: " << e.getMessage();
     }
-    // RtMidi's JACK output frees its buffer before it closes its client: a
-    // process cycle under way then reads freed memory. Close the port first
-    // and let that cycle end.
-    struct CloseSourceFirst {
-        RtMidiOut& out;
-        ~CloseSourceFirst() {
-            out.closePort();
-            std::this_thread::sleep_for(50ms);
-        }
-    } closeSourceFirst{*source};
     const ScopedEnv midi("KVS_MIDI", "jack");
 
     const auto recordOnce = [&](int attempt, Take* take) {
