@@ -33,6 +33,12 @@ class MidiOutputPort {
     // called). done runs once the message has left, on any thread. Returns
     // false (and never calls done) when the message cannot be started.
     virtual bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) = 0;
+    // Any thread: long messages started before this call stop using their
+    // bytes as soon as they can (done still runs). A message cut short is
+    // ended for the receiver.
+    virtual void CancelLong() {}
+    // Messages this port accepted but could not deliver (full buffers).
+    virtual std::uint64_t Dropped() const { return 0; }
 };
 
 class MidiInputPort {

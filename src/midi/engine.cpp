@@ -21,6 +21,10 @@ std::unique_lock<std::mutex> Engine::LockSong() {
     return lock;
 }
 
+void Engine::ReleaseSysex() {
+    if (sysex_ != nullptr) sysex_->ReleaseBlocks();
+}
+
 void Engine::SetSong(Song* song) {
     std::lock_guard<std::mutex> lock(lock_);
     song_ = song;

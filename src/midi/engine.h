@@ -39,6 +39,9 @@ class Engine {
     void SetSong(Song* song);
     void SetRecorder(TakeRecorder* recorder);
     std::unique_lock<std::mutex> LockSong();
+    // Before the song's SysEx blocks are freed or changed: no queued or
+    // departing SysEx message uses them once this returns.
+    void ReleaseSysex();
 
     void SetOptions(const EngineOptions& options);
     EngineOptions Options() const;

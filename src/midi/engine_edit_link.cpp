@@ -4,7 +4,15 @@
 
 namespace kvs {
 
+SongLock EngineEditLink::LockSong() {
+    // Under the lock the timer queues nothing new from the song.
+    SongLock lock = engine_.LockSong();
+    engine_.ReleaseSysex();
+    return lock;
+}
+
 void EngineEditLink::SetSong(Song* song) {
+    engine_.ReleaseSysex();
     song_ = song;
     engine_.SetSong(song);
 }

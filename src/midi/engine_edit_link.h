@@ -9,7 +9,10 @@
 
 namespace kvs {
 
-// The editing commands' view of the playback engine.
+// The editing commands' view of the playback engine. Every edit that may
+// free or change a SysEx block does so under LockSong or by replacing the
+// song, so both first make sure no SysEx on its way out still points into
+// the song.
 class EngineEditLink : public EngineLink {
   public:
     // thruNotesOff ends the notes MIDI thru left sounding; empty where no
@@ -18,7 +21,7 @@ class EngineEditLink : public EngineLink {
         : engine_(engine), thruNotesOff_(std::move(thruNotesOff)) {}
 
     bool Idle() const override { return !engine_.Busy(); }
-    SongLock LockSong() override { return engine_.LockSong(); }
+    SongLock LockSong() override;
     void Stop() override { engine_.StopEngine(); }
     void SetSong(Song* song) override;
     void ReleaseTrackNotes(std::uint32_t track) override { engine_.ReleaseTrackNotes(track); }

@@ -23,6 +23,10 @@ class SysexOutput {
     // The block stays owned by its track's table.
     virtual void QueueSysex(const SysexBlock& block, std::uint32_t port) = 0;
     virtual void KickSysex() = 0;
+    // Window thread, before a song's SysEx blocks are freed or changed:
+    // returns once no queued or departing message uses them. Outputs that
+    // are done with the bytes when QueueSysex returns have nothing to do.
+    virtual void ReleaseBlocks() {}
 };
 
 // The take being recorded, as far as the transport needs it.

@@ -7,22 +7,32 @@ namespace kvs {
 
 SoundingNotes::SoundingNotes() {
     counts_.fill(0);
-    order_.fill(0);
-    isListed_.fill(false);
+    next_.fill(kEnd);
+    prev_.fill(kEnd);
     ports_.fill(0);
     flags_.fill(0);
     flagPorts_.fill(0);
 }
 
 void SoundingNotes::Reset() {
-    // Clearing only what was touched keeps a reset at every loop wrap cheap.
-    if (listed_ > kSlots) listed_ = kSlots;
-    for (std::uint32_t i = 0; i < listed_; ++i) {
-        counts_[order_[i]] = 0;
-        isListed_[order_[i]] = false;
-    }
-    listed_ = 0;
+    // Clearing only what sounds keeps a reset at every loop wrap cheap.
+    for (std::uint32_t slot = next_[kEnd]; slot != kEnd; slot = next_[slot])
+        counts_[slot] = 0;
+    next_[kEnd] = prev_[kEnd] = kEnd;
     flags_.fill(0);
+}
+
+void SoundingNotes::Link(std::uint32_t slot) {
+    const std::uint32_t last = prev_[kEnd];
+    next_[slot] = kEnd;
+    prev_[slot] = static_cast<std::uint16_t>(last);
+    next_[last] = static_cast<std::uint16_t>(slot);
+    prev_[kEnd] = static_cast<std::uint16_t>(slot);
+}
+
+void SoundingNotes::Unlink(std::uint32_t slot) {
+    next_[prev_[slot]] = next_[slot];
+    prev_[next_[slot]] = prev_[slot];
 }
 
 void SoundingNotes::Observe(std::uint32_t message, std::uint32_t port) {
@@ -30,18 +40,15 @@ void SoundingNotes::Observe(std::uint32_t message, std::uint32_t port) {
     const std::uint32_t channel = Channel(message);
     switch (Kind(message)) {
         case 0x80: {
-            std::uint16_t& count = counts_[Slot(channel, Data1(message))];
-            if (count != 0) --count;
+            const std::uint32_t slot = Slot(channel, Data1(message));
+            if (counts_[slot] != 0 && --counts_[slot] == 0) Unlink(slot);
             return;
         }
         case 0x90: {
             const std::uint32_t slot = Slot(channel, Data1(message));
+            if (counts_[slot] == 0) Link(slot);
             if (counts_[slot] != 0xFFFF) ++counts_[slot];
             ports_[slot] = static_cast<std::uint16_t>(port);
-            if (!isListed_[slot]) {
-                isListed_[slot] = true;
-                order_[listed_++] = static_cast<std::uint16_t>(slot);
-            }
             return;
         }
         case 0xB0: {

@@ -24,13 +24,13 @@ class SoundingNotes {
     std::uint32_t Flags(std::uint32_t channel) const { return flags_[channel & 0xF]; }
 
     // Calls send(message, port) with every message that ends what sounds: a note off
-    // (velocity 64) per sounding note, keys in the order they first sounded,
-    // then per channel sustain, portamento, sostenuto and soft pedal off and
-    // the pitch bend centred, each only where it was changed.
+    // (velocity 64) per sounding note, keys in the order they started to
+    // sound (a key struck again while it sounds keeps its place), then per
+    // channel sustain, portamento, sostenuto and soft pedal off and the pitch
+    // bend centred, each only where it was changed.
     template <typename Send>
     void ForEachRelease(Send&& send) const {
-        for (std::uint32_t i = 0; i < listed_; ++i) {
-            const std::uint32_t slot = order_[i];
+        for (std::uint32_t slot = next_[kEnd]; slot != kEnd; slot = next_[slot]) {
             const std::uint32_t message = 0x400080u | (slot >> 7) | ((slot & 0x7F) << 8);
             for (std::uint32_t n = counts_[slot]; n != 0; --n)
                 send(message, ports_[slot]);
@@ -47,14 +47,18 @@ class SoundingNotes {
     static constexpr std::uint32_t Slot(std::uint32_t channel, std::uint32_t key) {
         return ((channel & 0xF) << 7) | (key & 0x7F);
     }
+    void Link(std::uint32_t slot);
+    void Unlink(std::uint32_t slot);
+
+    // The list's head and tail live in the extra entry kEnd.
+    static constexpr std::uint32_t kEnd = kSlots;
 
     std::array<std::uint16_t, kSlots> counts_;
-    // Slots that sounded since the last reset, in the order they first did;
-    // each slot is listed at most once, so the list cannot overflow.
-    std::array<std::uint16_t, kSlots> order_;
-    std::array<bool, kSlots> isListed_;
+    // The sounding slots, oldest start first: a slot joins the tail when its
+    // count leaves 0 and leaves the list when it returns to 0.
+    std::array<std::uint16_t, kSlots + 1> next_;
+    std::array<std::uint16_t, kSlots + 1> prev_;
     std::array<std::uint16_t, kSlots> ports_;
-    std::uint32_t listed_ = 0;
     std::array<std::uint8_t, 16> flags_;
     std::array<std::uint16_t, 16> flagPorts_;
 };

@@ -1,6 +1,7 @@
 #include "midi/midi_device_table.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace kvs {
@@ -86,6 +87,10 @@ void MidiDeviceTable::EnumerateMidiDevices() {
     live_ = std::make_unique<std::atomic<MidiOutputPort*>[]>(liveCount_);
     for (std::size_t i = 0; i < liveCount_; ++i)
         live_[i].store(nullptr, std::memory_order_relaxed);
+    inCallCount_ = inputs_.size();
+    inCalls_ = std::make_unique<std::atomic<std::uint32_t>[]>(inCallCount_);
+    for (std::size_t i = 0; i < inCallCount_; ++i)
+        inCalls_[i].store(0, std::memory_order_relaxed);
 }
 
 void MidiDeviceTable::FreeMidiDevices() {
@@ -97,6 +102,9 @@ void MidiDeviceTable::FreeMidiDevices() {
     outPorts_.clear();
     live_.reset();
     liveCount_ = 0;
+    inCalls_.reset();
+    inCallCount_ = 0;
+    droppedByClosed_ = 0;
 }
 
 bool MidiDeviceTable::OpenMidiDevices(MidiErrorReporter& errors) {
@@ -132,11 +140,15 @@ bool MidiDeviceTable::OpenMidiDevices(MidiErrorReporter& errors) {
 void MidiDeviceTable::CloseMidiDevices() {
     // First, so that the input handler stops handing buffers back while the
     // inputs are torn down.
-    devicesOpen_.store(false, std::memory_order_release);
+    devicesOpen_.store(false);
+    // Whatever a layer still delivers is dropped from here on; a callback
+    // already under way finishes before the ports go.
+    WaitForInputCallbacks();
     for (auto& port : inPorts_)
         port.reset();
     for (std::size_t i = 0; i < outPorts_.size(); ++i) {
         live_[i].store(nullptr, std::memory_order_release);
+        if (outPorts_[i]) droppedByClosed_ += outPorts_[i]->Dropped();
         outPorts_[i].reset();
     }
 }
@@ -157,6 +169,18 @@ bool MidiDeviceTable::SendLong(std::uint32_t port, std::span<const std::uint8_t>
     if (port >= liveCount_) return false;
     MidiOutputPort* out = live_[port].load(std::memory_order_acquire);
     return out != nullptr && out->SendLong(bytes, std::move(done));
+}
+
+void MidiDeviceTable::CancelLong(std::uint32_t port) const noexcept {
+    if (port >= liveCount_) return;
+    if (MidiOutputPort* out = live_[port].load(std::memory_order_acquire)) out->CancelLong();
+}
+
+std::uint64_t MidiDeviceTable::DroppedOutput() const {
+    std::uint64_t dropped = droppedByClosed_;
+    for (const auto& port : outPorts_)
+        if (port) dropped += port->Dropped();
+    return dropped;
 }
 
 std::string MidiDeviceTable::PortKey(std::uint32_t port) const {
@@ -268,15 +292,42 @@ void MidiDeviceTable::SetEnabled(MidiDeviceKind kind, std::uint32_t index, bool 
     if (MidiDeviceInfo* d = Device(kind, index)) d->enabled = enabled;
 }
 
+void MidiDeviceTable::SetInputSink(MidiInputSink* sink) {
+    sink_.store(sink);
+    WaitForInputCallbacks();
+}
+
+void MidiDeviceTable::WaitForInputCallbacks() const {
+    // Sequentially consistent with Forward: a callback that marked itself
+    // after the change above reads the new sink and the closed state, and
+    // one that marked itself before is seen here and waited for. Only the
+    // callback under way is waited for, not a flood of later ones.
+    for (std::size_t i = 0; i < inCallCount_; ++i) {
+        const std::uint32_t calls = inCalls_[i].load();
+        if ((calls & 1u) == 0) continue;
+        while (inCalls_[i].load() == calls)
+            std::this_thread::yield();
+    }
+}
+
+template <typename Call>
+void MidiDeviceTable::InputForwarder::Forward(std::uint32_t device, Call&& call) {
+    if (device >= table_.inCallCount_) return;
+    std::atomic<std::uint32_t>& calls = table_.inCalls_[device];
+    calls.fetch_add(1);
+    if (table_.devicesOpen_.load()) {
+        if (MidiInputSink* sink = table_.sink_.load()) call(*sink);
+    }
+    calls.fetch_add(1, std::memory_order_release);
+}
+
 void MidiDeviceTable::InputForwarder::OnShortMessage(std::uint32_t device, std::uint32_t message) {
-    if (MidiInputSink* sink = table_.sink_.load(std::memory_order_acquire))
-        sink->OnShortMessage(device, message);
+    Forward(device, [&](MidiInputSink& sink) { sink.OnShortMessage(device, message); });
 }
 
 void MidiDeviceTable::InputForwarder::OnSysexBuffer(std::uint32_t device,
                                                     std::span<const std::uint8_t> bytes) {
-    if (MidiInputSink* sink = table_.sink_.load(std::memory_order_acquire))
-        sink->OnSysexBuffer(device, bytes);
+    Forward(device, [&](MidiInputSink& sink) { sink.OnSysexBuffer(device, bytes); });
 }
 
 }  // namespace kvs

@@ -95,6 +95,12 @@ class MidiDeviceTable {
     // the device refuses it (done is then never called).
     bool SendLong(std::uint32_t port, std::span<const std::uint8_t> bytes,
                   std::function<void()> done) const;
+    // Any thread: the port's long messages under way stop using their bytes
+    // as soon as they can; done still runs for each.
+    void CancelLong(std::uint32_t port) const noexcept;
+    // Messages the outputs accepted but could not deliver since the devices
+    // were listed, closed ports included: a loss the user must hear about.
+    std::uint64_t DroppedOutput() const;
 
     // The text that stands for a device in the settings file: system name
     // followed by "_out" or "_in". Empty for an index beyond the devices.
@@ -128,8 +134,10 @@ class MidiDeviceTable {
     void SetEnabled(MidiDeviceKind kind, std::uint32_t index, bool enabled);
 
     // Where the input of every open MIDI IN device goes (the recording input
-    // handler); null drops it. May be changed while inputs are open.
-    void SetInputSink(MidiInputSink* sink) { sink_.store(sink, std::memory_order_release); }
+    // handler); null drops it. May be changed while inputs are open: returns
+    // once no callback into the former sink runs any more, so the former sink
+    // may then be destroyed. Never from inside an input callback.
+    void SetInputSink(MidiInputSink* sink);
 
   private:
     class InputForwarder : public MidiInputSink {
@@ -139,8 +147,13 @@ class MidiDeviceTable {
         void OnSysexBuffer(std::uint32_t device, std::span<const std::uint8_t> bytes) override;
 
       private:
+        template <typename Call>
+        void Forward(std::uint32_t device, Call&& call);
         const MidiDeviceTable& table_;
     };
+
+    // Returns once every input callback that was running has returned.
+    void WaitForInputCallbacks() const;
 
     MidiDeviceInfo* Device(MidiDeviceKind kind, std::uint32_t index);
 
@@ -156,8 +169,29 @@ class MidiDeviceTable {
     std::unique_ptr<std::atomic<MidiOutputPort*>[]> live_;
     std::size_t liveCount_ = 0;
     std::atomic<bool> devicesOpen_{false};
+    std::uint64_t droppedByClosed_ = 0;
     std::atomic<MidiInputSink*> sink_{nullptr};
+    // Per input device, odd while one of its callbacks runs; sized at
+    // enumeration like live_.
+    std::unique_ptr<std::atomic<std::uint32_t>[]> inCalls_;
+    std::size_t inCallCount_ = 0;
     InputForwarder forwarder_{*this};
+};
+
+// Makes sink the table's input sink for its own lifetime. Declared after the
+// sink and whatever the sink's callbacks use, it is destroyed first, so no
+// callback reaches them once they go.
+class ScopedInputSink {
+  public:
+    ScopedInputSink(MidiDeviceTable& table, MidiInputSink& sink) : table_(table) {
+        table_.SetInputSink(&sink);
+    }
+    ~ScopedInputSink() { table_.SetInputSink(nullptr); }
+    ScopedInputSink(const ScopedInputSink&) = delete;
+    ScopedInputSink& operator=(const ScopedInputSink&) = delete;
+
+  private:
+    MidiDeviceTable& table_;
 };
 
 }  // namespace kvs

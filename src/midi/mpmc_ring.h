@@ -37,23 +37,27 @@ class MpmcRing {
 
     std::size_t Capacity() const { return capacity_; }
 
+    // Closed is read with acquire: whoever closes publishes something first
+    // (the next ring of a chain) that a producer turned away must see.
     Push TryPush(const T& value) {
-        std::uint64_t pos = tail_.load(std::memory_order_relaxed);
+        std::uint64_t pos = tail_.load(std::memory_order_acquire);
         for (;;) {
             if (pos & kClosed) return Push::Closed;
             Slot& slot = slots_[pos % capacity_];
             const std::uint64_t sequence = slot.sequence.load(std::memory_order_acquire);
             const auto diff = static_cast<std::int64_t>(sequence - pos);
             if (diff == 0) {
-                if (tail_.compare_exchange_weak(pos, pos + 1, std::memory_order_relaxed)) {
+                if (tail_.compare_exchange_weak(pos, pos + 1, std::memory_order_acquire)) {
                     slot.value = value;
                     slot.sequence.store(pos + 1, std::memory_order_release);
                     return Push::Ok;
                 }
             } else if (diff < 0) {
-                return Push::Full;
+                // Full, unless the ring was closed meanwhile.
+                return (tail_.load(std::memory_order_acquire) & kClosed) ? Push::Closed
+                                                                         : Push::Full;
             } else {
-                pos = tail_.load(std::memory_order_relaxed);
+                pos = tail_.load(std::memory_order_acquire);
             }
         }
     }

@@ -172,8 +172,11 @@ void Recorder::Drain() {
     MpmcRing<StampedInput>* ring = ringStore_.get();
     if (ring == nullptr || mode_ == Mode::None) return;
     const std::uint32_t current = recording_;
+    // Only what is there now: under a flood of input the ring never runs
+    // empty, and the window thread must get back to its other work.
+    std::size_t budget = ring->Size();
     StampedInput in;
-    while (ring->TryPop(&in)) {
+    while (budget-- != 0 && ring->TryPop(&in)) {
         if ((in.tag >> 1) == current) {
             Apply(in);
             // A step that ended the recording (a failed take) drops the rest.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -21,28 +22,29 @@ class ShortSendGate {
     ShortSendGate& operator=(const ShortSendGate&) = delete;
 
     // Never blocks. deliver(message) runs with the gate held, possibly on
-    // another thread that sends later.
+    // another thread that sends later. False when the ring was full and the
+    // message is dropped.
     template <typename Deliver>
-    void Send(std::uint32_t message, Deliver&& deliver) {
+    bool Send(std::uint32_t message, Deliver&& deliver) {
+        bool kept = true;
         std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
         if (!lock.owns_lock()) {
-            if (pending_.TryPush(message) != MpmcRing<std::uint32_t>::Push::Ok)
-                dropped_.fetch_add(1, std::memory_order_relaxed);
+            kept = Push(message);
             // The holder may have let go before our push showed: look once more.
             Handshake();
-            if (!lock.try_lock()) return;
-            Release(lock, deliver);
-            return;
+            if (lock.try_lock()) Release(lock, deliver);
+            return kept;
         }
         Drain(deliver);
         // A slot another sender has taken but not filled yet stops the drain;
         // ours then queues behind it for whoever holds the gate next.
         if (pending_.Size() == 0) {
             deliver(message);
-        } else if (pending_.TryPush(message) != MpmcRing<std::uint32_t>::Push::Ok) {
-            dropped_.fetch_add(1, std::memory_order_relaxed);
+        } else {
+            kept = Push(message);
         }
         Release(lock, deliver);
+        return kept;
     }
 
     // Waits for the gate, then runs work with it held: for threads that may
@@ -58,22 +60,35 @@ class ShortSendGate {
     std::size_t Dropped() const { return dropped_.load(std::memory_order_relaxed); }
 
   private:
+    bool Push(std::uint32_t message) {
+        if (pending_.TryPush(message) == MpmcRing<std::uint32_t>::Push::Ok) return true;
+        dropped_.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+
+    // Delivers at most what waits now, so that a thread flooding the ring
+    // cannot keep the holder here.
     template <typename Deliver>
     void Drain(Deliver& deliver) {
         std::uint32_t message = 0;
-        while (pending_.TryPop(&message))
+        for (std::size_t n = pending_.Size(); n != 0 && pending_.TryPop(&message); --n)
             deliver(message);
     }
 
     // A message pushed while we let go is sent by us unless someone else
-    // took the gate meanwhile, who then does the same.
+    // took the gate meanwhile, who then does the same. The rounds are
+    // bounded by one ring's worth: past that a flood is under way, and its
+    // next sender takes over what is left.
     template <typename Deliver>
     void Release(std::unique_lock<std::mutex>& lock, Deliver& deliver) {
+        std::size_t budget = pending_.Capacity();
         for (;;) {
+            const std::size_t before = pending_.Size();
             Drain(deliver);
+            budget -= std::min(budget, before);
             lock.unlock();
             Handshake();
-            if (!pending_.HeadReady() || !lock.try_lock()) return;
+            if (budget == 0 || !pending_.HeadReady() || !lock.try_lock()) return;
         }
     }
 

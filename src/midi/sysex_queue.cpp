@@ -106,12 +106,14 @@ void SysexQueue::KickSysex() {
             if (busy_.load() || !NextReady()) return;
             continue;
         }
-        // The device's thread only posts; the window thread carries on.
-        Notifier* notifier = &notifier_;
+        // The device's thread only counts and posts; the window thread
+        // carries on.
         const std::span<const std::uint8_t> bytes(node.block->bytes.data(),
                                                   node.block->bytes.size());
-        if (devices_.SendLong(node.port, bytes, [notifier] { notifier->Post(SYSEX_DONE, 0); }))
-            return;
+        inFlightPort_.store(node.port);
+        started_.fetch_add(1);
+        if (devices_.SendLong(node.port, bytes, [this] { MessageLeft(false); })) return;
+        MessageLeft(true);
         busy_.store(false);
     }
 }
@@ -149,6 +151,23 @@ void SysexQueue::DropWaiting() {
     popToken_.store(false, std::memory_order_release);
     // A kick that found the token taken left the rest to us.
     KickSysex();
+}
+
+void SysexQueue::MessageLeft(bool refused) {
+    finished_.fetch_add(1);
+    finished_.notify_all();
+    if (!refused) notifier_.Post(SYSEX_DONE, 0);
+}
+
+void SysexQueue::ReleaseBlocks() {
+    DropWaiting();
+    if (finished_.load() == started_.load()) return;
+    devices_.CancelLong(inFlightPort_.load());
+    for (;;) {
+        const std::uint32_t finished = finished_.load();
+        if (finished == started_.load()) return;
+        finished_.wait(finished);
+    }
 }
 
 bool SysexQueue::Busy() const {

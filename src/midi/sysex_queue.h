@@ -24,6 +24,8 @@ struct SysexBlock;
 //
 // The queue holds pointers, never the blocks: a block belongs to a track, to
 // a caller who waits with WaitSysexDone, or is one of the fixed messages.
+// Whoever frees or changes a track's blocks calls ReleaseBlocks first (the
+// editing side does so whenever it takes the song lock or replaces the song).
 //
 // Threads: QueueSysex and KickSysex may run on the timer thread; they take
 // no lock and allocate nothing. The node storage only grows through Reserve
@@ -33,7 +35,8 @@ class SysexQueue final : public SysexOutput {
   public:
     static constexpr std::size_t kDefaultCapacity = 256;
 
-    // The devices and the notifier must outlive every message in flight.
+    // The devices and the notifier must outlive every message in flight; so
+    // must the queue (destroy it after closing the devices).
     SysexQueue(const MidiDeviceTable& devices, Notifier& notifier);
     SysexQueue(const SysexQueue&) = delete;
     SysexQueue& operator=(const SysexQueue&) = delete;
@@ -61,6 +64,9 @@ class SysexQueue final : public SysexOutput {
     // Window thread: forgets every message not yet started (before the
     // blocks they point at are freed). The one in flight stays.
     void DropWaiting();
+    // Window thread: drops what waits, cuts the message in flight short and
+    // returns once the device no longer reads its bytes.
+    void ReleaseBlocks() override;
 
     bool Busy() const;
     // Waiting messages plus the one in flight.
@@ -80,6 +86,8 @@ class SysexQueue final : public SysexOutput {
     };
 
     bool Grow(std::size_t capacity);
+    // A device finished with the message in flight, or refused it.
+    void MessageLeft(bool refused);
     // With the pop token held.
     bool PopWaiting(Node* node);
     bool NextReady() const;
@@ -87,7 +95,7 @@ class SysexQueue final : public SysexOutput {
 
     const MidiDeviceTable& devices_;
     Notifier& notifier_;
-    // Every ring made, oldest first, oldest first; freed only with the queue, since a
+    // Every ring made, oldest first; freed only with the queue, since a
     // producer may still be looking at a ring that was closed. Changed only
     // by the window thread.
     std::vector<std::unique_ptr<Link>> links_;
@@ -101,6 +109,11 @@ class SysexQueue final : public SysexOutput {
     // A message is in flight (it is no longer in any ring).
     std::atomic<bool> busy_{false};
     std::atomic<std::size_t> dropped_{0};
+    // Messages handed to a device and messages it has finished with; they
+    // differ while one is in flight.
+    std::atomic<std::uint32_t> started_{0};
+    std::atomic<std::uint32_t> finished_{0};
+    std::atomic<std::uint32_t> inFlightPort_{0};
 };
 
 }  // namespace kvs

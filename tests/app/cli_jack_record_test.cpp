@@ -2,6 +2,7 @@
 
 #include <RtMidi.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -32,6 +33,23 @@ bool WaitForText(const std::string& path, const std::string& text, std::chrono::
     return false;
 }
 
+// What kvs-cli echoes (MIDI thru) is what it received: counted to tell a
+// message JACK lost on its way in from one the recorder lost.
+struct EchoCounter {
+    std::atomic<int> notes{0};
+    static void Callback(double, std::vector<unsigned char>* message, void* user) {
+        if (message->size() == 3 && ((*message)[0] & 0xE0) == 0x80)
+            ++static_cast<EchoCounter*>(user)->notes;
+    }
+};
+
+struct Take {
+    std::vector<int> played;
+    std::vector<int> recorded;
+    int echoed = 0;
+    std::string output;
+};
+
 // Another JACK client plays into kvs-cli record; Ctrl-C ends the take and the
 // saved song holds every note in the order played.
 TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
@@ -39,57 +57,76 @@ TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
     JackServer server;
     if (!server.Up()) GTEST_SKIP() << "JACK record skipped: " << server.Why();
 
+    EchoCounter echo;
     std::unique_ptr<RtMidiOut> source;
     std::unique_ptr<RtMidiIn> sink;
     try {
         source = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "kvs-rec-source");
         source->openVirtualPort("out");
         sink = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "kvs-rec-sink");
+        sink->setCallback(&EchoCounter::Callback, &echo);
         sink->openVirtualPort("in");
     } catch (const RtMidiError& e) {
         FAIL() << "the test's JACK clients could not open: " << e.getMessage();
     }
-
-    const std::string out = home.File("take.mid");
-    const std::string output = home.File("cli.out");
     const ScopedEnv midi("KVS_MIDI", "jack");
-    const pid_t cli = Spawn({KVS_CLI_PATH, "record", out, "--in", "kvs-rec-source:out", "--port",
-                             "kvs-rec-sink:in", "--count-in", "0"},
-                            output);
-    ASSERT_GT(cli, 0);
-    if (!WaitForText(output, "recording", 15s)) {
-        kill(cli, SIGKILL);
-        (void)WaitExit(cli, 5s);
-        FAIL() << "kvs-cli record did not start\n" << test::ReadText(output);
-    }
-    // Past the playback delay, so that every note lands in the take.
-    std::this_thread::sleep_for(1500ms);
-    std::vector<int> played;
-    for (int key = 48; key < 72; ++key) {
-        std::vector<unsigned char> on = {0x90, static_cast<unsigned char>(key), 100};
-        std::vector<unsigned char> off = {0x80, static_cast<unsigned char>(key), 64};
-        source->sendMessage(&on);
-        std::this_thread::sleep_for(15ms);
-        source->sendMessage(&off);
-        std::this_thread::sleep_for(15ms);
-        played.push_back(key);
-    }
-    std::this_thread::sleep_for(500ms);
-    kill(cli, SIGINT);
-    const int status = WaitExit(cli, 20s);
-    ASSERT_EQ(status, kExitOk) << (status < 0 ? "kvs-cli record hung and was killed\n" : "")
-                               << test::ReadText(output);
 
-    Song song;
-    ASSERT_EQ(LoadSongFile(out, song, {}), kResultOk);
-    std::vector<int> recorded;
-    for (std::uint32_t t = 0; t < song.TrackCount(); ++t) {
-        const Track& track = *song.GetTrack(t);
-        for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
-            for (const Event& e : *track.Bucket(beat))
-                if (IsSoundingNoteOn(e.message)) recorded.push_back(Data1(e.message));
+    const auto recordOnce = [&](int attempt, Take* take) {
+        echo.notes = 0;
+        const std::string out = home.File("take" + std::to_string(attempt) + ".mid");
+        const std::string output = home.File("cli" + std::to_string(attempt) + ".out");
+        const pid_t cli = Spawn({KVS_CLI_PATH, "record", out, "--in", "kvs-rec-source:out",
+                                 "--port", "kvs-rec-sink:in", "--count-in", "0", "--thru"},
+                                output);
+        ASSERT_GT(cli, 0);
+        if (!WaitForText(output, "recording", 15s)) {
+            kill(cli, SIGKILL);
+            (void)WaitExit(cli, 5s);
+            FAIL() << "kvs-cli record did not start\n" << test::ReadText(output);
+        }
+        // Past the playback delay, so that every note lands in the take.
+        std::this_thread::sleep_for(1500ms);
+        for (int key = 48; key < 72; ++key) {
+            std::vector<unsigned char> on = {0x90, static_cast<unsigned char>(key), 100};
+            std::vector<unsigned char> off = {0x80, static_cast<unsigned char>(key), 64};
+            source->sendMessage(&on);
+            std::this_thread::sleep_for(15ms);
+            source->sendMessage(&off);
+            std::this_thread::sleep_for(15ms);
+            take->played.push_back(key);
+        }
+        std::this_thread::sleep_for(500ms);
+        kill(cli, SIGINT);
+        const int status = WaitExit(cli, 20s);
+        take->output = test::ReadText(output);
+        take->echoed = echo.notes;
+        ASSERT_EQ(status, kExitOk)
+            << (status < 0 ? "kvs-cli record hung and was killed\n" : "") << take->output;
+        Song song;
+        ASSERT_EQ(LoadSongFile(out, song, {}), kResultOk);
+        for (std::uint32_t t = 0; t < song.TrackCount(); ++t) {
+            const Track& track = *song.GetTrack(t);
+            for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
+                for (const Event& e : *track.Bucket(beat))
+                    if (IsSoundingNoteOn(e.message)) take->recorded.push_back(Data1(e.message));
+        }
+    };
+
+    // JACK drops the MIDI of every cycle a client misses, which happens on a
+    // busy machine where it cannot run real-time; the recorder then rightly
+    // takes a lone note off for a note begun before the take. Such a run says
+    // nothing about the recorder: it is tried again.
+    constexpr int kAttempts = 4;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        Take take;
+        recordOnce(attempt, &take);
+        if (HasFatalFailure()) return;
+        if (take.echoed < 2 * static_cast<int>(take.played.size())) continue;
+        EXPECT_EQ(take.recorded, take.played) << take.output;
+        return;
     }
-    EXPECT_EQ(recorded, played) << test::ReadText(output);
+    GTEST_SKIP() << "JACK lost MIDI in each of " << kAttempts
+                 << " runs (no real-time scheduling on this machine?)";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -296,6 +297,39 @@ TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
     EXPECT_EQ(d.fields[0].value, 48);
     EXPECT_EQ(d.fields[1].max, 9216);
     rig.Stop();
+}
+
+TEST(EngineRecord, DrainingUnderAFloodOfInputTakesOnlyWhatWasWaiting) {
+    EngineRig rig;
+    rig.options.confirmRecord = false;
+    rig.Apply();
+    constexpr std::size_t kRing = 1 << 19;
+    Recorder recorder(rig.engine, rig.sink, rig.notifier, kRing);
+    recorder.SetSong(&rig.song);
+    rig.AddTrack();
+    recorder.SetCurrentTrack(0, 0, kNoChannel);
+    recorder.SetThru(false);
+    ASSERT_TRUE(recorder.StartRecord(1));
+    rig.Fire(2);
+    std::atomic<bool> stop{false};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    std::vector<std::thread> inputs;
+    for (int t = 0; t < 2; ++t) {
+        inputs.emplace_back([&] {
+            for (std::uint32_t i = 0; !stop && std::chrono::steady_clock::now() < until; ++i)
+                recorder.HandleShort(0xB0 | ((i % 120) << 8));
+        });
+    }
+    while (recorder.Overflowed() == 0)
+        std::this_thread::yield();
+    // The ring is full and refilled as fast as it empties.
+    recorder.Drain();
+    const std::uint32_t taken = recorder.Take()->EventCount();
+    stop = true;
+    for (std::thread& t : inputs)
+        t.join();
+    EXPECT_EQ(taken, kRing);
+    rig.engine.StopEngine();
 }
 
 TEST(EngineRecord, NoInputIsLostWhileLoopingUnderLoad) {

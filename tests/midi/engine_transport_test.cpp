@@ -107,6 +107,8 @@ TEST(EngineTransport, StopEndsSoundingNotesAndOnlyChangedPedals) {
     a.AddEvent(195, 0x0043B0);          // ... and off again
     a.AddEvent(196, 0x2000E0);          // bend off centre
     a.AddEvent(197, NoteOn(0, 60));     // the same key twice
+    a.AddEvent(197, NoteOn(0, 64));
+    a.AddEvent(198, NoteOn(0, 62));  // started again: released after 64
     Track& b = rig.AddTrack(3, 1);
     b.AddEvent(192, NoteOn(0, 70));
     b.AddEvent(192, 0x7F41B0);  // portamento
@@ -127,6 +129,8 @@ TEST(EngineTransport, StopEndsSoundingNotesAndOnlyChangedPedals) {
     EXPECT_EQ(rig.Sent(), (std::vector<SentMessage>{
                               {NoteOff64(0, 60), 0},
                               {NoteOff64(0, 60), 0},
+                              {NoteOff64(0, 64), 0},
+                              {NoteOff64(0, 62), 0},
                               {0x0040B0, 0},
                               {0x4000E0, 0},
                               {NoteOff64(3, 70), 1},

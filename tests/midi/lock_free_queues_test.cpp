@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -136,6 +137,43 @@ TEST(ShortSendGate, ConcurrentSendersAreSerialisedAndNothingIsLeftBehind) {
         ASSERT_GT(static_cast<std::int64_t>(m & 0xFFFFFF), last[t]);
         last[t] = m & 0xFFFFFF;
     }
+}
+
+TEST(ShortSendGate, AHolderLetsGoWhileAnotherThreadFloodsTheRing) {
+    ShortSendGate gate(16);
+    std::atomic<std::uint64_t> pushed{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> gaveUp{false};
+    // Each delivery by the holder lasts until the flood has sent one more:
+    // the ring never runs empty while the flood goes on.
+    const std::thread::id holder = std::this_thread::get_id();
+    auto deliver = [&](std::uint32_t) {
+        if (std::this_thread::get_id() != holder) return;
+        const std::uint64_t seen = pushed;
+        while (pushed == seen && !stop && !gaveUp)
+            std::this_thread::yield();
+    };
+    std::atomic<bool> holding{false};
+    std::thread flood([&] {
+        while (!holding)
+            std::this_thread::yield();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        for (std::uint32_t i = 0; !stop && !gaveUp; ++i) {
+            gate.Send(i, deliver);
+            ++pushed;
+            if (std::chrono::steady_clock::now() > until) gaveUp = true;
+        }
+    });
+    gate.Hold(
+        [&] {
+            holding = true;
+            while (gate.Dropped() == 0 && !gaveUp)
+                std::this_thread::yield();
+        },
+        deliver);
+    EXPECT_FALSE(gaveUp) << "the holder kept delivering until the flood stopped";
+    stop = true;
+    flood.join();
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "config/profile_store.h"
 #include "midi/backends/virtual_midi.h"
@@ -240,6 +243,27 @@ TEST_F(TableFixture, InputGoesToTheSinkWithItsDeviceIndex) {
     table.CloseMidiDevices();
     EXPECT_FALSE(layer.Input(1).FeedShort(0x90));
     EXPECT_EQ(sink.shorts.size(), 1u);
+}
+
+TEST_F(TableFixture, UnsettingTheSinkWaitsForTheCallbackUnderWay) {
+    table.OpenMidiDevices(errors);
+    struct SlowSink final : MidiInputSink {
+        void OnShortMessage(std::uint32_t, std::uint32_t) override {
+            entered = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            left = true;
+        }
+        void OnSysexBuffer(std::uint32_t, std::span<const std::uint8_t>) override {}
+        std::atomic<bool> entered{false};
+        std::atomic<bool> left{false};
+    } sink;
+    table.SetInputSink(&sink);
+    std::thread input([&] { layer.Input(0).FeedShort(0x7F3C90); });
+    while (!sink.entered)
+        std::this_thread::yield();
+    table.SetInputSink(nullptr);
+    EXPECT_TRUE(sink.left);
+    input.join();
 }
 
 }  // namespace

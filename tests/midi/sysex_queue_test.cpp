@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "engine_test_support.h"
 #include "midi/backends/virtual_midi.h"
+#include "midi/engine_edit_link.h"
 #include "midi/output_commands.h"
 #include "midi_test_support.h"
+#include "model/beat_selection.h"
+#include "model/edit_session.h"
 
 namespace kvs::test {
 namespace {
@@ -248,6 +252,85 @@ TEST(SysexQueue, GrowingWhileTheTimerThreadQueuesKeepsTheOrder) {
         ASSERT_GT(n, previous);
         previous = n;
     }
+}
+
+// One output that reads a long message's bytes on its own thread, slowly, as
+// a device that copies them out piece by piece would.
+class SlowReadingLayer final : public MidiDeviceLayer {
+  public:
+    class Port final : public MidiOutputPort {
+      public:
+        ~Port() override {
+            if (reader_.joinable()) reader_.join();
+        }
+        void SendShort(std::uint32_t) override {}
+        bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
+            if (reader_.joinable()) reader_.join();
+            reading = true;
+            reader_ = std::thread([this, bytes, done = std::move(done)] {
+                for (std::uint8_t b : bytes) {
+                    sum += b;
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+                reading = false;
+                done();
+            });
+            return true;
+        }
+        std::atomic<bool> reading{false};
+        std::atomic<std::uint64_t> sum{0};
+
+      private:
+        std::thread reader_;
+    };
+    std::string Name() const override { return "slow"; }
+    std::vector<std::string> InputNames() const override { return {}; }
+    std::vector<std::string> OutputNames() const override { return {"slow"}; }
+    std::unique_ptr<MidiOutputPort> OpenOutput(std::uint32_t, std::string*) override {
+        auto port = std::make_unique<Port>();
+        last = port.get();
+        return port;
+    }
+    std::unique_ptr<MidiInputPort> OpenInput(std::uint32_t, MidiInputSink&, std::string*) override {
+        return nullptr;
+    }
+    Port* last = nullptr;
+};
+
+TEST(SysexQueue, DeletingATrackWaitsUntilItsSysexInFlightIsNoLongerRead) {
+    SlowReadingLayer layer;
+    MidiDeviceTable devices(layer);
+    devices.EnumerateMidiDevices();
+    RecordingErrors errors;
+    ASSERT_TRUE(devices.OpenMidiDevices(errors));
+    FifoNotifier notifier;
+    SysexQueue queue(devices, notifier);
+    ManualTimer timer;
+    DeviceTableSink sink(devices);
+    Engine engine(timer, sink, notifier, &queue);
+    EngineEditLink link(engine);
+    PlainBeatSelection selection;
+    NoAsk ask;
+    EditSession session(link, selection, ask);
+    ASSERT_EQ(session.InsertTrack(), EditResult::Done);
+    ASSERT_EQ(session.SetCurrentTrack(0), EditResult::Done);
+    Bytes bytes(2000, 0x11);
+    bytes.front() = 0xF0;
+    bytes.back() = 0xF7;
+    ASSERT_TRUE(session.Current()->AddSysexEvent(0, bytes));
+    const SysexBlock* block = session.Current()->Sysex().Find(1);
+    ASSERT_NE(block, nullptr);
+    queue.QueueSysex(*block, 0);
+    queue.QueueSysex(*block, 0);  // waiting behind it
+    queue.KickSysex();
+    ASSERT_TRUE(layer.last->reading);
+
+    EXPECT_EQ(session.DeleteTrack(), EditResult::Done);
+    EXPECT_FALSE(layer.last->reading);
+    EXPECT_EQ(queue.Size(), 1u);  // in flight until its report is handled
+    while (auto n = notifier.Take())
+        if (n->id == SYSEX_DONE) queue.SysexSent();
+    EXPECT_EQ(queue.Size(), 0u);
 }
 
 }  // namespace

@@ -3,14 +3,13 @@
 #include <fluidsynth.h>
 
 #include <climits>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "midi/backends/backend_probe.h"
+#include "midi/backends/long_send_slots.h"
 
 namespace kvs {
 
@@ -144,57 +143,46 @@ struct OfflineSynth::Parts {
 namespace {
 
 // done runs on this port's own thread, after SendLong has returned, so a
-// caller never sees its completion inside its own call.
+// caller never sees its completion inside its own call. The completion is
+// handed over in a slot reserved at open: no lock, no allocation.
 class SynthOutputPort : public MidiOutputPort {
   public:
     explicit SynthOutputPort(std::unique_ptr<OfflineSynth::Parts> parts)
         : parts_(std::move(parts)), worker_([this] { Work(); }) {}
 
     ~SynthOutputPort() override {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        ready_.notify_all();
+        slots_.Stop();
         worker_.join();
     }
 
     void SendShort(std::uint32_t message) override { ApplyShort(parts_->synth, message); }
 
     bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
-        if (bytes.empty()) return false;
-        std::lock_guard lock(mutex_);
-        if (stopping_) return false;
-        // Applied at once, so it keeps its place among the short messages.
+        if (bytes.empty() || slots_.Stopping()) return false;
+        std::uint32_t slot = 0;
+        if (!slots_.Acquire(&slot)) return false;
+        // Applied at once, so it keeps its place among the short messages
+        // and the bytes are not used after this call.
         ApplyLong(parts_->synth, bytes);
-        try {
-            done_.push_back(std::move(done));
-        } catch (const std::exception&) {
-            return false;
-        }
-        ready_.notify_one();
+        slots_.At(slot).done = std::move(done);
+        slots_.Publish(slot);
         return true;
     }
 
   private:
+    static constexpr std::size_t kLongSlots = 16;
+
     void Work() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            ready_.wait(lock, [this] { return stopping_ || !done_.empty(); });
-            if (done_.empty()) return;
-            std::function<void()> done = std::move(done_.front());
-            done_.pop_front();
-            lock.unlock();
+        std::uint32_t slot = 0;
+        while (slots_.Next(&slot)) {
+            std::function<void()> done = std::move(slots_.At(slot).done);
+            slots_.Release(slot);
             if (done) done();
-            lock.lock();
         }
     }
 
     std::unique_ptr<OfflineSynth::Parts> parts_;
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> done_;
-    bool stopping_ = false;
+    LongSendSlots slots_{kLongSlots};
     std::thread worker_;
 };
 

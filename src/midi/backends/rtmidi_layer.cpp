@@ -2,15 +2,15 @@
 
 #include <RtMidi.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
 
 #include "midi/backends/backend_probe.h"
+#include "midi/backends/long_send_slots.h"
 #include "midi/backends/rtmidi_input_assembler.h"
 #include "midi/backends/rtmidi_names.h"
 #include "midi/short_send_gate.h"
@@ -69,23 +69,23 @@ bool FindPort(Port& port, const std::string& raw, const std::string& stable, uns
 // Long messages go out on a worker thread so SendLong returns at once and
 // completion is reported the way the caller expects it: later, elsewhere.
 // Short messages sent while a long one waits or goes out are held back and
-// follow it, so the device sees everything in the order it was sent. A short
-// send never waits for another thread's send (the timer thread must not).
+// follow it, so the device sees everything in the order it was sent. No
+// send waits for another thread's send or allocates (the timer thread sends):
+// a long message takes a slot reserved at open and joins the short ones in
+// the gate as a marker, so it keeps its place among them.
 class RtMidiOutputPort : public MidiOutputPort {
   public:
     RtMidiOutputPort(std::unique_ptr<RtMidiOut> out, std::unique_ptr<ErrorCapture> errors,
                      bool jack)
-        : out_(std::move(out)), errors_(std::move(errors)), jack_(jack) {
-        held_.reserve(kHeldMessages);
+        : out_(std::move(out)),
+          errors_(std::move(errors)),
+          jack_(jack),
+          held_(std::make_unique<Held[]>(kHeldMessages)) {
         worker_ = std::thread([this] { Work(); });
     }
 
     ~RtMidiOutputPort() override {
-        {
-            std::lock_guard lock(jobMutex_);
-            stopping_ = true;
-        }
-        jobReady_.notify_all();
+        slots_.Stop();
         worker_.join();
         try {
             out_->closePort();
@@ -94,31 +94,29 @@ class RtMidiOutputPort : public MidiOutputPort {
     }
 
     void SendShort(std::uint32_t message) override {
+        message &= 0xFFFFFF;  // the top byte marks long messages in the gate
         if (ShortMessageLength(static_cast<std::uint8_t>(message)) == 0) return;
         gate_.Send(message, deliver_);
     }
 
     bool SendLong(std::span<const std::uint8_t> bytes, std::function<void()> done) override {
-        if (bytes.empty()) return false;
-        bool queued = false;
-        gate_.Hold(
-            [&] {
-                {
-                    std::lock_guard lock(jobMutex_);
-                    if (stopping_) return;
-                    try {
-                        jobs_.push_back(Job{bytes, std::move(done), lastTicket_ + 1});
-                    } catch (const std::exception&) {
-                        return;
-                    }
-                }
-                ++lastTicket_;
-                ++longsQueued_;
-                queued = true;
-            },
-            deliver_);
-        if (queued) jobReady_.notify_one();
-        return queued;
+        if (bytes.empty() || slots_.Stopping()) return false;
+        std::uint32_t slot = 0;
+        if (!slots_.Acquire(&slot)) return false;
+        LongSendSlots::Job& job = slots_.At(slot);
+        job.bytes = bytes;
+        job.done = std::move(done);
+        cancelFrom_[slot] = cancels_.load(std::memory_order_acquire);
+        if (gate_.Send(kLongMark | slot, deliver_)) return true;
+        slots_.Release(slot);
+        return false;
+    }
+
+    void CancelLong() override { cancels_.fetch_add(1, std::memory_order_acq_rel); }
+
+    std::uint64_t Dropped() const override {
+        return gate_.Dropped() + heldDropped_.load(std::memory_order_relaxed) +
+               sendFailed_.load(std::memory_order_relaxed);
     }
 
   private:
@@ -127,18 +125,18 @@ class RtMidiOutputPort : public MidiOutputPort {
     // holds 32 KiB per cycle: longer SysEx goes out in paced pieces (about
     // 1 MB/s, far above a MIDI cable) that the receiving side joins again.
     static constexpr std::size_t kJackPiece = 1024;
-    static constexpr std::size_t kHeldMessages = 1024;
+    // What the engine may send while a long message is under way: a
+    // megabyte of SysEx takes about a second, and a dense song sends tens of
+    // thousands of notes in that time. 512 KiB per port.
+    static constexpr std::size_t kHeldMessages = std::size_t{1} << 16;
     static constexpr std::size_t kPendingMessages = 1024;
+    static constexpr std::size_t kLongSlots = 16;
+    static constexpr std::uint32_t kLongMark = 0xFF000000u;
     // A piece that finds no room for this long is given up with the message.
     static constexpr auto kStallLimit = std::chrono::seconds(2);
 
-    struct Job {
-        std::span<const std::uint8_t> bytes;
-        std::function<void()> done;
-        std::uint64_t ticket = 0;
-    };
     struct Held {
-        std::uint64_t ticket;  // the long message it follows
+        std::uint32_t ticket;  // the long message it follows
         std::uint32_t message;
     };
 
@@ -152,62 +150,97 @@ class RtMidiOutputPort : public MidiOutputPort {
         return !errors_->failed.load(std::memory_order_relaxed);
     }
 
-    // With the gate held.
-    void Deliver(std::uint32_t message) {
-        if (longsQueued_ == 0) {
-            SendShortLocked(message);
-        } else if (held_.size() < kHeldMessages) {
-            held_.push_back(Held{lastTicket_, message});
-        } else {
-            ++heldDropped_;
-        }
-    }
-
-    void SendShortLocked(std::uint32_t message) {
+    bool SendShortLocked(std::uint32_t message) {
         std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message),
                                  static_cast<std::uint8_t>(message >> 8),
                                  static_cast<std::uint8_t>(message >> 16)};
-        SendLocked(bytes, ShortMessageLength(bytes[0]));
+        return SendLocked(bytes, ShortMessageLength(bytes[0]));
     }
 
-    void Work() {
-        for (;;) {
-            Job job;
-            {
-                std::unique_lock lock(jobMutex_);
-                jobReady_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-                if (jobs_.empty()) return;
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            if (!Stopping()) Send(job.bytes);
-            ReleaseHeld(job.ticket);
-            // Also for a message given up or cut short by closing: whoever
-            // waits for it must learn that the device is free again.
-            if (job.done) job.done();
+    // With the gate held, in the order the messages were sent.
+    void Deliver(std::uint32_t message) {
+        if ((message & kLongMark) == kLongMark) {
+            const std::uint32_t slot = message & ~kLongMark;
+            slots_.At(slot).ticket = ++lastTicket_;
+            ++longsQueued_;
+            slots_.Publish(slot);
+            return;
+        }
+        if (longsQueued_ == 0) {
+            if (!SendShortLocked(message)) sendFailed_.fetch_add(1, std::memory_order_relaxed);
+        } else if (heldCount_ < kHeldMessages) {
+            held_[(heldFirst_ + heldCount_) % kHeldMessages] =
+                Held{static_cast<std::uint32_t>(lastTicket_), message};
+            ++heldCount_;
+        } else {
+            heldDropped_.fetch_add(1, std::memory_order_relaxed);
         }
     }
 
-    bool Stopping() {
-        std::lock_guard lock(jobMutex_);
-        return stopping_;
+    void Work() {
+        std::uint32_t slot = 0;
+        while (slots_.Next(&slot)) {
+            LongSendSlots::Job& job = slots_.At(slot);
+            if (!slots_.Stopping()) Send(job.bytes, cancelFrom_[slot]);
+            ReleaseHeld(static_cast<std::uint32_t>(job.ticket));
+            // Also for a message given up or cut short: whoever waits for it
+            // must learn that the device is free again.
+            std::function<void()> done = std::move(job.done);
+            slots_.Release(slot);
+            if (done) done();
+        }
     }
 
-    void ReleaseHeld(std::uint64_t ticket) {
-        // Messages that waited in the gate's ring were sent before this point
-        // and join the held ones first.
+    bool Cancelled(std::uint64_t from) const {
+        return slots_.Stopping() || cancels_.load(std::memory_order_acquire) != from;
+    }
+
+    // Sends what waited for the long message of ticket, in pieces as the
+    // device takes them; what arrives meanwhile joins the end and goes too.
+    void ReleaseHeld(std::uint32_t ticket) {
+        auto stalledSince = std::chrono::steady_clock::now();
+        for (;;) {
+            bool finished = false;
+            bool stalled = false;
+            gate_.Hold(
+                [&] {
+                    while (heldCount_ != 0 && held_[heldFirst_].ticket == ticket) {
+                        if (!SendShortLocked(held_[heldFirst_].message)) {
+                            stalled = true;
+                            return;
+                        }
+                        heldFirst_ = (heldFirst_ + 1) % kHeldMessages;
+                        --heldCount_;
+                    }
+                    --longsQueued_;
+                    finished = true;
+                },
+                deliver_);
+            if (finished) return;
+            if (!stalled) {
+                stalledSince = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - stalledSince > kStallLimit) {
+                DropHeld(ticket);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    void DropHeld(std::uint32_t ticket) {
         gate_.Hold(
             [&] {
+                while (heldCount_ != 0 && held_[heldFirst_].ticket == ticket) {
+                    heldFirst_ = (heldFirst_ + 1) % kHeldMessages;
+                    --heldCount_;
+                    heldDropped_.fetch_add(1, std::memory_order_relaxed);
+                }
                 --longsQueued_;
-                std::size_t n = 0;
-                while (n < held_.size() && held_[n].ticket == ticket)
-                    SendShortLocked(held_[n++].message);
-                held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
             },
             deliver_);
     }
 
-    void Send(std::span<const std::uint8_t> bytes) {
+    void Send(std::span<const std::uint8_t> bytes, std::uint64_t cancelFrom) {
         if (!jack_) {
             // The ALSA sequencer takes SysEx of any length in one event run.
             gate_.Hold([&] { SendLocked(bytes.data(), bytes.size()); }, deliver_);
@@ -215,7 +248,7 @@ class RtMidiOutputPort : public MidiOutputPort {
         }
         std::size_t offset = 0;
         auto stalledSince = std::chrono::steady_clock::now();
-        while (offset < bytes.size() && !Stopping()) {
+        while (offset < bytes.size() && !Cancelled(cancelFrom)) {
             std::size_t length = std::min(kJackPiece, bytes.size() - offset);
             bool sent = false;
             gate_.Hold([&] { sent = SendLocked(bytes.data() + offset, length); }, deliver_);
@@ -227,6 +260,16 @@ class RtMidiOutputPort : public MidiOutputPort {
             } else if (std::chrono::steady_clock::now() - stalledSince > kStallLimit) {
                 break;
             } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        // A message cut short would leave the receiver inside it.
+        if (offset != 0 && offset < bytes.size() && bytes.back() == 0xF7) {
+            static constexpr std::uint8_t kEnd = 0xF7;
+            for (int tries = 0; tries < 100 && !slots_.Stopping(); ++tries) {
+                bool sent = false;
+                gate_.Hold([&] { sent = SendLocked(&kEnd, 1); }, deliver_);
+                if (sent) break;
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         }
@@ -242,18 +285,21 @@ class RtMidiOutputPort : public MidiOutputPort {
     ShortSendGate gate_{kPendingMessages};
     std::uint64_t lastTicket_ = 0;
     std::uint64_t longsQueued_ = 0;
-    std::vector<Held> held_;
-    std::uint64_t heldDropped_ = 0;
+    std::unique_ptr<Held[]> held_;
+    std::size_t heldFirst_ = 0;
+    std::size_t heldCount_ = 0;
     struct DeliverFn {
         RtMidiOutputPort* port;
         void operator()(std::uint32_t message) const { port->Deliver(message); }
     };
     DeliverFn deliver_{this};
 
-    std::mutex jobMutex_;
-    std::condition_variable jobReady_;
-    std::deque<Job> jobs_;
-    bool stopping_ = false;
+    std::atomic<std::uint64_t> heldDropped_{0};
+    std::atomic<std::uint64_t> sendFailed_{0};
+    // CancelLong moves cancels_ on; a message taken before that sees it.
+    std::atomic<std::uint64_t> cancels_{0};
+    std::array<std::uint64_t, kLongSlots> cancelFrom_{};
+    LongSendSlots slots_{kLongSlots};
     std::thread worker_;
 };
 

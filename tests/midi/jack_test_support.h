@@ -1,0 +1,61 @@
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+
+#include "midi/backends/backend_probe.h"
+
+extern char** environ;
+
+namespace kvs::test {
+
+// A JACK server on the dummy driver for the length of one test. It asks for
+// real-time scheduling: without it a busy machine makes it miss cycles and
+// lose MIDI.
+class JackServer {
+  public:
+    JackServer() {
+        if (JackServerRunning()) {
+            why_ = "a JACK server is already running; not touching it";
+            return;
+        }
+        const char* argv[] = {"jackd", "-d", "dummy", "-r", "48000", "-p", "256", nullptr};
+        if (Spawn(argv, &pid_) != 0) {
+            why_ = "jackd could not be started";
+            return;
+        }
+        const char* wait[] = {"jack_wait", "-w", "-t", "5", nullptr};
+        pid_t waiter = 0;
+        int status = -1;
+        if (Spawn(wait, &waiter) == 0) waitpid(waiter, &status, 0);
+        if (status != 0 || !JackServerRunning()) why_ = "jackd did not come up";
+    }
+    ~JackServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Up() const { return why_.empty(); }
+    const std::string& Why() const { return why_; }
+
+  private:
+    // The server's chatter (xruns of the dummy driver) would bury the test output.
+    static int Spawn(const char** argv, pid_t* pid) {
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+        int rc = posix_spawnp(pid, argv[0], &quiet, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&quiet);
+        return rc;
+    }
+    pid_t pid_ = 0;
+    std::string why_;
+};
+
+}  // namespace kvs::test
