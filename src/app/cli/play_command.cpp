@@ -282,6 +282,10 @@ int RunPlay(const CliOptions& options, CliSession& session, std::ostream& out, s
         err << "kvs-cli: " << sysex.Dropped() << " SysEx messages were not sent (queue full)\n";
         status = kExitFileError;
     }
+    if (const std::uint64_t lost = table.DroppedOutput(); lost > 0) {
+        err << "kvs-cli: " << lost << " MIDI messages were not delivered\n";
+        status = kExitFileError;
+    }
     if (target.log) {
         const ResultCode written = target.log->Flush();
         if (written != kResultOk) {

@@ -149,13 +149,16 @@ int RunRecord(const CliOptions& o, CliSession& session, std::ostream& out, std::
         overflowed = recorder.Overflowed();
     }
     if (overflowed > 0) err << "kvs-cli: " << overflowed << " incoming messages were lost\n";
+    const std::uint64_t lost = table.DroppedOutput();
+    if (lost > 0) err << "kvs-cli: " << lost << " MIDI messages were not delivered\n";
     const ResultCode saved = SaveSongFile(path, *song, SaveType::Full, session.OutPortNames(o));
     if (saved != kResultOk) {
         session.ReportFileError(path, saved);
         return kExitFileError;
     }
     out << "recorded " << song->GetTrack(track)->EventCount() << " events into " << path << "\n";
-    return kExitOk;
+    // The take is saved, but what was played or echoed did not all arrive.
+    return lost > 0 ? kExitFileError : kExitOk;
 }
 
 }  // namespace kvs
