@@ -5,6 +5,7 @@
 
 #include "model/engine_link.h"
 #include "model/value_message.h"
+#include "ui/mnemonic_key.h"
 
 namespace kvs {
 
@@ -64,14 +65,9 @@ EditResult CtrlEditorForm::Open() {
     }};
     mnemonics_.clear();
     for (const auto& [id, command] : buttons) {
-        const std::string_view text = prompts_.Text(id);
-        const std::size_t amp = text.find('&');
-        const std::size_t at = amp == std::string_view::npos ? 0 : amp + 1;
-        if (at >= text.size() || mnemonics_.size() >= kMaxMnemonics) break;
-        char c = text[at];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) break;  // no key for it
-        mnemonics_.emplace_back(c, command);
+        const std::optional<char> key = MnemonicKey(prompts_.Text(id), true);
+        if (!key || mnemonics_.size() >= kMaxMnemonics) break;  // no key for it
+        mnemonics_.emplace_back(*key, command);
     }
     view_.SetMnemonics(mnemonics_);
 

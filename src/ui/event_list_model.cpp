@@ -6,6 +6,7 @@
 #include "model/engine_link.h"
 #include "model/value_format.h"
 #include "model/value_message.h"
+#include "ui/mnemonic_key.h"
 
 namespace kvs {
 
@@ -141,12 +142,8 @@ EditResult EventListModel::Open(std::uint32_t beat) {
     }};
     mnemonics_.clear();
     for (const auto& [id, command] : keys) {
-        const std::string_view text = prompts_.Text(id);
-        const std::size_t amp = text.find('&');
-        if (amp == std::string_view::npos || amp + 1 >= text.size()) continue;
-        char c = text[amp + 1];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) mnemonics_.emplace_back(c, command);
+        if (const std::optional<char> key = MnemonicKey(prompts_.Text(id), false))
+            mnemonics_.emplace_back(*key, command);
     }
     if (session_.SaveUndo() != EditResult::Done) return EditResult::Failed;
     beat_ = beat;

@@ -6,6 +6,7 @@
 #include "config/prompt_ids.h"
 #include "model/form_prompts.h"
 #include "model/song.h"
+#include "ui/mnemonic_key.h"
 
 namespace kvs {
 
@@ -99,15 +100,10 @@ void NoteEditorForm::BuildMnemonics() {
     }};
     mnemonics_.clear();
     for (const auto& [id, command] : kButtons) {
-        const std::string_view text = prompts_.Text(id);
-        const std::size_t amp = text.find('&');
-        const std::size_t at = amp == std::string_view::npos ? 0 : amp + 1;
-        if (at >= text.size() || mnemonics_.size() >= kMaxMnemonics) break;
-        char c = text[at];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         // Letters and digits are their own key codes; anything else has no key.
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) break;
-        mnemonics_.emplace_back(static_cast<std::uint32_t>(c), command);
+        const std::optional<char> key = MnemonicKey(prompts_.Text(id), true);
+        if (!key || mnemonics_.size() >= kMaxMnemonics) break;
+        mnemonics_.emplace_back(static_cast<std::uint32_t>(*key), command);
     }
     view_.SetMnemonics(mnemonics_);
 }
