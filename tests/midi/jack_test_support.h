@@ -4,6 +4,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <string>
 
@@ -13,22 +16,23 @@ extern char** environ;
 
 namespace kvs::test {
 
-// A JACK server on the dummy driver for the length of one test. It asks for
+// A JACK server of its own on the dummy driver for the length of one test,
+// found by this process's clients through JACK_DEFAULT_SERVER: tests run in
+// parallel must not share (and stop) one another's server. It asks for
 // real-time scheduling: without it a busy machine makes it miss cycles and
 // lose MIDI.
 class JackServer {
   public:
-    JackServer() {
-        if (JackServerRunning()) {
-            why_ = "a JACK server is already running; not touching it";
-            return;
-        }
-        const char* argv[] = {"jackd", "-d", "dummy", "-r", "48000", "-p", "256", nullptr};
+    JackServer() : name_("kvs-midi-test-" + std::to_string(getpid())) {
+        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        const char* argv[] = {"jackd", "-n",    name_.c_str(), "-d",  "dummy",
+                              "-r",    "48000", "-p",          "256", nullptr};
         if (Spawn(argv, &pid_) != 0) {
             why_ = "jackd could not be started";
             return;
         }
-        const char* wait[] = {"jack_wait", "-w", "-t", "5", nullptr};
+        const char* wait[] = {"jack_wait", "-w", "-s", name_.c_str(), "-t", "5", nullptr};
         pid_t waiter = 0;
         int status = -1;
         if (Spawn(wait, &waiter) == 0) waitpid(waiter, &status, 0);
@@ -54,6 +58,7 @@ class JackServer {
         posix_spawn_file_actions_destroy(&quiet);
         return rc;
     }
+    std::string name_;
     pid_t pid_ = 0;
     std::string why_;
 };
