@@ -78,7 +78,9 @@ void NoteView::SetCursor(std::int64_t tick, std::int32_t key, std::int32_t chann
     const EventPos oldPos = Selected();
     cursor_ = static_cast<std::uint32_t>(std::min<std::int64_t>(tick, kMaxTick));
     cursorKey_ = newKey;
-    const bool repaint = ScrollToCursor() | KeepKeyVisible();
+    // Both must run: one moves the window sideways, the other up or down.
+    const bool scrolled = ScrollToCursor();
+    const bool repaint = KeepKeyVisible() || scrolled;
     AfterMove(oldPos, repaint, channel);
     // The dialog always hears of both, so its values follow even when nothing changed.
     if (Selected() == oldPos) Notify(NoteViewNotify::Selection);
@@ -262,7 +264,9 @@ void NoteView::MoveCursor(std::uint32_t tick, std::uint32_t key) {
     const EventPos oldPos = Selected();
     cursor_ = tick;
     cursorKey_ = key;
-    const bool repaint = ScrollToCursor() | KeepKeyVisible();
+    // Both must run: one moves the window sideways, the other up or down.
+    const bool scrolled = ScrollToCursor();
+    const bool repaint = KeepKeyVisible() || scrolled;
     AfterMove(oldPos, repaint);
 }
 
