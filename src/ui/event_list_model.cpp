@@ -43,6 +43,24 @@ bool HasControllerName(std::uint32_t n) {
     return (n >= 64 && n <= 84) || (n >= 91 && n <= 101);
 }
 
+// Rewrites the bits of mask in one event and, for a note on, in the event
+// that ends it, keeping both buckets in order. A velocity-0 note on that ends
+// the note keeps its velocity when onlyTrueOffs: given one, it would sound.
+void RewriteWithEnd(Track& track, std::uint32_t beat, std::uint32_t index, std::uint32_t mask,
+                    std::uint32_t bits, bool onlyTrueOffs) {
+    const std::uint32_t message = (*track.Bucket(beat))[index].message;
+    const EventPos end = IsNoteOn(message) ? track.FindNoteOff(beat, index) : EventPos{};
+    std::uint32_t& on = (*track.Bucket(beat))[index].message;
+    on = (on & ~mask) | bits;
+    if (end.Found()) {
+        std::uint32_t& off =
+            (*track.Bucket(static_cast<std::uint32_t>(end.beat)))[end.index].message;
+        if (!onlyTrueOffs || (off & 0xF0u) == 0x80) off = (off & ~mask) | bits;
+        SortBucket(*track.Bucket(static_cast<std::uint32_t>(end.beat)));
+    }
+    SortBucket(*track.Bucket(beat));
+}
+
 }  // namespace
 
 std::string EventTypeName(const PromptTable& prompts, std::uint32_t message) {
@@ -384,17 +402,7 @@ void EventListModel::EditChan() {
     const auto channel = static_cast<std::uint32_t>(*v - 1);
     {
         SongLock lock = engine_.LockSong();
-        const EventPos end = IsNoteOn(message) ? track->FindNoteOff(beat_, index) : EventPos{};
-        auto set = [&](std::uint32_t beat, std::uint32_t i) {
-            std::uint32_t& m = (*track->Bucket(beat))[i].message;
-            m = (m & ~0x0Fu) | channel;
-        };
-        set(beat_, index);
-        if (end.Found()) {
-            set(static_cast<std::uint32_t>(end.beat), static_cast<std::uint32_t>(end.index));
-            SortBucket(*track->Bucket(static_cast<std::uint32_t>(end.beat)));
-        }
-        SortBucket(*track->Bucket(beat_));
+        RewriteWithEnd(*track, beat_, index, 0x0Fu, channel, false);
     }
     Changed(selected_);
 }
@@ -467,17 +475,7 @@ void EventListModel::EditVal3() {
     }
     {
         SongLock lock = engine_.LockSong();
-        const EventPos end = IsNoteOn(message) ? track->FindNoteOff(beat_, index) : EventPos{};
-        auto set = [&](std::uint32_t beat, std::uint32_t i) {
-            std::uint32_t& m = (*track->Bucket(beat))[i].message;
-            m = (m & ~0xFF0000u) | (value << 16);
-        };
-        set(beat_, index);
-        if (end.Found()) {
-            set(static_cast<std::uint32_t>(end.beat), static_cast<std::uint32_t>(end.index));
-            SortBucket(*track->Bucket(static_cast<std::uint32_t>(end.beat)));
-        }
-        SortBucket(*track->Bucket(beat_));
+        RewriteWithEnd(*track, beat_, index, 0xFF0000u, value << 16, true);
     }
     Changed(selected_);
 }

@@ -106,6 +106,16 @@ TEST_F(EventListTest, InsertDeleteAndPaging) {
     EXPECT_EQ(fx.T().EventCount(), 2u);
 }
 
+TEST_F(EventListTest, AVelocityEditLeavesAVelocityZeroEndSilent) {
+    Track& t = fx.T();
+    t.AddEvent(384, On(0, 60, 100));
+    t.AddEvent(479, On(0, 60, 0));
+    ASSERT_EQ(list.Open(2), EditResult::Done);
+    host.answers = {90};
+    list.Command(EventListCommand::Val3);
+    EXPECT_EQ(Events(t), (std::vector<TimedMessage>{{384, On(0, 60, 90)}, {479, On(0, 60, 0)}}));
+}
+
 TEST_F(EventListTest, NoteEditsCarryTheNoteOffAndOneUndoRestores) {
     Track& t = fx.T();
     t.AddEvent(384, On(0, 60, 100));
