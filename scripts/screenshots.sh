@@ -91,3 +91,21 @@ shot main-window-maximised 1920 1080
 shot main-window-dark - - KVS_DARK=1
 shot main-window-dark-maximised 1920 1080 KVS_DARK=1
 shot main-window-2x - - QT_SCALE_FACTOR=2
+
+# The dialogs and editors: the Qt tests open each from the main window and,
+# with KVS_SHOT_DIR set, save what they opened (light, dark, twice the scale).
+tests=$build/tests/kvs_ui_qt_tests
+if [ -x "$tests" ]; then
+    run_shots() {
+        env KVS_HOME="$work/home-tests" KVS_SHOT_DIR="$work/shots" QT_QPA_PLATFORM=offscreen "$@" \
+            "$tests" >"$work/shots.log" 2>&1 || { cat "$work/shots.log" >&2; exit 1; }
+    }
+    run_shots
+    run_shots KVS_DARK=1 KVS_SHOT_SUFFIX=-dark
+    run_shots QT_SCALE_FACTOR=2 KVS_SHOT_SUFFIX=-2x
+    for f in "$work"/shots/*.png; do
+        [ -e "$f" ] || continue
+        "$convert" "$f" -strip "$out/$(basename "$f")"
+        echo "screenshots: $out/$(basename "$f")"
+    done
+fi
