@@ -58,12 +58,16 @@ struct OptionDialogsTest : test::WindowTest {
         return QString::fromUtf8(ini.readAll());
     }
     Settings& Stored() { return App().CurrentSettings(); }
+    void LoadHelp() { window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data")); }
 };
 
 TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControlOnOkOnly) {
     using F = GeneralOptionsForm;
+    LoadHelp();
     const auto edit = [](GeneralOptionsDialog& d) {
         test::SaveShot(&d, "general-options");
+        EXPECT_FALSE(d.Port()->whatsThis().isEmpty());
+        EXPECT_FALSE(d.Check(F::kAutoClean)->whatsThis().isEmpty());
         EXPECT_EQ(d.Port()->currentText(), "Synth");
         EXPECT_EQ(d.Delay()->text(), "0");
         d.Delay()->setText(" 250 ");
@@ -139,6 +143,7 @@ TEST_F(OptionDialogsTest, KeyboardLayoutTakesPlainKeysAndResetsOnYes) {
 
 TEST_F(OptionDialogsTest, OnScreenKeyboardPlaysThroughTheInputAndEndsHeldNotes) {
     Open(QStringLiteral("minuet.mid"));
+    LoadHelp();
     VirtualOutputDevice& synth = layer_->Output(0);
     synth.Clear();
     bool seen = false;
@@ -148,6 +153,7 @@ TEST_F(OptionDialogsTest, OnScreenKeyboardPlaysThroughTheInputAndEndsHeldNotes) 
         seen = true;
         test::SaveShot(d, "onscreen-keyboard");
         PianoKeyWidget* piano = d->Piano();
+        EXPECT_FALSE(piano->whatsThis().isEmpty());
         EXPECT_EQ(d->Octave()->value(), 3);
         EXPECT_EQ(d->Velocity()->value(), 80);
         // The first white key is C 48.
