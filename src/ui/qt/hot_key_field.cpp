@@ -20,10 +20,11 @@ void HotKeyField::SetKey(std::uint32_t key) {
 }
 
 bool HotKeyField::event(QEvent* event) {
-    // Every plain key belongs to the field, even one a shortcut would take.
+    // Every plain key belongs to the field, even one a shortcut would take;
+    // combinations (Shift+F1 for help, Alt for mnemonics) still reach theirs.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) == 0) {
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             event->accept();
             return true;
         }
