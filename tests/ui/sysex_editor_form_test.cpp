@@ -120,6 +120,8 @@ TEST(SysexEditorForm, ABlockLongerThanTheEditorOpensReadOnlyAndIsKept) {
     EXPECT_NE(form->Note().find("32778"), std::string::npos);
     EXPECT_EQ(form->View().Length(), SyxView::kCapacity);
     form->View().KeyDown(SyxKey::Delete, false);
+    form->View().PasteText("12");
+    EXPECT_EQ(form->View().Contents()[0], 0xF0);
     EXPECT_EQ(form->Accept(), std::nullopt);
     EXPECT_FALSE(form->Changed());
     EXPECT_EQ(rig.Block(), huge);

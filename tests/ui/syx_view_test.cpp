@@ -32,6 +32,10 @@ struct View {
         view.Resize(54 * 8 + 6, 4 * 16 + 6);
     }
     explicit View(const Bytes& bytes) : View() { EXPECT_TRUE(view.SetContents(bytes)); }
+    void Press(std::initializer_list<SyxKey> keys, bool ctrl = false) {
+        for (SyxKey key : keys)
+            view.KeyDown(key, ctrl);
+    }
     void Type(std::string_view text) {
         for (char c : text)
             view.Char(static_cast<unsigned char>(c));
@@ -78,65 +82,43 @@ TEST(SyxView, BackspaceRemovesThePreviousByteFromAHighDigitAndItsOwnFromALowDigi
 
 TEST(SyxView, StepKeysStopAtTheirLimits) {
     View v(Bytes{0xFF, 0xF5, 0x00, 0x0F});
-    v.view.KeyDown(SyxKey::F6, false);
-    v.view.KeyDown(SyxKey::Right, true);
-    v.view.KeyDown(SyxKey::F8, false);
-    v.view.KeyDown(SyxKey::Right, true);
-    v.view.KeyDown(SyxKey::F5, false);
-    v.view.KeyDown(SyxKey::Right, true);
-    v.view.KeyDown(SyxKey::F7, false);
+    v.Press({SyxKey::F6, SyxKey::Right, SyxKey::F8, SyxKey::Right, SyxKey::F5, SyxKey::Right,
+             SyxKey::F7},
+            true);
     EXPECT_EQ(v.Contents(), (Bytes{0xFF, 0xF5, 0x00, 0x0F}));
-    v.view.KeyDown(SyxKey::F8, false);
-    v.view.KeyDown(SyxKey::F6, false);
+    v.Press({SyxKey::F8, SyxKey::F6});
     EXPECT_EQ(v.Contents()[3], 0x20);
-    v.view.KeyDown(SyxKey::F7, false);
-    v.view.KeyDown(SyxKey::F5, false);
+    v.Press({SyxKey::F7, SyxKey::F5});
     EXPECT_EQ(v.Contents()[3], 0x0F);
-    v.view.KeyDown(SyxKey::End, true);  // at the length: no byte to step
-    v.view.KeyDown(SyxKey::F6, false);
-    EXPECT_EQ(v.view.Length(), 4u);
 }
 
 TEST(SyxView, CaretKeysStayWithinTheContents) {
-    Bytes bytes(40, 0x11);
-    View v(bytes);
-    v.view.KeyDown(SyxKey::Right, false);
-    v.view.KeyDown(SyxKey::Down, false);
+    View v(Bytes(40, 0x11));
+    v.Press({SyxKey::Right, SyxKey::Down});
     EXPECT_EQ(v.view.Caret(), 16u);
     EXPECT_EQ(v.view.Nibble(), 1u);  // Down keeps the digit
-    v.view.KeyDown(SyxKey::End, false);
-    EXPECT_EQ(v.view.Caret(), 31u);
-    v.view.KeyDown(SyxKey::Down, false);  // 47 is past the length
-    EXPECT_EQ(v.view.Caret(), 31u);
-    v.view.KeyDown(SyxKey::Up, false);
-    v.view.KeyDown(SyxKey::Down, false);
-    v.view.KeyDown(SyxKey::Home, false);
-    for (int i = 0; i < 8; ++i)
-        v.view.KeyDown(SyxKey::Right, true);
-    v.view.KeyDown(SyxKey::Right, false);  // byte 24, low digit
-    v.view.KeyDown(SyxKey::Down, false);   // reaches the length
-    EXPECT_EQ(v.view.Caret(), 40u);
+    v.Press({SyxKey::End, SyxKey::Down});
+    EXPECT_EQ(v.view.Caret(), 31u);  // 47 is past the length
+    v.Press({SyxKey::Left, SyxKey::Left, SyxKey::Left, SyxKey::Left, SyxKey::Left, SyxKey::Left,
+             SyxKey::Up, SyxKey::Down, SyxKey::Down});
+    EXPECT_EQ(v.view.Caret(), 28u);  // 44 is past the length too
+    v.Press({SyxKey::Home});
+    v.Press({SyxKey::Right, SyxKey::Right, SyxKey::Right, SyxKey::Right, SyxKey::Right,
+             SyxKey::Right, SyxKey::Right, SyxKey::Right},
+            true);
+    v.Press({SyxKey::Right, SyxKey::Down});  // from byte 24's low digit
+    EXPECT_EQ(v.view.Caret(), 40u);          // reaching the length resets the digit
     EXPECT_EQ(v.view.Nibble(), 0u);
-    v.view.KeyDown(SyxKey::End, false);
+    v.Press({SyxKey::End, SyxKey::Right});
     EXPECT_EQ(v.view.Caret(), 40u);
-    v.view.KeyDown(SyxKey::Right, false);
-    EXPECT_EQ(v.view.Caret(), 40u);
-    v.view.KeyDown(SyxKey::Right, false);
-    EXPECT_EQ(v.view.Caret(), 40u);
-    v.view.KeyDown(SyxKey::PageUp, false);  // 4 rows
+    v.Press({SyxKey::PageUp, SyxKey::Left, SyxKey::Up});  // a page is 4 rows
     EXPECT_EQ(v.view.Caret(), 0u);
-    v.view.KeyDown(SyxKey::Left, false);
-    v.view.KeyDown(SyxKey::Up, false);
-    EXPECT_EQ(v.view.Caret(), 0u);
-    EXPECT_EQ(v.view.Nibble(), 0u);
-    v.view.KeyDown(SyxKey::PageDown, false);
-    EXPECT_EQ(v.view.Caret(), 40u);
-    v.view.KeyDown(SyxKey::Left, true);
+    v.Press({SyxKey::PageDown, SyxKey::Left}, true);
     EXPECT_EQ(v.view.Caret(), 39u);
-    v.view.KeyDown(SyxKey::Delete, false);
-    v.view.KeyDown(SyxKey::Delete, false);  // at the length now: nothing
+    v.Press({SyxKey::Delete, SyxKey::Delete});  // the second at the length: nothing
     EXPECT_EQ(v.view.Length(), 39u);
-    v.view.KeyDown(SyxKey::Insert, false);
+    v.Press({SyxKey::Insert});
+    v.Press({SyxKey::End, SyxKey::F6}, true);  // no byte at the length to step
     EXPECT_EQ(v.view.Length(), 40u);
     EXPECT_EQ(v.Contents()[39], 0x00);
 }
@@ -164,15 +146,12 @@ TEST(SyxView, PasteInsertsTheDigitsOfCleanTextOnly) {
     v.view.Paste();
     EXPECT_EQ(v.host.beeps, 1);
     EXPECT_EQ(v.view.Length(), 8u);
-    v.host.clipboard = "f0\t7e";  // only blanks and line breaks are passed over
-    v.view.Paste();
-    EXPECT_EQ(v.host.beeps, 2);
     v.host.clipboard.reset();
     v.view.Paste();
-    EXPECT_EQ(v.host.beeps, 3);
+    EXPECT_EQ(v.host.beeps, 2);
     v.host.clipboard = " \r\n";  // no digits: nothing, silently
     v.view.Paste();
-    EXPECT_EQ(v.host.beeps, 3);
+    EXPECT_EQ(v.host.beeps, 2);
     EXPECT_EQ(v.view.Length(), 8u);
 
     View odd;
@@ -203,19 +182,6 @@ TEST(SyxView, CopyPutsLowerCaseHexWithSingleBlanks) {
     empty.view.Copy();
     EXPECT_EQ(empty.host.clipboard, "kept");
     EXPECT_EQ(empty.host.beeps, 1);
-}
-
-TEST(SyxView, ReadOnlyContentsCanBeCopiedButNotEdited) {
-    View v(Bytes{0xF0, 0xF7});
-    v.view.SetReadOnly(true);
-    v.Type("12");
-    v.view.KeyDown(SyxKey::Delete, false);
-    v.view.KeyDown(SyxKey::F6, false);
-    v.view.PasteText("33");
-    EXPECT_EQ(v.Contents(), (Bytes{0xF0, 0xF7}));
-    EXPECT_GT(v.host.beeps, 0);
-    v.view.Copy();
-    EXPECT_EQ(v.host.clipboard, "f0 f7");
 }
 
 TEST(SyxView, ClickAfterScrollingPutsTheCaretOnTheByteDrawnThere) {
