@@ -146,6 +146,9 @@ class Application final : private TrackViewListener, private RecordHost {
     Engine& GetEngine() { return *engine_; }
     Recorder& GetRecorder() { return *recorder_; }
     SysexQueue& Queue() { return *queue_; }
+    // The engine as edits outside the session see it (they change the song
+    // under its lock).
+    EngineLink& EditLink();
     InstrumentLists& Instruments() { return instruments_; }
     const NoteTransforms& Transforms() const { return transforms_; }
     ToolState& Tools() { return toolState_; }

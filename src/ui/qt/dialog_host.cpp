@@ -22,6 +22,7 @@
 #include "ui/qt/marker_list_dialog_box.h"
 #include "ui/qt/onscreen_keyboard_dialog.h"
 #include "ui/qt/osk_layout_dialog.h"
+#include "ui/qt/sysex_editor_dialog.h"
 #include "ui/qt/tip_of_day_dialog.h"
 #include "ui/qt/value_dialog_box.h"
 
@@ -216,6 +217,11 @@ bool DialogHost::RunInstrumentLists(InstrumentListsForm& form) {
 
 bool DialogHost::RunGeneralOptions(GeneralOptionsForm& form) {
     GeneralOptionsDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::EditSysex(SysexEditorForm& form) {
+    SysexEditorDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
 }
 

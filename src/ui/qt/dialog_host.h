@@ -30,6 +30,7 @@ class OnScreenKeyboardForm;
 class OskLayoutForm;
 class InstrumentListsForm;
 class GeneralOptionsForm;
+class SysexEditorForm;
 struct CommandLineHelp;
 
 // The program's modal dialogs, owned by a window: the questions the edits
@@ -90,6 +91,8 @@ class DialogHost : public EditAsk, public ToolHost {
     bool RunOskLayout(OskLayoutForm& form);
     bool RunInstrumentLists(InstrumentListsForm& form);
     bool RunGeneralOptions(GeneralOptionsForm& form);
+    // The SysEx editor; true for OK (the form has stored the bytes).
+    bool EditSysex(SysexEditorForm& form);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
 

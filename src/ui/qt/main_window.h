@@ -43,6 +43,10 @@ class MainWindow final : public QMainWindow, public UiHost {
     StatusBar& Status() { return *status_; }
     QAction* Action(std::uint32_t id) const;
     QMenu* TrackListMenu() const { return listMenu_; }
+    // The SysEx editor on the event at (beat, index) of the track; true when
+    // OK changed its message. False, with nothing opened, when the event or
+    // its message is missing.
+    bool EditSysexEvent(Track& track, std::uint32_t beat, std::uint32_t index);
 
     // UiHost
     void ShowErrorText(const std::string& text) override;
