@@ -57,7 +57,7 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
         part->setTextFormat(Qt::PlainText);
         part->installEventFilter(this);
         SetHelp(part, kStatusId);
-        statusRow->addWidget(part, i < CtrlEditorForm::kParameterCount ? 4 : 1);
+        statusRow->addWidget(part, i < CtrlEditorForm::kParameterCount ? 1 : 0);
         status_[i] = part;
     }
 
@@ -168,7 +168,9 @@ void CtrlEditorDialog::StatusChanged() {
 
 bool CtrlEditorDialog::RunValueDialog(ValueDialog& dialog) {
     ValueDialogBox box(this, prompts_, &dialogs_.Help(), dialog);
-    return dialogs_.Exec(box) == QDialog::Accepted;
+    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    activateWindow();  // not every window system gives it back by itself
+    return ok;
 }
 
 void CtrlEditorDialog::ContextMenu(std::int32_t x, std::int32_t y) {

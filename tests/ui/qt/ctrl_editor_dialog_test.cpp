@@ -68,6 +68,7 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         QTest::keyClick(view, Qt::Key_F8);
         EXPECT_EQ(dialog->StatusPart(3)->text(), QStringLiteral("Val: 30"));
         EXPECT_EQ(dialog->StatusPart(0)->text(), QStringLiteral("Start: 0.096"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
         test::SaveShot(dialog, "control-editor");
         dialog->Button(CtrlCommand::Close)->click();
         ran = true;
