@@ -232,14 +232,18 @@ void EventListDialog::ShowMenu(const QPoint& listPos) {
 
 bool EventListDialog::RunValueDialog(ValueDialog& dialog) {
     ValueDialogBox box(this, prompts_, &dialogs_.Help(), dialog);
-    return dialogs_.Exec(box) == QDialog::Accepted;
+    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    activateWindow();  // not every window system gives it back by itself
+    return ok;
 }
 
 std::optional<std::uint32_t> EventListDialog::ChooseFromList(PromptText title, PromptText label,
                                                              const std::vector<std::string>& items,
                                                              std::uint32_t initial) {
     ChoiceDialogBox box(this, prompts_, &dialogs_.Help(), title, label, items, initial);
-    if (dialogs_.Exec(box) != QDialog::Accepted) return std::nullopt;
+    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    activateWindow();
+    if (!ok) return std::nullopt;
     return box.Chosen();
 }
 
