@@ -70,6 +70,12 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         EXPECT_EQ(dialog->StatusPart(0)->text(), QStringLiteral("Start: 0.096"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
         test::SaveShot(dialog, "control-editor");
+        // A click at the very top places the caret at the highest value.
+        CtrlViewWidget* widget = dialog->ViewWidget();
+        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {},
+                          QPoint(widget->View().Margin() + 1, 0));
+        EXPECT_EQ(widget->View().CursorValue(), 127);
+        EXPECT_EQ(widget->View().Cursor(), 0u);
         dialog->Button(CtrlCommand::Close)->click();
         ran = true;
     });
