@@ -98,6 +98,7 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
         if (i == 2 || i == 5) menu_->addSeparator();
         QAction* action = menu_->addAction(Prompt(items[i].first));
         action->setData(static_cast<uint>(items[i].second));
+        connect(action, &QAction::triggered, this, [this, c = items[i].second] { Post(c); });
         if (i >= 5) action->setCheckable(true);
     }
 
@@ -184,8 +185,7 @@ void CtrlEditorDialog::ShowMenuAt(const QPoint& viewportPos) {
         if (action->isCheckable())
             action->setChecked(id == static_cast<uint>(CtrlCommand::Start) + parameter);
     }
-    QAction* chosen = menu_->exec(view_->viewport()->mapToGlobal(viewportPos));
-    if (chosen != nullptr) Post(static_cast<CtrlCommand>(chosen->data().toUInt()));
+    menu_->exec(view_->viewport()->mapToGlobal(viewportPos));
 }
 
 void CtrlEditorDialog::Close() {

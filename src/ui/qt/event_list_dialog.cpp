@@ -89,7 +89,8 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
     }};
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i == 2) menu_->addSeparator();
-        menu_->addAction(Prompt(items[i].first))->setData(static_cast<uint>(items[i].second));
+        QAction* action = menu_->addAction(Prompt(items[i].first));
+        connect(action, &QAction::triggered, this, [this, c = items[i].second] { Post(c); });
     }
 
     const QFontMetrics metrics(font());
@@ -226,8 +227,7 @@ bool EventListDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EventListDialog::ShowMenu(const QPoint& listPos) {
-    QAction* chosen = menu_->exec(list_->mapToGlobal(listPos));
-    if (chosen != nullptr) Post(static_cast<EventListCommand>(chosen->data().toUInt()));
+    menu_->exec(list_->mapToGlobal(listPos));
 }
 
 bool EventListDialog::RunValueDialog(ValueDialog& dialog) {

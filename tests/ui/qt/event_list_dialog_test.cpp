@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "cli_dump.h"
@@ -106,6 +108,43 @@ TEST_F(EventListDialogTest, InsertedProgramChangeJoinsTheBeat) {
     EXPECT_NE(test::EventLines(Track0()).find("0 000000C0"), std::string::npos);
     Trigger(cmd::EditUndo);
     EXPECT_EQ(test::EventLines(Track0()), before);
+}
+
+// The menu key opens the row's menu; its Val3 item sets the velocity.
+TEST_F(EventListDialogTest, VelocityFromTheContextMenu) {
+    Open("minuet.mid");
+    bool ran = false;
+    OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<EventListDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        QTreeWidget* list = dialog->List();
+        QTimer::singleShot(20, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (QAction* action : menu->actions())
+                if (action->text() == QStringLiteral("Val3 (&Val)")) action->trigger();
+            menu->close();
+        });
+        OnNextModal(
+            [](QWidget* box) {
+                auto* value = qobject_cast<ValueDialogBox*>(box);
+                ASSERT_NE(value, nullptr);
+                EXPECT_EQ(value->Field(0)->text(), QStringLiteral("92"));
+                value->Field(0)->setText(QStringLiteral("100"));
+                QTest::keyClick(value->Field(0), Qt::Key_Return);
+            },
+            dialog);
+        QTest::keyClick(list, Qt::Key_Menu);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return list->topLevelItem(0)->text(4) == QStringLiteral("100"); }, 2000));
+        dialog->reject();
+        ran = true;
+    });
+    Trigger(cmd::EditEvents);
+    ASSERT_TRUE(ran);
+    // The note's end takes the same velocity.
+    const std::string lines = test::EventLines(*App().GetSong().GetTrack(0));
+    EXPECT_EQ(lines.rfind("0 00644790\n176 00644780\n", 0), 0u) << lines.substr(0, 40);
 }
 
 }  // namespace
