@@ -17,9 +17,10 @@ bool MainWindow::RunCtrlEditor(CtrlEditorSession& editor) {
 
 bool MainWindow::RunEventList(EventListSession& list) {
     Application::ModalGuard guard(*app_);
-    // No SysEx editor yet: a SysEx row stays as it is.
     EventListDialog dialog(this, *dialogs_, list,
-                           [](Track&, std::uint32_t, std::uint32_t) { return false; });
+                           [this](Track& track, std::uint32_t beat, std::uint32_t index) {
+                               return EditSysexEvent(track, beat, index);
+                           });
     if (!dialog.Open()) return false;
     dialogs_->Exec(dialog);
     return true;
