@@ -14,10 +14,10 @@
 #include "files/song_file.h"
 #include "midi/backends/backend_choice.h"
 #include "midi/device_layer.h"
+#include "midi/device_table_settings.h"
 #include "midi/key_commands.h"
 #include "midi/live_midi_in_filters.h"
 #include "midi/midi_assignment.h"
-#include "midi/device_table_settings.h"
 #include "midi/midi_device_table.h"
 #include "midi/notifier.h"
 #include "midi/recorder.h"
@@ -25,6 +25,7 @@
 #include "tools/note_transform_file.h"
 #include "tools/run_tool.h"
 #include "ui/command_line.h"
+#include "ui/note_editor_form.h"
 #include "ui/track_view.h"
 #include "ui/ui_host.h"
 #include "ui/wake_notifier.h"
@@ -151,6 +152,7 @@ class Application final : private TrackViewListener, private RecordHost {
     ToolState& Tools() { return toolState_; }
     KeyCommands& MidiKeys() { return keyCommands_; }
     SaveType CurrentSaveType() const { return saveType_; }
+    NoteEditorState& NoteEditor() { return noteEditor_; }
 
   private:
     class InstrumentSettings;
@@ -173,6 +175,7 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExecuteKey(std::uint32_t id);
     void ExecuteMarker(std::uint32_t id);
     void ExecuteTool(std::uint32_t id);
+    bool OpenNoteEditor();  // true when the notes changed
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();
@@ -234,6 +237,7 @@ class Application final : private TrackViewListener, private RecordHost {
     std::unique_ptr<EngineEditLink> link_;
     std::unique_ptr<EditSession> session_;
     ToolState toolState_;
+    NoteEditorState noteEditor_;  // kept between openings
     std::unique_ptr<Shutdown> shutdown_;
 
     FocusedChild focus_ = FocusedChild::TrackList;

@@ -114,7 +114,7 @@ void Application::ExecuteEdit(std::uint32_t id) {
         case cmd::EditEvents: {
             if (current < 0) return;
             const bool changed = id == cmd::EditControllers ? host_.ShowControllerEditor()
-                                 : id == cmd::EditNotes     ? host_.ShowNoteEditor()
+                                 : id == cmd::EditNotes     ? OpenNoteEditor()
                                                             : host_.ShowEventList();
             if (!changed) return;
             what = kEdited;

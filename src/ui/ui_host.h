@@ -13,6 +13,7 @@ namespace kvs {
 
 class GotoForm;
 class MarkerListForm;
+class ProgramNoteEditor;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -85,7 +86,8 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowChangeProperties() { return false; }
     virtual bool ShowTrackStatistics() { return false; }
     virtual bool ShowControllerEditor() { return false; }
-    virtual bool ShowNoteEditor() { return false; }
+    // Shows the editor (which the window opens); false when it was not shown.
+    virtual bool RunNoteEditor(ProgramNoteEditor& /*editor*/) { return false; }
     virtual bool ShowEventList() { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowOnScreenKeyboard() { return false; }

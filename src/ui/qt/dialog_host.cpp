@@ -18,6 +18,7 @@
 #include "ui/qt/help_contents.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/marker_list_dialog_box.h"
+#include "ui/qt/note_editor_dialog.h"
 #include "ui/qt/tip_of_day_dialog.h"
 #include "ui/qt/value_dialog_box.h"
 
@@ -70,9 +71,12 @@ void DialogHost::Modal(bool begins) const {
 
 int DialogHost::Run(DialogBase& dialog) {
     Modal(true);
+    // A dialog opened from another (the value dialog from an editor) hands
+    // MIDI input back to it when it closes.
+    const QPointer<DialogBase> previous = open_;
     open_ = &dialog;
     const int result = dialog.exec();
-    open_ = nullptr;
+    open_ = previous;
     Modal(false);
     return result;
 }
@@ -193,6 +197,11 @@ bool DialogHost::AskMarker(MarkerListForm& form) {
 bool DialogHost::AskChoosePort(ChoosePortForm& form) {
     ChoosePortDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
+}
+
+void DialogHost::RunNoteEditor(ProgramNoteEditor& editor) {
+    NoteEditorDialog dialog(parent_, prompts_, &help_, editor);
+    Run(dialog);
 }
 
 }  // namespace kvs

@@ -26,6 +26,7 @@ class GotoForm;
 class MarkerListForm;
 class DialogBase;
 class ChoosePortForm;
+class ProgramNoteEditor;
 struct CommandLineHelp;
 
 // The program's modal dialogs, owned by a window: the questions the edits
@@ -81,6 +82,8 @@ class DialogHost : public EditAsk, public ToolHost {
     bool AskKeepRecording();
     // The stand-in for a port a loading file names; true for OK.
     bool AskChoosePort(ChoosePortForm& form);
+    // Shows the note editor, which the dialog opens and closes.
+    void RunNoteEditor(ProgramNoteEditor& editor);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
 
