@@ -85,9 +85,16 @@ NoteEditorDialog::NoteEditorDialog(QWidget* parent, const PromptTable& prompts,
     resize(metrics.averageCharWidth() * 100, metrics.lineSpacing() * 30);
 
     editor_.SetFace(this);
-    editor_.Open();
     StatusChanged();
     view_->setFocus(Qt::OtherFocusReason);
+}
+
+void NoteEditorDialog::showEvent(QShowEvent* event) {
+    DialogBase::showEvent(event);
+    // Opened once the view has its size, so that the caret's key is in view.
+    if (editor_.Form().IsOpen()) return;
+    editor_.Open();
+    StatusChanged();
 }
 
 NoteEditorDialog::~NoteEditorDialog() {

@@ -39,6 +39,7 @@ class NoteEditorDialog final : public DialogBase, private NoteEditorFace {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void Beep() override;

@@ -80,7 +80,6 @@ NoteViewWidget::NoteViewWidget(NoteView& view, QWidget* parent)
             [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
     view_.SetPainter(this);
     TakeFont();
-    view_.SetClientSize(viewport()->width(), viewport()->height());
 }
 
 NoteViewWidget::~NoteViewWidget() {
@@ -110,8 +109,14 @@ void NoteViewWidget::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
 }
 
+// Only a shown view has its real size; the key rows kept in view follow it.
 void NoteViewWidget::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (isVisible()) view_.SetClientSize(viewport()->width(), viewport()->height());
+}
+
+void NoteViewWidget::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
     view_.SetClientSize(viewport()->width(), viewport()->height());
 }
 
