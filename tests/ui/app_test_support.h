@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "model/song.h"
 #include "ui/application.h"
 #include "ui/command_line.h"
+#include "ui/program_note_editor.h"
 #include "ui/ui_host.h"
 
 namespace kvs::test {
@@ -94,6 +96,13 @@ class ScriptedHost : public UiHost {
     bool RunValueDialog(ValueDialog&) override { return acceptValueDialogs; }
     bool acceptValueDialogs = false;  // OK with the values as they open
     bool Ask(ChoosePortForm&) override { return false; }
+    // Acts in the note editor as its window would; unset, none is shown.
+    std::function<void(ProgramNoteEditor&)> noteEditor;
+    bool RunNoteEditor(ProgramNoteEditor& editor) override {
+        if (!noteEditor) return false;
+        noteEditor(editor);
+        return true;
+    }
 
     std::vector<std::string> questions;
 };
