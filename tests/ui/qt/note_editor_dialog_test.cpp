@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -139,7 +141,7 @@ TEST_F(NoteEditorDialogTest, MidiInputMovesTheCaretKeyAndMouseInserts) {
         NoteViewWidget* widget = dialog.ViewWidget();
         // A key played on the keyboard becomes the key of the next note.
         ASSERT_TRUE(layer_->Input(0).FeedShort(0x503E90));
-        QTRY_COMPARE(view.CursorKey(), 62u);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view.CursorKey() == 62; }));
         EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 62"));
 
         // A click snaps the caret; a double click inserts there.
@@ -161,6 +163,47 @@ TEST_F(NoteEditorDialogTest, MidiInputMovesTheCaretKeyAndMouseInserts) {
     // Once closed, input is the recorder's again.
     EXPECT_FALSE(App().GetRecorder().InputSuspended());
     EXPECT_EQ(App().GetRecorder().MidiInDialog(), 0u);
+}
+
+TEST_F(NoteEditorDialogTest, EnterEditsTheChosenParameterAndMenuAndStatusPartsAct) {
+    Open(QStringLiteral("minuet.mid"));
+    Edit([&](NoteEditorDialog& dialog, NoteView& view) {
+        QWidget* keys = dialog.ViewWidget();
+        Keys(keys, {Qt::Key_Insert});
+        // A click on the length part, then Enter: the value dialog asks for
+        // the length; 1 passes it and the editor refuses it.
+        QTest::mouseClick(dialog.StatusPart(4), Qt::LeftButton);
+        EXPECT_EQ(dialog.StatusPart(4)->frameShape(), QFrame::Panel);
+        EXPECT_EQ(dialog.StatusPart(0)->frameShape(), QFrame::NoFrame);
+        test::OnNextModal(
+            [](QWidget* box) {
+                auto* field = box->findChild<QLineEdit*>();
+                ASSERT_NE(field, nullptr);
+                field->setText(QStringLiteral("0.001"));
+                QTest::keyClick(box, Qt::Key_Return);
+            },
+            &dialog);
+        Keys(keys, {Qt::Key_Return});
+        EXPECT_EQ(dialog.Beeps(), 1);
+        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.048"));
+        // The nested dialog handed MIDI input back to the editor. (Offscreen,
+        // no window is active again after a dialog closed.)
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_TRUE(layer_->Input(0).FeedShort(0x503E90));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view.CursorKey() == 62; }));
+        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 62"));
+        EXPECT_EQ(view.CursorKey(), 62u);
+
+        // Back on the new note: the view's menu deletes it.
+        Keys(keys, {Qt::Key_Down, Qt::Key_Down});
+        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
+        QMenu* menu = dialog.ContextMenu();
+        ASSERT_EQ(menu->actions().size(), 12);
+        menu->actions()[1]->trigger();  // Delete
+        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+    });
+    EXPECT_FALSE(Has(EventsOf(Flute()), 0, 0x503C90));
 }
 
 }  // namespace
