@@ -61,8 +61,8 @@ NoteEditorDialog::NoteEditorDialog(QWidget* parent, const PromptTable& prompts,
 
     auto* column = new QVBoxLayout;
     for (std::size_t i = 0; i < kButtons.size(); ++i) {
-        const auto [command, text] = kButtons[i];
-        auto* button = new QPushButton(Prompt(text), this);
+        const std::uint32_t command = kButtons[i].first;
+        auto* button = new QPushButton(Prompt(kButtons[i].second), this);
         button->setAutoDefault(false);
         button->setAccessibleName(WithoutMnemonic(button->text()));
         SetHelp(button, command);
