@@ -49,8 +49,6 @@ std::optional<NoteViewKey> ViewKey(int key) {
             return NoteViewKey::F8;
         case Qt::Key_F10:
             return NoteViewKey::F10;
-        case Qt::Key_Menu:
-            return NoteViewKey::ContextMenu;
         default:
             break;
     }
@@ -232,6 +230,7 @@ void NoteViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
         emit insertRequested();
 }
 
+// The menu key arrives here, as a context-menu request from the keyboard.
 void NoteViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     if (event->reason() == QContextMenuEvent::Mouse)
         emit contextMenuRequested(event->globalPos());
