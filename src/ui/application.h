@@ -176,6 +176,12 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExecuteMarker(std::uint32_t id);
     void ExecuteTool(std::uint32_t id);
     bool OpenNoteEditor();  // true when the notes changed
+    // The option dialogs (application_options.cpp): true when OK changed
+    // settings.
+    void OnScreenKeyboard();
+    bool OskLayoutOptions();
+    bool InstrumentListOptions();
+    bool GeneralOptions();
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();

@@ -26,6 +26,10 @@ class GotoForm;
 class MarkerListForm;
 class DialogBase;
 class ChoosePortForm;
+class OnScreenKeyboardForm;
+class OskLayoutForm;
+class InstrumentListsForm;
+class GeneralOptionsForm;
 class ProgramNoteEditor;
 struct CommandLineHelp;
 
@@ -84,6 +88,11 @@ class DialogHost : public EditAsk, public ToolHost {
     bool AskChoosePort(ChoosePortForm& form);
     // Shows the note editor, which the dialog opens and closes.
     void RunNoteEditor(ProgramNoteEditor& editor);
+    // The keyboard leaves recording input on: what it plays records.
+    void RunOnScreenKeyboard(OnScreenKeyboardForm& form);
+    bool RunOskLayout(OskLayoutForm& form);
+    bool RunInstrumentLists(InstrumentListsForm& form);
+    bool RunGeneralOptions(GeneralOptionsForm& form);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
 
