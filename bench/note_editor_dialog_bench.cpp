@@ -77,15 +77,15 @@ void BM_NoteEditorOpenToFirstFrame(benchmark::State& state) {
     QImage image;
     for (auto _ : state) {
         std::unique_ptr<kvs::ProgramNoteEditor> editor = program.Editor();
-        kvs::NoteEditorDialog dialog(program.window.get(), program.window->App().Prompts(), nullptr,
-                                     *editor);
-        dialog.show();  // the editor opens here
-        if (image.size() != dialog.size())
-            image = QImage(dialog.size(), QImage::Format_ARGB32_Premultiplied);
-        dialog.render(&image);
+        auto dialog = std::make_unique<kvs::NoteEditorDialog>(
+            program.window.get(), program.window->App().Prompts(), nullptr, *editor);
+        dialog->show();  // the editor opens here
+        if (image.size() != dialog->size())
+            image = QImage(dialog->size(), QImage::Format_ARGB32_Premultiplied);
+        dialog->render(&image);
         benchmark::ClobberMemory();
         state.PauseTiming();
-        dialog.hide();
+        dialog.reset();  // the face goes before the editor it shows
         editor.reset();  // closing hands MIDI input back
         state.ResumeTiming();
     }
