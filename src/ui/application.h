@@ -26,6 +26,7 @@
 #include "tools/run_tool.h"
 #include "ui/command_line.h"
 #include "ui/ctrl_editor_form.h"
+#include "ui/note_editor_form.h"
 #include "ui/track_view.h"
 #include "ui/ui_host.h"
 #include "ui/wake_notifier.h"
@@ -155,6 +156,7 @@ class Application final : private TrackViewListener, private RecordHost {
     ToolState& Tools() { return toolState_; }
     KeyCommands& MidiKeys() { return keyCommands_; }
     SaveType CurrentSaveType() const { return saveType_; }
+    NoteEditorState& NoteEditor() { return noteEditor_; }
 
   private:
     class InstrumentSettings;
@@ -177,6 +179,7 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExecuteKey(std::uint32_t id);
     void ExecuteMarker(std::uint32_t id);
     void ExecuteTool(std::uint32_t id);
+    bool OpenNoteEditor();  // true when the notes changed
     // The option dialogs (application_options.cpp): true when OK changed
     // settings.
     void OnScreenKeyboard();
@@ -248,6 +251,7 @@ class Application final : private TrackViewListener, private RecordHost {
     std::unique_ptr<EditSession> session_;
     ToolState toolState_;
     CtrlEditorState ctrlEditor_;
+    NoteEditorState noteEditor_;  // kept between openings
     std::unique_ptr<Shutdown> shutdown_;
 
     FocusedChild focus_ = FocusedChild::TrackList;

@@ -114,7 +114,7 @@ void Application::ExecuteEdit(std::uint32_t id) {
         case cmd::EditEvents: {
             if (current < 0) return;
             const bool changed = id == cmd::EditControllers ? OpenCtrlEditor()
-                                 : id == cmd::EditNotes     ? host_.ShowNoteEditor()
+                                 : id == cmd::EditNotes     ? OpenNoteEditor()
                                                             : OpenEventList();
             if (!changed) return;
             what = kEdited;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "ui/note_view.h"
+
 namespace kvs {
 namespace {
 
@@ -216,6 +218,19 @@ std::vector<MenuEntry> TrackViewContextMenu() {
     using namespace cmd;
     return {Cmd(EditCut), Cmd(EditCopy),        Cmd(EditPaste), Cmd(EditMerge),
             Sep(),        Cmd(EditControllers), Cmd(EditNotes), Cmd(EditEvents)};
+}
+
+std::vector<MenuEntry> NoteViewContextMenu() {
+    const auto item = [](std::uint32_t id, P text) {
+        return MenuEntry{MenuEntry::Kind::Command, id, text, {}};
+    };
+    using namespace note_cmd;
+    return {item(Insert, P::noteedit_ins),         item(Delete, P::noteedit_del),
+            item(Edit, P::noteedit_edit),          item(Memo, P::noteedit_memo),
+            item(Snap, P::noteedit_snap),          Sep(),
+            item(ParamStart, P::noteedit_start),   item(ParamStart + 1, P::noteedit_chan),
+            item(ParamStart + 2, P::noteedit_key), item(ParamStart + 3, P::noteedit_vel),
+            item(ParamLength, P::noteedit_len),    item(Close, P::close)};
 }
 
 std::span<const ToolbarEntry> Toolbar() {

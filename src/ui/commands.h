@@ -83,6 +83,9 @@ struct MenuEntry {
 std::vector<MenuEntry> MainMenu();
 std::vector<MenuEntry> TrackListContextMenu();
 std::vector<MenuEntry> TrackViewContextMenu();
+// The note editor's view: its own command ids (note_cmd), each entry's text
+// in `text`.
+std::vector<MenuEntry> NoteViewContextMenu();
 
 // Command 0 is a separator; icon is the base name of the button's SVG.
 struct ToolbarEntry {

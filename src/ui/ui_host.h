@@ -19,6 +19,7 @@ class InstrumentListsForm;
 class GeneralOptionsForm;
 class CtrlEditorSession;
 class EventListSession;
+class ProgramNoteEditor;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -92,7 +93,7 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowTrackStatistics() { return false; }
     // The modal editors on an opened session; true when they were shown.
     virtual bool RunCtrlEditor(CtrlEditorSession& /*editor*/) { return false; }
-    virtual bool ShowNoteEditor() { return false; }
+    virtual bool RunNoteEditor(ProgramNoteEditor& /*editor*/) { return false; }
     virtual bool RunEventList(EventListSession& /*list*/) { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowMetronomeOptions() { return false; }

@@ -17,6 +17,7 @@
 #include "model/song.h"
 #include "ui/application.h"
 #include "ui/command_line.h"
+#include "ui/program_note_editor.h"
 #include "ui/ui_host.h"
 
 namespace kvs::test {
@@ -102,6 +103,13 @@ class ScriptedHost : public UiHost {
         return ctrlEditor && ctrlEditor(editor);
     }
     bool RunEventList(EventListSession& list) override { return eventList && eventList(list); }
+    // Acts in the note editor as its window would; unset, none is shown.
+    std::function<void(ProgramNoteEditor&)> noteEditor;
+    bool RunNoteEditor(ProgramNoteEditor& editor) override {
+        if (!noteEditor) return false;
+        noteEditor(editor);
+        return true;
+    }
 
     std::vector<std::string> questions;
 };

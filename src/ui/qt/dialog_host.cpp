@@ -20,6 +20,7 @@
 #include "ui/qt/instrument_lists_dialog.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/marker_list_dialog_box.h"
+#include "ui/qt/note_editor_dialog.h"
 #include "ui/qt/onscreen_keyboard_dialog.h"
 #include "ui/qt/osk_layout_dialog.h"
 #include "ui/qt/sysex_editor_dialog.h"
@@ -75,9 +76,12 @@ void DialogHost::Modal(bool begins) const {
 
 int DialogHost::Run(DialogBase& dialog) {
     Modal(true);
+    // A dialog opened from another (the value dialog from an editor) hands
+    // MIDI input back to it when it closes.
+    const QPointer<DialogBase> previous = open_;
     open_ = &dialog;
     const int result = dialog.exec();
-    open_ = nullptr;
+    open_ = previous;
     Modal(false);
     return result;
 }
@@ -198,6 +202,11 @@ bool DialogHost::AskMarker(MarkerListForm& form) {
 bool DialogHost::AskChoosePort(ChoosePortForm& form) {
     ChoosePortDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
+}
+
+void DialogHost::RunNoteEditor(ProgramNoteEditor& editor) {
+    NoteEditorDialog dialog(parent_, prompts_, &help_, editor);
+    Run(dialog);
 }
 
 void DialogHost::RunOnScreenKeyboard(OnScreenKeyboardForm& form) {

@@ -31,6 +31,7 @@ class OskLayoutForm;
 class InstrumentListsForm;
 class GeneralOptionsForm;
 class SysexEditorForm;
+class ProgramNoteEditor;
 struct CommandLineHelp;
 
 // The program's modal dialogs, owned by a window: the questions the edits
@@ -86,6 +87,8 @@ class DialogHost : public EditAsk, public ToolHost {
     bool AskKeepRecording();
     // The stand-in for a port a loading file names; true for OK.
     bool AskChoosePort(ChoosePortForm& form);
+    // Shows the note editor, which the dialog opens and closes.
+    void RunNoteEditor(ProgramNoteEditor& editor);
     // The keyboard leaves recording input on: what it plays records.
     void RunOnScreenKeyboard(OnScreenKeyboardForm& form);
     bool RunOskLayout(OskLayoutForm& form);

@@ -438,6 +438,16 @@ bool MainWindow::AskMarker(MarkerListForm& form) {
 bool MainWindow::AskKeepRecording() {
     return dialogs_->AskYesNo(std::string(app_->Prompts().Text(prompt::confirm_keeprec)));
 }
+
+bool MainWindow::RunNoteEditor(ProgramNoteEditor& editor) {
+    dialogs_->RunNoteEditor(editor);
+    return true;
+}
+
+void MainWindow::OnMidiIn(std::uint32_t message) {
+    dialogs_->OnMidiIn(message);
+}
+
 std::optional<std::int32_t> MainWindow::AskNumber(const char* titleKey, const char* labelKey,
                                                   std::int32_t min, std::int32_t max,
                                                   std::int32_t initial) {

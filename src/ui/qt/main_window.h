@@ -61,6 +61,8 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool AskGoto(GotoForm& form) override;
     bool AskMarker(MarkerListForm& form) override;
     bool AskKeepRecording() override;
+    bool RunNoteEditor(ProgramNoteEditor& editor) override;
+    void OnMidiIn(std::uint32_t message) override;
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
