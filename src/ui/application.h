@@ -173,6 +173,11 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExecuteKey(std::uint32_t id);
     void ExecuteMarker(std::uint32_t id);
     void ExecuteTool(std::uint32_t id);
+    // The MIDI option dialogs: true when OK changed the settings.
+    bool MetronomeDialog();
+    bool KeyCommandsDialog();
+    bool MidiAssignDialog();
+    bool PortsDialog();
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();

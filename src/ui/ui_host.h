@@ -13,6 +13,10 @@ namespace kvs {
 
 class GotoForm;
 class MarkerListForm;
+class MetronomeForm;
+class KeyCommandsForm;
+class MidiAssignForm;
+class PortsForm;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -89,11 +93,13 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowEventList() { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowOnScreenKeyboard() { return false; }
-    virtual bool ShowMetronomeOptions() { return false; }
-    virtual bool ShowKeyCommands() { return false; }
-    virtual bool ShowMidiAssignments() { return false; }
+    // True for OK; the form then holds what the caller applies (the Ports
+    // form has applied itself to the device table).
+    virtual bool RunMetronome(MetronomeForm& /*form*/) { return false; }
+    virtual bool RunKeyCommands(KeyCommandsForm& /*form*/) { return false; }
+    virtual bool RunMidiAssignments(MidiAssignForm& /*form*/) { return false; }
+    virtual bool RunPorts(PortsForm& /*form*/) { return false; }
     virtual bool ShowInstrumentLists() { return false; }
-    virtual bool ShowPorts() { return false; }
     virtual bool ShowOnScreenKeyboardOptions() { return false; }
     virtual bool ShowGeneralOptions() { return false; }
     // A message from MIDI IN for the open dialog that takes it.

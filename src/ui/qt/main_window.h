@@ -16,6 +16,7 @@ namespace kvs {
 class ActionTable;
 class DialogHost;
 class EngineWakeup;
+class ModalInput;
 class StatusBar;
 class TrackList;
 class TrackViewWidget;
@@ -80,6 +81,12 @@ class MainWindow final : public QMainWindow, public UiHost {
     void TracksAdded() override;
     // PortQuestion
     bool Ask(ChoosePortForm& form) override;
+    // The MIDI option dialogs
+    bool RunMetronome(MetronomeForm& form) override;
+    bool RunKeyCommands(KeyCommandsForm& form) override;
+    bool RunMidiAssignments(MidiAssignForm& form) override;
+    bool RunPorts(PortsForm& form) override;
+    void OnMidiIn(std::uint32_t message) override;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -105,6 +112,7 @@ class MainWindow final : public QMainWindow, public UiHost {
 
     std::unique_ptr<Application> app_;
     std::unique_ptr<DialogHost> dialogs_;
+    std::unique_ptr<ModalInput> modalInput_;
     ActionTable* actions_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     StatusBar* status_ = nullptr;
