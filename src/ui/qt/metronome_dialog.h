@@ -19,6 +19,10 @@ class MetronomeDialog : public DialogBase {
     MetronomeDialog(QWidget* parent, const PromptTable& prompts, const HelpTexts* help,
                     MetronomeForm& form);
 
+    QLineEdit* PlayCount() const { return playCount_; }
+    QLineEdit* Channel(bool first) const { return (first ? first_ : other_).channel; }
+    QLineEdit* Key(bool first) const { return (first ? first_ : other_).key; }
+    QLineEdit* Velocity(bool first) const { return (first ? first_ : other_).velocity; }
     void MidiIn(std::uint32_t message) override;
 
   protected:
