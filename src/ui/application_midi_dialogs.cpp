@@ -38,7 +38,10 @@ bool Application::PortsDialog() {
     // The form reopens the devices itself when its OK is taken; what shows
     // port names is refreshed by the caller.
     PortsForm form(*table_);
-    return host_.RunPorts(form);
+    if (!host_.RunPorts(form)) return false;
+    // A key held through the reopening lost its note off on the way.
+    ThruNotesOff();
+    return true;
 }
 
 }  // namespace kvs

@@ -63,6 +63,10 @@ void OnDialog(std::function<void(Dialog&)> act, QWidget* skip = nullptr) {
 
 class MidiDialogsTest : public test::WindowTest {
   protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
+    }
     // Played on the "Keys" device.
     void Play(std::uint32_t message) { ASSERT_TRUE(layer_->Input(0).FeedShort(message)); }
     bool SynthGot(std::function<bool(std::uint32_t)> match) {
@@ -91,6 +95,7 @@ TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStoresOnOkOnl
     OnDialog<MetronomeDialog>([this](MetronomeDialog& d) {
         test::SaveShot(&d, "metronome");
         EXPECT_EQ(d.Key(true)->text(), Note(37));
+        EXPECT_TRUE(d.Key(false)->whatsThis().contains(u"MIDI keyboard"));
         d.PlayCount()->setText("2");
         d.Channel(true)->setText("9");
         d.Key(false)->setFocus();
@@ -183,7 +188,8 @@ TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
 }
 
 TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
-    OnDialog<PortsDialog>([](PortsDialog& d) {
+    Open(QStringLiteral("minuet.mid"));
+    OnDialog<PortsDialog>([this](PortsDialog& d) {
         test::SaveShot(&d, "ports");
         ASSERT_EQ(d.Devices()->count(), 4);  // heading, Keys, heading, Synth
         EXPECT_FALSE(d.NameEdit()->isEnabled());
@@ -208,9 +214,17 @@ TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
         d.UseBox()->setChecked(false);
         d.Devices()->setCurrentRow(2);  // a heading shows nothing
         EXPECT_FALSE(d.UseBox()->isEnabled());
+        // A key held while the devices are reopened.
+        Play(NoteOn(60, 100));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return SynthGot([](std::uint32_t m) { return (m & 0xFF00F0) == 0x640090; }); },
+            2000));
         Press(d, QDialogButtonBox::AcceptRole);
     });
     Trigger(cmd::OptPorts);
+    EXPECT_TRUE(SynthGot([](std::uint32_t m) {
+        return ((m & 0xF0) == 0x80 || (m & 0xFF00F0) == 0x90) && ((m >> 8) & 0xFF) == 60;
+    }));
     EXPECT_EQ(App().Devices().Outputs()[0].friendlyName, "Piano");
     EXPECT_FALSE(layer_->Input(0).IsOpen());
     EXPECT_TRUE(layer_->Output(0).IsOpen());
