@@ -40,6 +40,7 @@ KeyCommandsDialog::KeyCommandsDialog(QWidget* parent, const PromptTable& prompts
         commands_->addItem(ToQString(item));
     SizeList(keys_, 10);
     SizeList(commands_, 24);
+    keys_->setMaximumWidth(keys_->minimumWidth());
     SetHelp(keys_, kHelpKeyList);
     SetHelp(commands_, kHelpCommandList);
     ShowSelection();
