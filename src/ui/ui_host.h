@@ -17,6 +17,10 @@ class MetronomeForm;
 class KeyCommandsForm;
 class MidiAssignForm;
 class PortsForm;
+class OnScreenKeyboardForm;
+class OskLayoutForm;
+class InstrumentListsForm;
+class GeneralOptionsForm;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -92,16 +96,17 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowNoteEditor() { return false; }
     virtual bool ShowEventList() { return false; }
     virtual bool ShowTimeTempo() { return false; }
-    virtual bool ShowOnScreenKeyboard() { return false; }
-    // True for OK; the form then holds what the caller applies (the Ports
-    // form has applied itself to the device table).
+    // The option dialogs on forms Application built: true for OK (the
+    // caller then applies the form; the Ports form has applied itself to
+    // the device table). The on-screen keyboard has only Close.
     virtual bool RunMetronome(MetronomeForm& /*form*/) { return false; }
     virtual bool RunKeyCommands(KeyCommandsForm& /*form*/) { return false; }
     virtual bool RunMidiAssignments(MidiAssignForm& /*form*/) { return false; }
     virtual bool RunPorts(PortsForm& /*form*/) { return false; }
-    virtual bool ShowInstrumentLists() { return false; }
-    virtual bool ShowOnScreenKeyboardOptions() { return false; }
-    virtual bool ShowGeneralOptions() { return false; }
+    virtual void RunOnScreenKeyboard(OnScreenKeyboardForm& /*form*/) {}
+    virtual bool RunOskLayout(OskLayoutForm& /*form*/) { return false; }
+    virtual bool RunInstrumentLists(InstrumentListsForm& /*form*/) { return false; }
+    virtual bool RunGeneralOptions(GeneralOptionsForm& /*form*/) { return false; }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };

@@ -478,6 +478,18 @@ void MainWindow::TracksAdded() {
 bool MainWindow::Ask(ChoosePortForm& form) {
     return dialogs_->AskChoosePort(form);
 }
+void MainWindow::RunOnScreenKeyboard(OnScreenKeyboardForm& form) {
+    dialogs_->RunOnScreenKeyboard(form);
+}
+bool MainWindow::RunOskLayout(OskLayoutForm& form) {
+    return dialogs_->RunOskLayout(form);
+}
+bool MainWindow::RunInstrumentLists(InstrumentListsForm& form) {
+    return dialogs_->RunInstrumentLists(form);
+}
+bool MainWindow::RunGeneralOptions(GeneralOptionsForm& form) {
+    return dialogs_->RunGeneralOptions(form);
+}
 
 void MainWindow::SetHelpFolder(const QString& folder) {
     dialogs_->SetDataFolder(folder);

@@ -61,6 +61,10 @@ class MainWindow final : public QMainWindow, public UiHost {
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
+    void RunOnScreenKeyboard(OnScreenKeyboardForm& form) override;
+    bool RunOskLayout(OskLayoutForm& form) override;
+    bool RunInstrumentLists(InstrumentListsForm& form) override;
+    bool RunGeneralOptions(GeneralOptionsForm& form) override;
     // EditAsk
     std::optional<std::int32_t> AskNumber(const char* titleKey, const char* labelKey,
                                           std::int32_t min, std::int32_t max,
