@@ -189,6 +189,11 @@ class Application final : private TrackViewListener, private RecordHost {
     // The modal editors on the current track; true when they changed it.
     bool OpenCtrlEditor();
     bool OpenEventList();
+    // The MIDI option dialogs: true when OK changed the settings.
+    bool MetronomeDialog();
+    bool KeyCommandsDialog();
+    bool MidiAssignDialog();
+    bool PortsDialog();
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();

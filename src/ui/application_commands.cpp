@@ -404,19 +404,19 @@ void Application::ExecuteMidi(std::uint32_t id) {
     bool changed = false;
     switch (id) {
         case cmd::OptMetronome:
-            changed = host_.ShowMetronomeOptions();
+            changed = MetronomeDialog();
             break;
         case cmd::OptKeyCommands:
-            changed = host_.ShowKeyCommands();
+            changed = KeyCommandsDialog();
             break;
         case cmd::OptMidiAssign:
-            changed = host_.ShowMidiAssignments();
+            changed = MidiAssignDialog();
             break;
         case cmd::OptInstruments:
             changed = InstrumentListOptions();
             break;
         case cmd::OptPorts:
-            changed = host_.ShowPorts();
+            changed = PortsDialog();
             break;
         case cmd::OptOnScreenKeyboard:
             changed = OskLayoutOptions();

@@ -13,6 +13,10 @@ namespace kvs {
 
 class GotoForm;
 class MarkerListForm;
+class MetronomeForm;
+class KeyCommandsForm;
+class MidiAssignForm;
+class PortsForm;
 class OnScreenKeyboardForm;
 class OskLayoutForm;
 class InstrumentListsForm;
@@ -96,12 +100,13 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool RunNoteEditor(ProgramNoteEditor& /*editor*/) { return false; }
     virtual bool RunEventList(EventListSession& /*list*/) { return false; }
     virtual bool ShowTimeTempo() { return false; }
-    virtual bool ShowMetronomeOptions() { return false; }
-    virtual bool ShowKeyCommands() { return false; }
-    virtual bool ShowMidiAssignments() { return false; }
-    virtual bool ShowPorts() { return false; }
     // The option dialogs on forms Application built: true for OK (the
-    // caller then applies the form). The on-screen keyboard has only Close.
+    // caller then applies the form; the Ports form has applied itself to
+    // the device table). The on-screen keyboard has only Close.
+    virtual bool RunMetronome(MetronomeForm& /*form*/) { return false; }
+    virtual bool RunKeyCommands(KeyCommandsForm& /*form*/) { return false; }
+    virtual bool RunMidiAssignments(MidiAssignForm& /*form*/) { return false; }
+    virtual bool RunPorts(PortsForm& /*form*/) { return false; }
     virtual void RunOnScreenKeyboard(OnScreenKeyboardForm& /*form*/) {}
     virtual bool RunOskLayout(OskLayoutForm& /*form*/) { return false; }
     virtual bool RunInstrumentLists(InstrumentListsForm& /*form*/) { return false; }

@@ -169,7 +169,7 @@ void CtrlEditorDialog::StatusChanged() {
 
 bool CtrlEditorDialog::RunValueDialog(ValueDialog& dialog) {
     ValueDialogBox box(this, prompts_, &dialogs_.Help(), dialog);
-    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    const bool ok = dialogs_.Exec(box);
     activateWindow();  // not every window system gives it back by itself
     return ok;
 }

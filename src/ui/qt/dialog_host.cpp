@@ -86,6 +86,10 @@ int DialogHost::Run(DialogBase& dialog) {
     return result;
 }
 
+bool DialogHost::Exec(DialogBase& dialog) {
+    return Run(dialog) == QDialog::Accepted;
+}
+
 std::string DialogHost::TextOfKey(const char* key) const {
     if (key == nullptr) return {};
     const std::string_view text = prompts_.TextOf(key);

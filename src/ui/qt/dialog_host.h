@@ -100,8 +100,9 @@ class DialogHost : public EditAsk, public ToolHost {
     bool OpenUrl(const std::string& url);
 
     const HelpTexts& Help() const { return help_; }
-    // A dialog of the caller's, run modal as this host runs its own.
-    int Exec(DialogBase& dialog) { return Run(dialog); }
+    // A dialog of the window's own, run as every dialog here is (input
+    // suspended, MIDI input forwarded); true for OK.
+    bool Exec(DialogBase& dialog);
 
   private:
     int Run(DialogBase& dialog);

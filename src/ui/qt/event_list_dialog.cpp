@@ -232,7 +232,7 @@ void EventListDialog::ShowMenu(const QPoint& listPos) {
 
 bool EventListDialog::RunValueDialog(ValueDialog& dialog) {
     ValueDialogBox box(this, prompts_, &dialogs_.Help(), dialog);
-    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    const bool ok = dialogs_.Exec(box);
     activateWindow();  // not every window system gives it back by itself
     return ok;
 }
@@ -241,7 +241,7 @@ std::optional<std::uint32_t> EventListDialog::ChooseFromList(PromptText title, P
                                                              const std::vector<std::string>& items,
                                                              std::uint32_t initial) {
     ChoiceDialogBox box(this, prompts_, &dialogs_.Help(), title, label, items, initial);
-    const bool ok = dialogs_.Exec(box) == QDialog::Accepted;
+    const bool ok = dialogs_.Exec(box);
     activateWindow();
     if (!ok) return std::nullopt;
     return box.Chosen();

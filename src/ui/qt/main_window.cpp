@@ -20,6 +20,7 @@
 #include "ui/qt/engine_wakeup.h"
 #include "ui/qt/icons.h"
 #include "ui/qt/marker_keys.h"
+#include "ui/qt/modal_input.h"
 #include "ui/qt/status_bar.h"
 #include "ui/qt/track_list.h"
 #include "ui/qt/track_view_widget.h"
@@ -72,6 +73,9 @@ MainWindow::MainWindow(Application::Options options) {
             return ports;
         },
         [this] { return app_->CurrentSettings().general.defaultPort; });
+    modalInput_ = std::make_unique<ModalInput>(*app_);
+    dialogs_->SetModalHook(
+        [this](bool begins) { begins ? modalInput_->Begin() : modalInput_->End(); });
 
     actions_ = new ActionTable(
         this, [this](std::uint32_t id) { RunMenuCommand(id); },
@@ -442,10 +446,6 @@ bool MainWindow::AskKeepRecording() {
 bool MainWindow::RunNoteEditor(ProgramNoteEditor& editor) {
     dialogs_->RunNoteEditor(editor);
     return true;
-}
-
-void MainWindow::OnMidiIn(std::uint32_t message) {
-    dialogs_->OnMidiIn(message);
 }
 
 std::optional<std::int32_t> MainWindow::AskNumber(const char* titleKey, const char* labelKey,

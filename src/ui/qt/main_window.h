@@ -16,6 +16,7 @@ namespace kvs {
 class ActionTable;
 class DialogHost;
 class EngineWakeup;
+class ModalInput;
 class StatusBar;
 class TrackList;
 class TrackViewWidget;
@@ -62,7 +63,6 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool AskMarker(MarkerListForm& form) override;
     bool AskKeepRecording() override;
     bool RunNoteEditor(ProgramNoteEditor& editor) override;
-    void OnMidiIn(std::uint32_t message) override;
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
@@ -92,6 +92,12 @@ class MainWindow final : public QMainWindow, public UiHost {
     void TracksAdded() override;
     // PortQuestion
     bool Ask(ChoosePortForm& form) override;
+    // The MIDI option dialogs
+    bool RunMetronome(MetronomeForm& form) override;
+    bool RunKeyCommands(KeyCommandsForm& form) override;
+    bool RunMidiAssignments(MidiAssignForm& form) override;
+    bool RunPorts(PortsForm& form) override;
+    void OnMidiIn(std::uint32_t message) override;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -117,6 +123,7 @@ class MainWindow final : public QMainWindow, public UiHost {
 
     std::unique_ptr<Application> app_;
     std::unique_ptr<DialogHost> dialogs_;
+    std::unique_ptr<ModalInput> modalInput_;
     ActionTable* actions_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     StatusBar* status_ = nullptr;
