@@ -11,12 +11,16 @@
 
 namespace kvs {
 
+class ChangePropertiesForm;
 class GotoForm;
 class MarkerListForm;
 class OnScreenKeyboardForm;
 class OskLayoutForm;
 class InstrumentListsForm;
 class GeneralOptionsForm;
+class SongPropertiesForm;
+class TimeTempoForm;
+class TrackPropertiesForm;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -84,14 +88,18 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
 
     // Dialogs of later work; each returns true when it changed something
     // (the caller then refreshes what the dialog may touch).
-    virtual bool ShowSongProperties() { return false; }
-    virtual bool ShowTrackProperties(bool /*initial*/) { return false; }
-    virtual bool ShowChangeProperties() { return false; }
-    virtual bool ShowTrackStatistics() { return false; }
+    // The property dialogs: true for OK, the form then holds the answer.
+    virtual bool RunSongProperties(SongPropertiesForm& /*form*/) { return false; }
+    virtual bool RunTrackProperties(TrackPropertiesForm& /*form*/) { return false; }
+    virtual bool RunChangeProperties(ChangePropertiesForm& /*form*/, const std::string& /*title*/) {
+        return false;
+    }
+    virtual bool RunTimeTempo(TimeTempoForm& /*form*/) { return false; }
+    // One "label\tvalue" row per counter.
+    virtual void ShowTrackStatistics(const std::vector<std::string>& /*rows*/) {}
     virtual bool ShowControllerEditor() { return false; }
     virtual bool ShowNoteEditor() { return false; }
     virtual bool ShowEventList() { return false; }
-    virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowMetronomeOptions() { return false; }
     virtual bool ShowKeyCommands() { return false; }
     virtual bool ShowMidiAssignments() { return false; }

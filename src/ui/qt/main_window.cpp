@@ -435,6 +435,24 @@ bool MainWindow::AskGoto(GotoForm& form) {
 bool MainWindow::AskMarker(MarkerListForm& form) {
     return dialogs_->AskMarker(form);
 }
+bool MainWindow::RunSongProperties(SongPropertiesForm& form) {
+    return dialogs_->RunSongProperties(form);
+}
+bool MainWindow::RunTrackProperties(TrackPropertiesForm& form) {
+    return dialogs_->RunTrackProperties(form);
+}
+bool MainWindow::RunChangeProperties(ChangePropertiesForm& form, const std::string& title) {
+    return dialogs_->RunChangeProperties(form, title);
+}
+bool MainWindow::RunTimeTempo(TimeTempoForm& form) {
+    return dialogs_->RunTimeTempo(form);
+}
+void MainWindow::ShowTrackStatistics(const std::vector<std::string>& rows) {
+    dialogs_->ShowTrackStatistics(rows);
+}
+void MainWindow::OnMidiIn(std::uint32_t message) {
+    dialogs_->OnMidiIn(message);
+}
 bool MainWindow::AskKeepRecording() {
     return dialogs_->AskYesNo(std::string(app_->Prompts().Text(prompt::confirm_keeprec)));
 }

@@ -61,6 +61,12 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool AskGoto(GotoForm& form) override;
     bool AskMarker(MarkerListForm& form) override;
     bool AskKeepRecording() override;
+    bool RunSongProperties(SongPropertiesForm& form) override;
+    bool RunTrackProperties(TrackPropertiesForm& form) override;
+    bool RunChangeProperties(ChangePropertiesForm& form, const std::string& title) override;
+    bool RunTimeTempo(TimeTempoForm& form) override;
+    void ShowTrackStatistics(const std::vector<std::string>& rows) override;
+    void OnMidiIn(std::uint32_t message) override;
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
