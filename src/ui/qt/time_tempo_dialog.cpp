@@ -47,6 +47,7 @@ TimeTempoDialog::TimeTempoDialog(QWidget* parent, const PromptTable& prompts, co
     QLabel* signatureLabel = BuddyLabel(Prompt(prompt::time_tempo_timesig), numerator_);
     denominator_->setAccessibleName(numerator_->accessibleName());
     auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow(signatureLabel, signature);
     fields->addRow(BuddyLabel(Prompt(prompt::time_tempo_tempo), tempo_), tempo_);
     auto* layout = new QVBoxLayout(this);

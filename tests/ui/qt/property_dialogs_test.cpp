@@ -45,6 +45,7 @@ class PropertyDialogsTest : public test::WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
+        window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
         Open("minuet.mid");
         ASSERT_GE(App().CurrentTrack(), 0);
     }
@@ -70,6 +71,9 @@ TEST_F(PropertyDialogsTest, TrackPropertiesStoreOnOkTakeMidiInAndKeepAllOnCancel
     const TrackProperties before = Current().properties;
     Run<TrackPropertiesDialog>(cmd::TrackInitProperties, [&](TrackPropertiesDialog& d) {
         test::SaveShot(&d, "track-properties");
+        for (QWidget* w : {static_cast<QWidget*>(d.Channel()),
+                           static_cast<QWidget*>(d.Fields().Field(PropertyField::Chorus))})
+            EXPECT_FALSE(w->whatsThis().isEmpty());
         EXPECT_EQ(d.Name()->text(), QString::fromStdString(std::string(before.name.View())));
         Type(d.Name(), "Lead");
         Type(d.Channel(), "3");
