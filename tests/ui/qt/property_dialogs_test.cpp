@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "config/instrument_list.h"
 #include "model/change_record.h"
 #include "model/song.h"
 #include "ui/qt/change_properties_dialog.h"
@@ -17,6 +18,7 @@
 #include "ui/qt/song_properties_dialog.h"
 #include "ui/qt/spin_field.h"
 #include "ui/qt/time_tempo_dialog.h"
+#include "ui/qt/track_list.h"
 #include "ui/qt/track_properties_dialog.h"
 #include "ui/qt/track_statistics_dialog.h"
 #include "ui/qt/window_test_support.h"
@@ -52,9 +54,10 @@ class PropertyDialogsTest : public test::WindowTest {
     const Track& Current() {
         return *App().GetSong().GetTrack(static_cast<std::uint32_t>(App().CurrentTrack()));
     }
-    // Opens the command's dialog, lets act fill it in and press a button.
+    // Opens a dialog, lets act fill it in and press a button (Cancel when
+    // act leaves it open).
     template <typename Dialog>
-    void Run(std::uint32_t command, std::function<void(Dialog&)> act) {
+    void Run(const std::function<void()>& open, std::function<void(Dialog&)> act) {
         bool opened = false;
         test::OnNextModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<Dialog*>(modal);
@@ -62,8 +65,12 @@ class PropertyDialogsTest : public test::WindowTest {
             if (dialog != nullptr) act(*dialog);
             if (modal->isVisible()) Press(modal, QDialogButtonBox::RejectRole);
         });
-        Trigger(command);
+        open();
         EXPECT_TRUE(opened);
+    }
+    template <typename Dialog>
+    void Run(std::uint32_t command, std::function<void(Dialog&)> act) {
+        Run<Dialog>([&] { Trigger(command); }, std::move(act));
     }
 };
 
@@ -101,7 +108,8 @@ TEST_F(PropertyDialogsTest, TrackPropertiesStoreOnOkTakeMidiInAndKeepAllOnCancel
     EXPECT_TRUE(App().GetSong().modified);
 
     const TrackProperties kept = after;
-    Run<TrackPropertiesDialog>(cmd::TrackInitProperties, [&](TrackPropertiesDialog& d) {
+    const auto enterInList = [&] { QTest::keyClick(&window_->List(), Qt::Key_Return); };
+    Run<TrackPropertiesDialog>(enterInList, [&](TrackPropertiesDialog& d) {
         Type(d.Name(), "Other");
         Type(d.Channel(), "0");
     });
@@ -112,6 +120,10 @@ TEST_F(PropertyDialogsTest, ChangePropertiesWriteAtTheCaretAndOpenTrackPropertie
     App().View().Select(0, 0);
     Run<TrackPropertiesDialog>(cmd::TrackChangeProperties, [](TrackPropertiesDialog&) {});
 
+    // Port 0 has an instrument list.
+    App().Instruments().SetLists(
+        {{"Synth sounds", {{kAnyChannel, 0, 0, "Piano"}, {kAnyChannel, 48, 130, "Strings"}}}});
+    App().Instruments().SetAssignments({0});
     App().View().Select(6, 6);
     const Song& song = App().GetSong();
     const auto record = [&] { return ReadChangeRecord(Current(), 6); };
@@ -120,7 +132,15 @@ TEST_F(PropertyDialogsTest, ChangePropertiesWriteAtTheCaretAndOpenTrackPropertie
         test::SaveShot(&d, "change-properties");
         EXPECT_TRUE(d.windowTitle().startsWith("Change Properties at "))
             << d.windowTitle().toStdString();
+        QComboBox* instrument = d.Fields().Instrument();
+        ASSERT_TRUE(instrument->isEnabled());
+        ASSERT_EQ(instrument->count(), 3);
+        instrument->setCurrentIndex(2);
+        emit instrument->activated(2);
+        EXPECT_EQ(d.Fields().Field(PropertyField::Program)->Text(), "48");
+        EXPECT_EQ(d.Fields().Field(PropertyField::Bank)->Text(), "130");
         Type(d.Fields().Field(PropertyField::Program), "5");
+        EXPECT_EQ(instrument->currentIndex(), 0);
         Type(d.Tempo(), "x");
         Type(d.Fields().Field(PropertyField::Reverb), "40");
         EXPECT_EQ(d.Tempo()->Text(), "100");
@@ -129,6 +149,7 @@ TEST_F(PropertyDialogsTest, ChangePropertiesWriteAtTheCaretAndOpenTrackPropertie
     });
     ChangeRecord expected = before;
     expected.program = 5;
+    expected.bank = 130;
     expected.reverb = 40;
     expected.tempo = 132;
     EXPECT_EQ(record(), expected);
