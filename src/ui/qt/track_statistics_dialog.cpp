@@ -1,7 +1,6 @@
 #include "ui/qt/track_statistics_dialog.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -27,17 +26,16 @@ TrackStatisticsDialog::TrackStatisticsDialog(QWidget* parent, const PromptTable&
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, tab >= 0 ? text.left(tab) : text);
         item->setText(1, tab >= 0 ? text.mid(tab + 1) : QString());
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
-    list_->resizeColumnToContents(0);
-    list_->resizeColumnToContents(1);
-    list_->header()->setStretchLastSection(false);
-    list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    // Every row shows without scrolling.
+    // The values line up at a stop after the longest label; every row shows
+    // without scrolling.
     const int rowHeight = list_->sizeHintForRow(0);
     const int frame = 2 * list_->frameWidth();
-    list_->setMinimumSize(list_->columnWidth(0) + list_->columnWidth(1) + 3 * rowHeight + frame,
+    list_->resizeColumnToContents(0);
+    list_->resizeColumnToContents(1);
+    list_->setColumnWidth(0, list_->columnWidth(0) + rowHeight);
+    list_->setMinimumSize(list_->columnWidth(0) + list_->columnWidth(1) + rowHeight + frame,
                           rowHeight * list_->topLevelItemCount() + frame);
 
     // OK becomes Close; it and Escape just end the dialog.
