@@ -154,6 +154,9 @@ TEST_F(PropertyDialogsTest, ChangePropertiesWriteAtTheCaretAndOpenTrackPropertie
     expected.tempo = 132;
     EXPECT_EQ(record(), expected);
     EXPECT_TRUE(song.modified);
+    Trigger(cmd::EditUndo);
+    EXPECT_EQ(record(), before);
+    Trigger(cmd::EditUndo);
 
     Run<ChangePropertiesDialog>(cmd::TrackChangeProperties, [&](ChangePropertiesDialog& d) {
         EXPECT_EQ(d.Fields().Field(PropertyField::Program)->Text(), "5");
