@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/beat_selection.h"
+#include "model/change_record.h"
 #include "model/edit_ask.h"
 #include "model/engine_link.h"
 #include "model/song.h"
@@ -91,6 +92,8 @@ class EditSession {
 
     // Properties (the caller has validated the values).
     EditResult SetTrackProperties(const TrackProperties& properties);
+    // The property events at the record's beat of the current track.
+    EditResult ApplyChange(const ChangeRecord& record);
     void SetSongName(std::string_view name);
     void SetSongCopyright(std::string_view copyright);
 

@@ -17,6 +17,20 @@ EditResult EditSession::SetTrackProperties(const TrackProperties& properties) {
     return EditResult::Done;
 }
 
+EditResult EditSession::ApplyChange(const ChangeRecord& record) {
+    Track* track = Current();
+    if (track == nullptr) return EditResult::NoTrack;
+    const EditResult saved = SaveUndo();
+    if (saved != EditResult::Done) return saved;
+    bool stored = false;
+    {
+        SongLock lock = engine_.LockSong();
+        stored = ApplyChangeRecord(*track, record);
+    }
+    Modified();
+    return stored ? EditResult::Done : EditResult::Failed;
+}
+
 void EditSession::SetSongName(std::string_view name) {
     song_->name.Set(name);
     Modified();

@@ -212,6 +212,14 @@ class Application final : private TrackViewListener, private RecordHost {
     void ApplyEngineOptions();
     void AfterEdit(EditResult result, std::uint32_t what);
     LoadOptions LoadOptionsForSong();
+    // The property dialogs (application_properties.cpp); Cancelled when the
+    // user cancelled.
+    EditResult EditTrackProperties();
+    EditResult EditChangeProperties();
+    void ShowTrackStatistics();
+    bool EditSongProperties();
+    bool EditTimeTempo();
+    std::vector<OutputPort> EnabledOutputs() const;
     std::vector<std::string> OutPortNames() const;
     bool Stopped() const;
     bool HasCurrent() const { return session_->CurrentTrack() >= 0; }

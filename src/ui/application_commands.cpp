@@ -219,7 +219,7 @@ void Application::ExecutePlay(std::uint32_t id) {
                                       *sink_, view_.Caret());
             return;
         case cmd::InitTimeTempo:
-            if (host_.ShowTimeTempo()) Refresh(kEdited);
+            if (EditTimeTempo()) Refresh(kEdited);
             return;
     }
 }
@@ -256,13 +256,13 @@ void Application::ExecuteTrack(std::uint32_t id) {
             r = s.UnmuteAll();
             break;
         case cmd::TrackInitProperties:
-            if (!HasCurrent() || !host_.ShowTrackProperties(true)) return;
+            r = EditTrackProperties();
             break;
         case cmd::TrackChangeProperties:
-            if (!HasCurrent() || !host_.ShowChangeProperties()) return;
+            r = EditChangeProperties();
             break;
         case cmd::TrackStatistics:
-            if (HasCurrent()) (void)host_.ShowTrackStatistics();
+            ShowTrackStatistics();
             return;
         default:
             return;

@@ -65,7 +65,7 @@ int Application::ExecuteFile(std::uint32_t id) {
         case cmd::FileSaveAs:
             return SaveAs();
         case cmd::FileSongProperties:
-            if (host_.ShowSongProperties()) Refresh(all);
+            if (EditSongProperties()) Refresh(all);
             return 0;
         case cmd::FileExit:
             host_.CloseWindow();

@@ -11,6 +11,7 @@
 
 namespace kvs {
 
+class ChangePropertiesForm;
 class GotoForm;
 class MarkerListForm;
 class MetronomeForm;
@@ -24,6 +25,9 @@ class GeneralOptionsForm;
 class CtrlEditorSession;
 class EventListSession;
 class ProgramNoteEditor;
+class SongPropertiesForm;
+class TimeTempoForm;
+class TrackPropertiesForm;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -91,15 +95,19 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
 
     // Dialogs of later work; each returns true when it changed something
     // (the caller then refreshes what the dialog may touch).
-    virtual bool ShowSongProperties() { return false; }
-    virtual bool ShowTrackProperties(bool /*initial*/) { return false; }
-    virtual bool ShowChangeProperties() { return false; }
-    virtual bool ShowTrackStatistics() { return false; }
+    // The property dialogs: true for OK, the form then holds the answer.
+    virtual bool RunSongProperties(SongPropertiesForm& /*form*/) { return false; }
+    virtual bool RunTrackProperties(TrackPropertiesForm& /*form*/) { return false; }
+    virtual bool RunChangeProperties(ChangePropertiesForm& /*form*/, const std::string& /*title*/) {
+        return false;
+    }
+    virtual bool RunTimeTempo(TimeTempoForm& /*form*/) { return false; }
+    // One "label\tvalue" row per counter.
+    virtual void ShowTrackStatistics(const std::vector<std::string>& /*rows*/) {}
     // The modal editors on an opened session; true when they were shown.
     virtual bool RunCtrlEditor(CtrlEditorSession& /*editor*/) { return false; }
     virtual bool RunNoteEditor(ProgramNoteEditor& /*editor*/) { return false; }
     virtual bool RunEventList(EventListSession& /*list*/) { return false; }
-    virtual bool ShowTimeTempo() { return false; }
     // The option dialogs on forms Application built: true for OK (the
     // caller then applies the form; the Ports form has applied itself to
     // the device table). The on-screen keyboard has only Close.

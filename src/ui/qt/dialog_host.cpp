@@ -10,6 +10,7 @@
 #include "model/marker_list_form.h"
 #include "ui/command_line.h"
 #include "ui/qt/about_dialog_box.h"
+#include "ui/qt/change_properties_dialog.h"
 #include "ui/qt/choose_port_dialog.h"
 #include "ui/qt/command_line_help_dialog.h"
 #include "ui/qt/file_dialogs.h"
@@ -23,8 +24,12 @@
 #include "ui/qt/note_editor_dialog.h"
 #include "ui/qt/onscreen_keyboard_dialog.h"
 #include "ui/qt/osk_layout_dialog.h"
+#include "ui/qt/song_properties_dialog.h"
 #include "ui/qt/sysex_editor_dialog.h"
+#include "ui/qt/time_tempo_dialog.h"
 #include "ui/qt/tip_of_day_dialog.h"
+#include "ui/qt/track_properties_dialog.h"
+#include "ui/qt/track_statistics_dialog.h"
 #include "ui/qt/value_dialog_box.h"
 
 namespace kvs {
@@ -236,6 +241,31 @@ bool DialogHost::RunGeneralOptions(GeneralOptionsForm& form) {
 bool DialogHost::EditSysex(SysexEditorForm& form) {
     SysexEditorDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunTrackProperties(TrackPropertiesForm& form) {
+    TrackPropertiesDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunChangeProperties(ChangePropertiesForm& form, const std::string& title) {
+    ChangePropertiesDialog dialog(parent_, prompts_, &help_, form, title);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunSongProperties(SongPropertiesForm& form) {
+    SongPropertiesDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunTimeTempo(TimeTempoForm& form) {
+    TimeTempoDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+void DialogHost::ShowTrackStatistics(const std::vector<std::string>& rows) {
+    TrackStatisticsDialog dialog(parent_, prompts_, &help_, rows);
+    Run(dialog);
 }
 
 }  // namespace kvs

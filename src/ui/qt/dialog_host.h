@@ -98,6 +98,12 @@ class DialogHost : public EditAsk, public ToolHost {
     bool EditSysex(SysexEditorForm& form);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
+    // The property dialogs: true for OK, the answer left in the form.
+    bool RunTrackProperties(TrackPropertiesForm& form);
+    bool RunChangeProperties(ChangePropertiesForm& form, const std::string& title);
+    bool RunSongProperties(SongPropertiesForm& form);
+    bool RunTimeTempo(TimeTempoForm& form);
+    void ShowTrackStatistics(const std::vector<std::string>& rows);
 
     const HelpTexts& Help() const { return help_; }
     // A dialog of the window's own, run as every dialog here is (input

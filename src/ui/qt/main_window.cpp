@@ -439,6 +439,21 @@ bool MainWindow::AskGoto(GotoForm& form) {
 bool MainWindow::AskMarker(MarkerListForm& form) {
     return dialogs_->AskMarker(form);
 }
+bool MainWindow::RunSongProperties(SongPropertiesForm& form) {
+    return dialogs_->RunSongProperties(form);
+}
+bool MainWindow::RunTrackProperties(TrackPropertiesForm& form) {
+    return dialogs_->RunTrackProperties(form);
+}
+bool MainWindow::RunChangeProperties(ChangePropertiesForm& form, const std::string& title) {
+    return dialogs_->RunChangeProperties(form, title);
+}
+bool MainWindow::RunTimeTempo(TimeTempoForm& form) {
+    return dialogs_->RunTimeTempo(form);
+}
+void MainWindow::ShowTrackStatistics(const std::vector<std::string>& rows) {
+    dialogs_->ShowTrackStatistics(rows);
+}
 bool MainWindow::AskKeepRecording() {
     return dialogs_->AskYesNo(std::string(app_->Prompts().Text(prompt::confirm_keeprec)));
 }

@@ -63,6 +63,11 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool AskMarker(MarkerListForm& form) override;
     bool AskKeepRecording() override;
     bool RunNoteEditor(ProgramNoteEditor& editor) override;
+    bool RunSongProperties(SongPropertiesForm& form) override;
+    bool RunTrackProperties(TrackPropertiesForm& form) override;
+    bool RunChangeProperties(ChangePropertiesForm& form, const std::string& title) override;
+    bool RunTimeTempo(TimeTempoForm& form) override;
+    void ShowTrackStatistics(const std::vector<std::string>& rows) override;
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
