@@ -23,6 +23,7 @@
 #include "midi/recorder.h"
 #include "model/edit_session.h"
 #include "tools/note_transform_file.h"
+#include "tools/note_transform_tool.h"
 #include "tools/run_tool.h"
 #include "ui/command_line.h"
 #include "ui/track_view.h"
@@ -203,7 +204,9 @@ class Application final : private TrackViewListener, private RecordHost {
     Settings settings_;
     PromptTable prompts_;
     InstrumentLists instruments_;
-    NoteTransforms transforms_;
+    // The store the note transform tool offers, so the menu and the dialog
+    // agree on what is loaded.
+    NoteTransforms& transforms_ = NoteTransformStore();
     std::vector<std::string> startNotes_;  // shown once the window is up
 
     // Devices and everything that sends or receives through them. The

@@ -16,8 +16,11 @@
 #include "ui/qt/find_dialog_box.h"
 #include "ui/qt/goto_dialog_box.h"
 #include "ui/qt/help_contents.h"
+#include "ui/qt/insert_from_file_dialog.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/marker_list_dialog_box.h"
+#include "ui/qt/note_transform_dialog.h"
+#include "ui/qt/progression_dialog.h"
 #include "ui/qt/tip_of_day_dialog.h"
 #include "ui/qt/value_dialog_box.h"
 
@@ -127,6 +130,21 @@ bool DialogHost::RunValueDialog(ValueDialog& dialog) {
     return Run(box) == QDialog::Accepted;
 }
 
+bool DialogHost::RunNoteTransformDialog(NoteTransformForm& form) {
+    NoteTransformDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunInsertFromFileDialog(InsertFromFileForm& form) {
+    InsertFromFileDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunProgressionDialog(ProgressionForm& form) {
+    ProgressionDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
 bool DialogHost::RunListDialog(ValueDialog& dialog) {
     ListDialogBox box(parent_, prompts_, &help_, dialog,
                       ports_ ? ports_() : std::vector<OutputPort>{},
@@ -137,6 +155,12 @@ bool DialogHost::RunListDialog(ValueDialog& dialog) {
 void DialogHost::ShowErrorText(const std::string& text) {
     Modal(true);
     ShowErrorBox(parent_, prompts_, text);
+    Modal(false);
+}
+
+void DialogHost::ShowInfoText(const std::string& text) {
+    Modal(true);
+    ShowInfoBox(parent_, prompts_, text);
     Modal(false);
 }
 
