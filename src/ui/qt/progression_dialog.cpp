@@ -21,7 +21,7 @@ struct FieldFace {
     F field;
     prompt::Id label;
     int row;
-    int column;  // 0 left pair, 1 right pair
+    int column;  // 0 the start pair, 1 the end pair (a spacer between)
 };
 
 // Start values on the left, their ends beside them.
@@ -62,8 +62,8 @@ ProgressionDialog::ProgressionDialog(QWidget* parent, const PromptTable& prompts
     setWindowTitle(Prompt(prompts::kProgressionTitle));
     auto* grid = new QGridLayout;
     auto place = [&](prompt::Id label, QWidget* control, int row, int column) {
-        grid->addWidget(BuddyLabel(Prompt(label), control), row, column * 2);
-        grid->addWidget(control, row, column * 2 + 1);
+        grid->addWidget(BuddyLabel(Prompt(label), control), row, column * 3);
+        grid->addWidget(control, row, column * 3 + 1);
     };
 
     // The tool's form names types and waves in English; a form on the
@@ -122,12 +122,12 @@ ProgressionDialog::ProgressionDialog(QWidget* parent, const PromptTable& prompts
     for (QCheckBox* box : {lfoToValue_, lfoToVelocity_, filter_})
         box->setAccessibleName(WithoutMnemonic(box->text()));
     grid->addWidget(lfoToValue_, 7, 0, 1, 2);
-    grid->addWidget(lfoToVelocity_, 7, 2, 1, 2);
-    grid->addWidget(filter_, 8, 0, 1, 4);
+    grid->addWidget(lfoToVelocity_, 7, 3, 1, 2);
+    grid->addWidget(filter_, 8, 0, 1, 5);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    // A little air between the two pairs of columns.
-    grid->setColumnMinimumWidth(2, fontMetrics().averageCharWidth() * 12);
+    grid->setColumnStretch(4, 1);
+    // Air between the start and the end column pairs.
+    grid->setColumnMinimumWidth(2, fontMetrics().averageCharWidth() * 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -166,6 +166,15 @@ TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTh
         EXPECT_EQ(box->Field(ProgressionField::StartTime)->text(), "0.000");
         EXPECT_EQ(box->Field(ProgressionField::EndTime)->text().toStdString(),
                   std::to_string(track.BeatCount()) + ".000");
+        // Notes first: a played note fills the focused side's key and velocity.
+        box->Field(ProgressionField::EndValue)->setFocus();
+        QApplication::processEvents();
+        if (box->Field(ProgressionField::EndValue)->hasFocus()) {
+            box->MidiIn(0x90 | (64u << 8) | (90u << 16));
+            EXPECT_EQ(box->Field(ProgressionField::EndValue)->text(), "E4");
+            EXPECT_EQ(box->Field(ProgressionField::EndVelocity)->text(), "90");
+            EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "C4");
+        }
         box->Types()->setCurrentIndex(box->Types()->findData(7));
         EXPECT_FALSE(box->Field(ProgressionField::StartVelocity)->isEnabled());
         EXPECT_FALSE(box->LfoToVelocity()->isEnabled());
