@@ -114,14 +114,22 @@ class ToolDialogsTest : public test::WindowTest {
 
 // Each value tool opens its dialog from the Tools menu; Cancel leaves the
 // song alone, OK runs the tool with the values typed (the first changed from
-// its initial value) exactly as the tool's own pass does.
-TEST_F(ToolDialogsTest, EveryValueToolRunsFromTheMenuWithTheTypedValues) {
+// its initial value) exactly as the tool's own pass does. The tools without
+// a dialog run at once.
+TEST_F(ToolDialogsTest, EveryToolOfTheMenuRunsFromTheWindowWithTheTypedValues) {
     const std::span<const Tool> tools = Tools().All();
     for (std::uint32_t i = 0; i < tools.size(); ++i) {
         const Tool& tool = tools[i];
-        if (tool.dialog != ToolDialog::Value) continue;
+        if (tool.dialog == ToolDialog::Own) continue;
         SCOPED_TRACE(std::string(tool.name));
         Fresh();
+        if (tool.dialog == ToolDialog::None) {  // runs at once
+            const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
+            Trigger(cmd::ToolFirst + i);
+            EXPECT_EQ(AllEvents(Song()), Expected(*copy, tool.fromValues(tool.NewDialog())));
+            EXPECT_NE(Song().modified, 0u);
+            continue;
+        }
         const Events before = AllEvents(Song());
         Run(cmd::ToolFirst + i, [&](QWidget* modal) {
             auto* box = qobject_cast<ValueDialogBox*>(modal);
@@ -152,6 +160,27 @@ TEST_F(ToolDialogsTest, EveryValueToolRunsFromTheMenuWithTheTypedValues) {
             EXPECT_EQ(AllEvents(Song()), Expected(*copy, tool.fromValues(typed)));
         }
     }
+}
+
+TEST_F(ToolDialogsTest, ApplyToAllTracksRunsTheTypedValuesOnEveryTrack) {
+    Fresh();
+    Trigger(cmd::ApplyToAll);
+    EXPECT_TRUE(window_->Action(cmd::ApplyToAll)->isChecked());
+    const std::uint32_t command = CommandOf("transpose");
+    const Tool& tool = Tools().All()[command - cmd::ToolFirst];
+    const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
+    Run(command, [&](QWidget* modal) {
+        auto* box = qobject_cast<ValueDialogBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->Field(0)->setText("5");
+        Click(box, QDialogButtonBox::AcceptRole);
+    });
+    ValueDialog typed = tool.NewDialog();
+    typed.fields[0].value = 5;
+    const ToolPass pass = tool.fromValues(typed);
+    for (std::uint32_t t = 0; t < copy->TrackCount(); ++t)
+        pass(*copy, t, WholeTrack(*copy->GetTrack(t)));
+    EXPECT_EQ(AllEvents(Song()), AllEvents(*copy));
 }
 
 TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTheRamp) {
