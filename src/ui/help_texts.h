@@ -50,6 +50,7 @@ inline constexpr std::uint32_t kTipNext = 141;
 inline constexpr std::uint32_t kZoomBeats = 150;
 inline constexpr std::uint32_t kGotoTrack = 151;
 inline constexpr std::uint32_t kCopies = 152;
+inline constexpr std::uint32_t kMoveTrack = 153;
 inline constexpr std::uint32_t kChoosePortList = 2551;
 inline constexpr std::uint32_t kChoosePortRemember = 2552;
 // The tools' own dialogs; a progression field's number is

@@ -31,6 +31,7 @@ namespace {
 std::uint32_t HelpOfLabel(std::string_view labelKey) {
     if (labelKey == "view_zoom_zoom") return help_id::kZoomBeats;
     if (labelKey == "goto_trk_trk") return help_id::kGotoTrack;
+    if (labelKey == "trk_move_move") return help_id::kMoveTrack;
     if (labelKey.ends_with("_copies")) return help_id::kCopies;
     return 0;
 }

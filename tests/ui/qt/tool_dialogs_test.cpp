@@ -207,7 +207,12 @@ TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTh
         box->Types()->setCurrentIndex(box->Types()->findData(7));
         EXPECT_FALSE(box->Field(ProgressionField::StartVelocity)->isEnabled());
         EXPECT_FALSE(box->LfoToVelocity()->isEnabled());
-        EXPECT_FALSE(box->Field(ProgressionField::Snap)->whatsThis().isEmpty());
+        for (std::size_t f = 0; f < kProgressionFieldCount; ++f)
+            EXPECT_FALSE(box->Field(static_cast<ProgressionField>(f))->whatsThis().isEmpty()) << f;
+        for (QWidget* other :
+             std::initializer_list<QWidget*>{box->Types(), box->Waves(), box->LfoToValue(),
+                                             box->LfoToVelocity(), box->FilterDuplicates()})
+            EXPECT_FALSE(other->whatsThis().isEmpty());
     });
     EXPECT_EQ(AllEvents(Song()), before);
 
@@ -259,6 +264,8 @@ TEST_F(ToolDialogsTest, NoteTransformOffersTheLoadedTransformsAndRunsTheChosenOn
         EXPECT_EQ(box->Transforms()->currentIndex(), 0);
         EXPECT_EQ(box->Keys()->count(), 12);
         EXPECT_EQ(box->Keys()->currentText(), "C");
+        EXPECT_FALSE(box->Transforms()->whatsThis().isEmpty());
+        EXPECT_FALSE(box->Keys()->whatsThis().isEmpty());
         box->Transforms()->setCurrentIndex(1);
     });
     EXPECT_EQ(AllEvents(Song()), before);
@@ -308,6 +315,8 @@ TEST_F(ToolDialogsTest, InsertFromFileAsksForTheFileThenTheTrackAndMergesIt) {
             EXPECT_EQ(box->Tracks()->count(), static_cast<int>(copy->TrackCount()));
             EXPECT_EQ(box->Tracks()->currentRow(), 0);
             EXPECT_TRUE(box->InsertButton()->isChecked());
+            EXPECT_FALSE(box->Tracks()->whatsThis().isEmpty());
+            EXPECT_FALSE(box->MergeButton()->whatsThis().isEmpty());
             Click(box, QDialogButtonBox::RejectRole);
         });
     });
@@ -380,6 +389,7 @@ TEST_F(ToolDialogsTest, PasteMergeMultipleAndMoveTrackAskTheirNumber) {
     Run(cmd::TrackMove, [&](QWidget* modal) {
         auto* box = qobject_cast<ValueDialogBox*>(modal);
         ASSERT_NE(box, nullptr);
+        EXPECT_FALSE(box->Field(0)->whatsThis().isEmpty());
         test::SaveShot(box, "move-track");
         box->Field(0)->setText("2");
         Click(box, QDialogButtonBox::AcceptRole);
