@@ -191,7 +191,8 @@ class Application final : private TrackViewListener, private RecordHost {
     void MakeCurrent(std::int32_t track);  // the current track and everyone who follows it
     void ApplyEngineOptions();
     void AfterEdit(EditResult result, std::uint32_t what);
-    LoadOptions LoadOptionsForSong();
+    // askPorts false: a port the file names that is missing is not asked for.
+    LoadOptions LoadOptionsForSong(bool askPorts = true);
     std::vector<std::string> OutPortNames() const;
     bool Stopped() const;
     bool HasCurrent() const { return session_->CurrentTrack() >= 0; }

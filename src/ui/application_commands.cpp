@@ -368,7 +368,8 @@ void Application::ExecuteTool(std::uint32_t id) {
     const std::span<const Tool> tools = kvs::Tools().All();
     const std::uint32_t index = id - cmd::ToolFirst;
     if (index >= tools.size()) return;
-    ProgramToolHost toolHost(host_, *session_, settings_, prompts_, LoadOptionsForSong());
+    // An insert source is read without the port question, as kvs-cli reads it.
+    ProgramToolHost toolHost(host_, *session_, settings_, prompts_, LoadOptionsForSong(false));
     const EditResult r = RunTool(*session_, *link_, toolState_, tools[index], toolHost);
     AfterEdit(r, kEdited);
 }

@@ -93,7 +93,11 @@ class ScriptedHost : public UiHost {
     void ShowError(const char* key) override { errors.push_back(key); }
     bool RunValueDialog(ValueDialog&) override { return acceptValueDialogs; }
     bool acceptValueDialogs = false;  // OK with the values as they open
-    bool Ask(ChoosePortForm&) override { return false; }
+    bool Ask(ChoosePortForm&) override {
+        ++portQuestions;
+        return false;
+    }
+    int portQuestions = 0;
 
     std::vector<std::string> questions;
 };

@@ -5,6 +5,8 @@
 #include "app_test_support.h"
 #include "config/settings.h"
 #include "tools/progression_form.h"
+#include "tools/tool_table.h"
+#include "ui/commands.h"
 
 namespace kvs {
 namespace {
@@ -68,6 +70,27 @@ TEST(ProgramToolHost, ProgressionOpensWithTheCurrentTracksChannelAndSelection) {
     f.app->Session().Selection().Select(2, 2);  // nothing selected: the whole track
     tools.RunProgressionDialog(form);
     EXPECT_EQ(ui.shown, (std::vector<std::string>{"2", "0.000", "4.000"}));
+}
+
+TEST(ProgramToolHost, InsertSourceNamingAMissingPortAsksNothing) {
+    test::AppFixture f;
+    f.Open(f.WriteSong("one.mid", 1, 4));
+    // A file whose track plays on a port this machine lacks.
+    Song gone;
+    gone.InsertTrack();
+    gone.GetTrack(0)->properties.port = 1;
+    gone.GetTrack(0)->AddEvent(0, 0x643C90u);
+    const std::string path = f.data.File("gone.mid");
+    ASSERT_EQ(SaveSongFile(path, gone, SaveType::Full, {"Virtual Out", "Gone"}), kResultOk);
+    std::uint32_t insert = 0;
+    for (std::uint32_t i = 0; i < Tools().All().size(); ++i)
+        if (Tools().All()[i].name == "insert-from-file") insert = cmd::ToolFirst + i;
+
+    f.host.files.push_back(UiHost::FileChoice{path, 0});
+    f.app->Execute(insert);
+    EXPECT_EQ(f.host.fileRequests.size(), 1u);
+    EXPECT_EQ(f.host.portQuestions, 0);
+    EXPECT_TRUE(f.host.errors.empty());
 }
 
 }  // namespace
