@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "config/property_form_sources.h"
+#include "model/form_number.h"
+#include "model/value_format.h"
 #include "ui/help_texts.h"
 #include "ui/qt/text_spin_box.h"
 
@@ -155,6 +157,18 @@ void ProgressionDialog::TypeChosen(int index) {
         }
     }
     lfoToVelocity_->setEnabled(form_.Enabled(F::StartVelocity));
+    // A key shown as C4 would be refused as a controller value: the values
+    // follow the type between note names and numbers.
+    for (F field : {F::StartValue, F::EndValue}) {
+        QLineEdit* edit = edits_[At(field)];
+        const std::string text = edit->text().toStdString();
+        const int key = ParseNoteName(text);
+        const std::optional<std::int64_t> number = ReadSignedField(text);
+        if (!notes && key >= 0 && !number)
+            edit->setText(QString::number(key));
+        else if (notes && number && *number >= 0 && *number <= 127)
+            edit->setText(ToQString(FormatNoteName(static_cast<int>(*number))));
+    }
 }
 
 int ProgressionDialog::FocusedField() const {

@@ -27,6 +27,7 @@
 #include "ui/qt/note_transform_dialog.h"
 #include "ui/qt/progression_dialog.h"
 #include "ui/qt/screenshot.h"
+#include "ui/qt/text_spin_box.h"
 #include "ui/qt/value_dialog_box.h"
 #include "window_test_support.h"
 
@@ -196,6 +197,8 @@ TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTh
         EXPECT_EQ(box->Field(ProgressionField::EndTime)->text().toStdString(),
                   std::to_string(track.BeatCount()) + ".000");
         // Notes first: a played note fills the focused side's key and velocity.
+        box->Types()->setCurrentIndex(box->Types()->findData(kProgressionNotes));
+        box->Field(ProgressionField::StartValue)->setText("C4");
         box->Field(ProgressionField::EndValue)->setFocus();
         QApplication::processEvents();
         if (box->Field(ProgressionField::EndValue)->hasFocus()) {
@@ -204,7 +207,12 @@ TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTh
             EXPECT_EQ(box->Field(ProgressionField::EndVelocity)->text(), "90");
             EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "C4");
         }
+        // The arrows step keys by name; a controller shows the key's number.
+        qobject_cast<TextSpinBox*>(box->Field(ProgressionField::StartValue)->parentWidget())
+            ->stepBy(1);
+        EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "C#4");
         box->Types()->setCurrentIndex(box->Types()->findData(7));
+        EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "61");
         EXPECT_FALSE(box->Field(ProgressionField::StartVelocity)->isEnabled());
         EXPECT_FALSE(box->LfoToVelocity()->isEnabled());
         for (std::size_t f = 0; f < kProgressionFieldCount; ++f)
