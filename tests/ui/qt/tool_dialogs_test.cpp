@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -65,6 +66,23 @@ void Click(QWidget* dialog, QDialogButtonBox::ButtonRole role) {
     for (QAbstractButton* button : box->buttons())
         if (box->buttonRole(button) == role) return button->click();
     FAIL() << "no such button";
+}
+
+// A screen reader names every control a keyboard reaches, without mnemonic
+// markers, and every label with a mnemonic moves the focus somewhere.
+void ExpectNamed(QWidget* dialog) {
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(dialog) || control->focusPolicy() == Qt::NoFocus) continue;
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+            qobject_cast<QComboBox*>(control) || qobject_cast<QListWidget*>(control)) {
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
+            EXPECT_FALSE(control->accessibleName().contains(u'&'));
+        }
+    }
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->text().contains(u'&')) {
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        }
 }
 
 class ToolDialogsTest : public test::WindowTest {
@@ -228,6 +246,7 @@ TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTh
         auto* box = qobject_cast<ProgressionDialog*>(modal);
         ASSERT_NE(box, nullptr);
         test::SaveShot(box, "tool-progression");
+        ExpectNamed(box);
         box->Types()->setCurrentIndex(box->Types()->findData(7));
         box->Field(ProgressionField::EndTime)->setText("1.000");
         box->Field(ProgressionField::StartValue)->setText("0");
@@ -284,6 +303,7 @@ TEST_F(ToolDialogsTest, NoteTransformOffersTheLoadedTransformsAndRunsTheChosenOn
         auto* box = qobject_cast<NoteTransformDialog*>(modal);
         ASSERT_NE(box, nullptr);
         test::SaveShot(box, "tool-note-transform");
+        ExpectNamed(box);
         box->Transforms()->setCurrentIndex(1);
         box->Keys()->setCurrentIndex(7);
         chosen = box->Transforms()->currentText();
@@ -339,6 +359,7 @@ TEST_F(ToolDialogsTest, InsertFromFileAsksForTheFileThenTheTrackAndMergesIt) {
             ASSERT_NE(box, nullptr);
             asked = true;
             test::SaveShot(box, "tool-insert-from-file");
+            ExpectNamed(box);
             box->Tracks()->setCurrentRow(1);
             box->MergeButton()->setChecked(true);
             Click(box, QDialogButtonBox::AcceptRole);
