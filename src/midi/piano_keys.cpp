@@ -101,6 +101,12 @@ std::vector<PianoKeyShape> PianoKeys::Shapes() const {
     return whites;
 }
 
+bool PianoKeys::Sounding(int key) const {
+    if (key == kNone) return false;
+    return key == mouseKey_ ||
+           std::find(heldKeys_.begin(), heldKeys_.end(), key) != heldKeys_.end();
+}
+
 int PianoKeys::HitTest(int x, int y) const {
     const int w = whiteWidth_;
     if (w <= 0 || x < 0 || y < 0 || y >= height_) return kNone;

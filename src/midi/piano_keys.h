@@ -70,6 +70,8 @@ class PianoKeys {
     bool MouseCaptured() const { return captured_; }
     bool SustainHeld() const { return sustainHeld_; }
     bool Focused() const { return focused_; }
+    // Held down now, by the mouse or a computer key.
+    bool Sounding(int key) const;
     std::span<const std::uint32_t> Layout() const { return {layout_.data(), layoutCount_}; }
 
     // White keys first, then the black keys drawn over them.

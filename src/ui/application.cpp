@@ -302,6 +302,10 @@ bool Application::KeyFromTrackList(ListKey key, bool ctrl, bool shift) {
     return false;
 }
 
+EngineLink& Application::EditLink() {
+    return *link_;
+}
+
 void Application::ProcessNotifications() {
     notifier_.ClearWake();
     // Bounded, so a flood from the input side cannot starve the window; what

@@ -14,10 +14,10 @@
 #include "files/song_file.h"
 #include "midi/backends/backend_choice.h"
 #include "midi/device_layer.h"
+#include "midi/device_table_settings.h"
 #include "midi/key_commands.h"
 #include "midi/live_midi_in_filters.h"
 #include "midi/midi_assignment.h"
-#include "midi/device_table_settings.h"
 #include "midi/midi_device_table.h"
 #include "midi/notifier.h"
 #include "midi/recorder.h"
@@ -147,6 +147,9 @@ class Application final : private TrackViewListener, private RecordHost {
     Engine& GetEngine() { return *engine_; }
     Recorder& GetRecorder() { return *recorder_; }
     SysexQueue& Queue() { return *queue_; }
+    // The engine as edits outside the session see it (they change the song
+    // under its lock).
+    EngineLink& EditLink();
     InstrumentLists& Instruments() { return instruments_; }
     const NoteTransforms& Transforms() const { return transforms_; }
     ToolState& Tools() { return toolState_; }
@@ -174,6 +177,12 @@ class Application final : private TrackViewListener, private RecordHost {
     void ExecuteKey(std::uint32_t id);
     void ExecuteMarker(std::uint32_t id);
     void ExecuteTool(std::uint32_t id);
+    // The option dialogs (application_options.cpp): true when OK changed
+    // settings.
+    void OnScreenKeyboard();
+    bool OskLayoutOptions();
+    bool InstrumentListOptions();
+    bool GeneralOptions();
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();

@@ -378,7 +378,7 @@ void Application::ExecuteMidi(std::uint32_t id) {
     EngineSettings& e = settings_.engine;
     switch (id) {
         case cmd::OnScreenKeyboard:
-            (void)host_.ShowOnScreenKeyboard();
+            OnScreenKeyboard();
             return;
         case cmd::Metronome:
             e.metronome = !e.metronome;
@@ -416,16 +416,16 @@ void Application::ExecuteMidi(std::uint32_t id) {
             changed = host_.ShowMidiAssignments();
             break;
         case cmd::OptInstruments:
-            changed = host_.ShowInstrumentLists();
+            changed = InstrumentListOptions();
             break;
         case cmd::OptPorts:
             changed = host_.ShowPorts();
             break;
         case cmd::OptOnScreenKeyboard:
-            changed = host_.ShowOnScreenKeyboardOptions();
+            changed = OskLayoutOptions();
             break;
         case cmd::OptOptions:
-            changed = host_.ShowGeneralOptions();
+            changed = GeneralOptions();
             break;
         default:
             return;

@@ -55,16 +55,16 @@ inline constexpr std::uint32_t kChoosePortList = 2551;
 inline constexpr std::uint32_t kChoosePortRemember = 2552;
 // The tools' own dialogs; a progression field's number is
 // kProgressionFields plus its ProgressionField.
-inline constexpr std::uint32_t kProgressionType = 2600;
-inline constexpr std::uint32_t kProgressionFields = 2601;
-inline constexpr std::uint32_t kProgressionWave = 2613;
-inline constexpr std::uint32_t kProgressionLfoToValue = 2614;
-inline constexpr std::uint32_t kProgressionLfoToVelocity = 2615;
-inline constexpr std::uint32_t kProgressionFilter = 2616;
-inline constexpr std::uint32_t kNoteTransformList = 2620;
-inline constexpr std::uint32_t kNoteTransformKey = 2621;
-inline constexpr std::uint32_t kInsertFileList = 2630;
-inline constexpr std::uint32_t kInsertFileMode = 2631;
+inline constexpr std::uint32_t kProgressionType = 2700;
+inline constexpr std::uint32_t kProgressionFields = 2701;
+inline constexpr std::uint32_t kProgressionWave = 2713;
+inline constexpr std::uint32_t kProgressionLfoToValue = 2714;
+inline constexpr std::uint32_t kProgressionLfoToVelocity = 2715;
+inline constexpr std::uint32_t kProgressionFilter = 2716;
+inline constexpr std::uint32_t kNoteTransformList = 2720;
+inline constexpr std::uint32_t kNoteTransformKey = 2721;
+inline constexpr std::uint32_t kInsertFileList = 2730;
+inline constexpr std::uint32_t kInsertFileMode = 2731;
 }  // namespace help_id
 
 }  // namespace kvs

@@ -13,6 +13,10 @@ namespace kvs {
 
 class GotoForm;
 class MarkerListForm;
+class OnScreenKeyboardForm;
+class OskLayoutForm;
+class InstrumentListsForm;
+class GeneralOptionsForm;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -88,14 +92,16 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowNoteEditor() { return false; }
     virtual bool ShowEventList() { return false; }
     virtual bool ShowTimeTempo() { return false; }
-    virtual bool ShowOnScreenKeyboard() { return false; }
     virtual bool ShowMetronomeOptions() { return false; }
     virtual bool ShowKeyCommands() { return false; }
     virtual bool ShowMidiAssignments() { return false; }
-    virtual bool ShowInstrumentLists() { return false; }
     virtual bool ShowPorts() { return false; }
-    virtual bool ShowOnScreenKeyboardOptions() { return false; }
-    virtual bool ShowGeneralOptions() { return false; }
+    // The option dialogs on forms Application built: true for OK (the
+    // caller then applies the form). The on-screen keyboard has only Close.
+    virtual void RunOnScreenKeyboard(OnScreenKeyboardForm& /*form*/) {}
+    virtual bool RunOskLayout(OskLayoutForm& /*form*/) { return false; }
+    virtual bool RunInstrumentLists(InstrumentListsForm& /*form*/) { return false; }
+    virtual bool RunGeneralOptions(GeneralOptionsForm& /*form*/) { return false; }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };

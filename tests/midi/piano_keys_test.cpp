@@ -89,8 +89,10 @@ TEST_F(PianoKeysTest, ShapesLeaveGapsAndPutBlackKeysOnTop) {
 TEST_F(PianoKeysTest, MouseNotesEndOnReleaseAndNeverLeaveMidiRange) {
     EXPECT_TRUE(keys.MouseDown(15, 10));
     EXPECT_TRUE(keys.MouseCaptured());
+    EXPECT_TRUE(keys.Sounding(51));
     keys.MouseUp();
     EXPECT_FALSE(keys.MouseCaptured());
+    EXPECT_FALSE(keys.Sounding(51));
     keys.MouseUp();  // a second release sends nothing
     EXPECT_EQ(out.Take(), (Msgs{On(51), Off(51)}));
     EXPECT_FALSE(keys.MouseDown(25, 0));
@@ -109,10 +111,14 @@ TEST_F(PianoKeysTest, LayoutKeysPlayFromTheLowKeyPlusTheBase) {
     keys.KeyDown('W', false);
     keys.KeyDown('W', true);  // a repeat
     keys.KeyDown(keycode::kApostrophe, false);
+    EXPECT_TRUE(keys.Sounding(49));
+    EXPECT_TRUE(keys.Sounding(67));
+    EXPECT_FALSE(keys.Sounding(50));
     keys.KeyUp('A', false);
     keys.KeyUp('W', true);
     keys.KeyUp('W', false);
     keys.KeyUp(keycode::kApostrophe, false);
+    EXPECT_FALSE(keys.Sounding(67));
     EXPECT_EQ(out.Take(), (Msgs{On(48), On(49), On(67), Off(48), Off(49), Off(67)}));
 
     keys.SetBaseKey(9);

@@ -328,8 +328,12 @@ TEST(SysexQueue, DeletingATrackWaitsUntilItsSysexInFlightIsNoLongerRead) {
     EXPECT_EQ(session.DeleteTrack(), EditResult::Done);
     EXPECT_FALSE(layer.last->reading);
     EXPECT_EQ(queue.Size(), 1u);  // in flight until its report is handled
-    while (auto n = notifier.Take())
-        if (n->id == SYSEX_DONE) queue.SysexSent();
+    // The reader posts its report just after it stops reading: wait for it,
+    // or the queue could be gone while the reader still posts.
+    for (int i = 0; i < 2000 && queue.Size() != 0; ++i) {
+        if (auto n = notifier.Take(); n && n->id == SYSEX_DONE) queue.SysexSent();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     EXPECT_EQ(queue.Size(), 0u);
 }
 

@@ -14,13 +14,18 @@
 #include "ui/qt/command_line_help_dialog.h"
 #include "ui/qt/file_dialogs.h"
 #include "ui/qt/find_dialog_box.h"
+#include "ui/qt/general_options_dialog.h"
 #include "ui/qt/goto_dialog_box.h"
 #include "ui/qt/help_contents.h"
 #include "ui/qt/insert_from_file_dialog.h"
+#include "ui/qt/instrument_lists_dialog.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/marker_list_dialog_box.h"
 #include "ui/qt/note_transform_dialog.h"
+#include "ui/qt/onscreen_keyboard_dialog.h"
+#include "ui/qt/osk_layout_dialog.h"
 #include "ui/qt/progression_dialog.h"
+#include "ui/qt/sysex_editor_dialog.h"
 #include "ui/qt/tip_of_day_dialog.h"
 #include "ui/qt/value_dialog_box.h"
 
@@ -217,6 +222,31 @@ bool DialogHost::AskMarker(MarkerListForm& form) {
 
 bool DialogHost::AskChoosePort(ChoosePortForm& form) {
     ChoosePortDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+void DialogHost::RunOnScreenKeyboard(OnScreenKeyboardForm& form) {
+    OnScreenKeyboardDialog dialog(parent_, prompts_, &help_, form);
+    dialog.exec();
+}
+
+bool DialogHost::RunOskLayout(OskLayoutForm& form) {
+    OskLayoutDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunInstrumentLists(InstrumentListsForm& form) {
+    InstrumentListsDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunGeneralOptions(GeneralOptionsForm& form) {
+    GeneralOptionsDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::EditSysex(SysexEditorForm& form) {
+    SysexEditorDialog dialog(parent_, prompts_, &help_, form);
     return Run(dialog) == QDialog::Accepted;
 }
 

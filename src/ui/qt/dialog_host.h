@@ -26,6 +26,11 @@ class GotoForm;
 class MarkerListForm;
 class DialogBase;
 class ChoosePortForm;
+class OnScreenKeyboardForm;
+class OskLayoutForm;
+class InstrumentListsForm;
+class GeneralOptionsForm;
+class SysexEditorForm;
 struct CommandLineHelp;
 
 // The program's modal dialogs, owned by a window: the questions the edits
@@ -85,6 +90,13 @@ class DialogHost : public EditAsk, public ToolHost {
     bool AskKeepRecording();
     // The stand-in for a port a loading file names; true for OK.
     bool AskChoosePort(ChoosePortForm& form);
+    // The keyboard leaves recording input on: what it plays records.
+    void RunOnScreenKeyboard(OnScreenKeyboardForm& form);
+    bool RunOskLayout(OskLayoutForm& form);
+    bool RunInstrumentLists(InstrumentListsForm& form);
+    bool RunGeneralOptions(GeneralOptionsForm& form);
+    // The SysEx editor; true for OK (the form has stored the bytes).
+    bool EditSysex(SysexEditorForm& form);
     // False when no program took the address.
     bool OpenUrl(const std::string& url);
 

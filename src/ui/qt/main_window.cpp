@@ -23,6 +23,7 @@
 #include "ui/qt/status_bar.h"
 #include "ui/qt/track_list.h"
 #include "ui/qt/track_view_widget.h"
+#include "ui/sysex_editor_form.h"
 
 namespace kvs {
 namespace {
@@ -132,6 +133,15 @@ MainWindow::~MainWindow() {
 
 QAction* MainWindow::Action(std::uint32_t id) const {
     return actions_->Action(id);
+}
+
+bool MainWindow::EditSysexEvent(Track& track, std::uint32_t beat, std::uint32_t index) {
+    const bool portOpen = app_->Devices().IsOpen(MidiDeviceKind::Out, track.properties.port);
+    const auto form = SysexEditorForm::Open(track, beat, index, app_->EditLink(), app_->Queue(),
+                                            app_->Prompts(), portOpen);
+    if (!form) return false;
+    const Application::ModalGuard guard(*app_);
+    return dialogs_->EditSysex(*form) && form->Changed();
 }
 
 void MainWindow::StartUp() {
@@ -476,6 +486,18 @@ void MainWindow::TracksAdded() {
 }
 bool MainWindow::Ask(ChoosePortForm& form) {
     return dialogs_->AskChoosePort(form);
+}
+void MainWindow::RunOnScreenKeyboard(OnScreenKeyboardForm& form) {
+    dialogs_->RunOnScreenKeyboard(form);
+}
+bool MainWindow::RunOskLayout(OskLayoutForm& form) {
+    return dialogs_->RunOskLayout(form);
+}
+bool MainWindow::RunInstrumentLists(InstrumentListsForm& form) {
+    return dialogs_->RunInstrumentLists(form);
+}
+bool MainWindow::RunGeneralOptions(GeneralOptionsForm& form) {
+    return dialogs_->RunGeneralOptions(form);
 }
 
 void MainWindow::SetHelpFolder(const QString& folder) {

@@ -43,6 +43,10 @@ class MainWindow final : public QMainWindow, public UiHost {
     StatusBar& Status() { return *status_; }
     QAction* Action(std::uint32_t id) const;
     QMenu* TrackListMenu() const { return listMenu_; }
+    // The SysEx editor on the event at (beat, index) of the track; true when
+    // OK changed its message. False, with nothing opened, when the event or
+    // its message is missing.
+    bool EditSysexEvent(Track& track, std::uint32_t beat, std::uint32_t index);
 
     // UiHost
     void ShowErrorText(const std::string& text) override;
@@ -61,6 +65,10 @@ class MainWindow final : public QMainWindow, public UiHost {
     void CloseWindow() override;
     void RaiseWindow() override;
     void Refresh(std::uint32_t what, std::int32_t track = -1) override;
+    void RunOnScreenKeyboard(OnScreenKeyboardForm& form) override;
+    bool RunOskLayout(OskLayoutForm& form) override;
+    bool RunInstrumentLists(InstrumentListsForm& form) override;
+    bool RunGeneralOptions(GeneralOptionsForm& form) override;
     // EditAsk
     std::optional<std::int32_t> AskNumber(const char* titleKey, const char* labelKey,
                                           std::int32_t min, std::int32_t max,

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "midi/recorder.h"
+#include "midi/sysex_queue.h"
+#include "ui/qt/dialog_test_support.h"
+#include "ui/qt/screenshot.h"
+#include "ui/qt/sysex_editor_dialog.h"
+#include "ui/qt/syx_view_widget.h"
+#include "ui/qt/window_test_support.h"
+
+namespace kvs {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class SysexEditorTest : public test::WindowTest {
+  protected:
+    // A SysEx event F0 F7 at the end of the first track's beat 1; its index.
+    std::uint32_t AddSysex(Track& track) {
+        EXPECT_TRUE(track.AddSysexEvent(TICKS_PER_BEAT + 10, {0xF0, 0xF7}));
+        return track.Bucket(1)->Count() - 1;
+    }
+    const Bytes& Block(const Track& track, std::uint32_t index) {
+        const std::uint32_t message = (*track.Bucket(1))[index].message;
+        return track.Sysex().Find(SysexId(message))->bytes;
+    }
+    std::vector<Bytes> LongSent() {
+        std::vector<Bytes> all;
+        for (const RecordedMidiMessage& m : layer_->Output(0).Snapshot())
+            if (m.isLong) all.push_back(m.bytes);
+        return all;
+    }
+};
+
+TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
+    Open("minuet.mid");
+    Track* track = App().Session().GetSong().GetTrack(0);
+    ASSERT_NE(track, nullptr);
+    track->properties.port = 0;  // "Synth"
+    const std::uint32_t index = AddSysex(*track);
+    const Bytes typed{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    EXPECT_FALSE(window_->EditSysexEvent(*track, 1, index + 1));  // no such event: nothing opens
+
+    bool suspended = false;
+    QString refusal;
+    std::vector<Bytes> sent;
+    test::OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<SysexEditorDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), "SyxEditBox");
+        EXPECT_EQ(dialog->windowTitle(), "System Exclusive Editor");
+        EXPECT_EQ(dialog->SendButton()->text(), "&Send");
+        EXPECT_TRUE(dialog->SendButton()->isEnabled());
+        suspended = App().GetRecorder().InputSuspended();
+        SyxViewWidget* hex = dialog->HexView();
+        EXPECT_EQ(dialog->focusWidget(), hex);  // every key is the hex view's
+
+        // Emptied, OK is refused and the dialog stays.
+        QTest::keyClick(hex, Qt::Key_Delete);
+        QTest::keyClick(hex, Qt::Key_Delete);
+        test::OnNextModal(
+            [&](QWidget* box) {
+                if (auto* message = qobject_cast<QMessageBox*>(box)) refusal = message->text();
+                box->close();
+            },
+            dialog);
+        QTest::keyClick(hex, Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible());
+        // Offscreen, nothing is active after the message box: for the caret
+        // in the picture.
+        dialog->activateWindow();
+        (void)QTest::qWaitFor([hex] { return hex->hasFocus(); }, 500);
+
+        QTest::keyClicks(hex, "F07E7F0901f7");
+        EXPECT_EQ(Bytes(hex->View().Contents().begin(), hex->View().Contents().end()), typed);
+        QTest::keyClick(hex, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "f0 7e 7f 09 01 f7");
+        test::SaveShot(dialog, "sysex-editor");
+
+        layer_->Output(0).Clear();
+        QTest::mouseClick(dialog->SendButton(), Qt::LeftButton);
+        sent = LongSent();
+        EXPECT_EQ(App().Queue().Size(), 0u);
+        QTest::keyClick(hex, Qt::Key_Return);
+    });
+    EXPECT_TRUE(window_->EditSysexEvent(*track, 1, index));
+
+    EXPECT_TRUE(suspended);
+    EXPECT_FALSE(App().GetRecorder().InputSuspended());
+    EXPECT_EQ(refusal, "Invalid system exclusive");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], typed);
+    EXPECT_EQ(Block(*track, index), typed);
+}
+
+}  // namespace
+}  // namespace kvs
