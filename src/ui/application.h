@@ -26,6 +26,7 @@
 #include "tools/note_transform_tool.h"
 #include "tools/run_tool.h"
 #include "ui/command_line.h"
+#include "ui/ctrl_editor_form.h"
 #include "ui/track_view.h"
 #include "ui/ui_host.h"
 #include "ui/wake_notifier.h"
@@ -183,6 +184,9 @@ class Application final : private TrackViewListener, private RecordHost {
     bool OskLayoutOptions();
     bool InstrumentListOptions();
     bool GeneralOptions();
+    // The modal editors on the current track; true when they changed it.
+    bool OpenCtrlEditor();
+    bool OpenEventList();
 
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();
@@ -247,6 +251,7 @@ class Application final : private TrackViewListener, private RecordHost {
     std::unique_ptr<EngineEditLink> link_;
     std::unique_ptr<EditSession> session_;
     ToolState toolState_;
+    CtrlEditorState ctrlEditor_;
     std::unique_ptr<Shutdown> shutdown_;
 
     FocusedChild focus_ = FocusedChild::TrackList;

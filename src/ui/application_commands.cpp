@@ -114,9 +114,9 @@ void Application::ExecuteEdit(std::uint32_t id) {
         case cmd::EditNotes:
         case cmd::EditEvents: {
             if (current < 0) return;
-            const bool changed = id == cmd::EditControllers ? host_.ShowControllerEditor()
+            const bool changed = id == cmd::EditControllers ? OpenCtrlEditor()
                                  : id == cmd::EditNotes     ? host_.ShowNoteEditor()
-                                                            : host_.ShowEventList();
+                                                            : OpenEventList();
             if (!changed) return;
             what = kEdited;
             break;

@@ -32,18 +32,23 @@ struct CtrlEditorState {
     std::uint32_t openBeat = 0;
 };
 
-// What the dialog's face does for the form.
-class CtrlEditorHost {
+// What the dialog's window does for the form.
+class CtrlEditorFace {
   public:
-    virtual ~CtrlEditorHost() = default;
+    virtual ~CtrlEditorFace() = default;
     virtual void Beep() = 0;
     virtual void StatusChanged() = 0;
     // The value dialog; true on OK with the fields' values in the dialog.
     virtual bool RunValueDialog(ValueDialog& dialog) = 0;
     virtual void ContextMenu(std::int32_t x, std::int32_t y) = 0;
+    virtual void Close() = 0;
+};
+
+// The window's part and the sounding of the selected event.
+class CtrlEditorHost : public CtrlEditorFace {
+  public:
     virtual void Audition(std::uint32_t message, std::uint32_t port) = 0;
     virtual void EndAudition() = 0;
-    virtual void Close() = 0;
 };
 
 // The control editor dialog without its widgets. It edits the session's

@@ -30,10 +30,10 @@ enum class EventListCommand : std::uint32_t {
 
 enum class EventListKey : std::uint8_t { PageUp, PageDown, Insert, Delete };
 
-// What the dialog's face does for the model.
-class EventListHost {
+// What the dialog's window does for the model.
+class EventListFace {
   public:
-    virtual ~EventListHost() = default;
+    virtual ~EventListFace() = default;
     // The value dialog; true on OK with the entered values in the dialog.
     virtual bool RunValueDialog(ValueDialog& dialog) = 0;
     // The drop-down list dialog; the chosen item, or nothing on Cancel.
@@ -42,11 +42,16 @@ class EventListHost {
                                                         std::uint32_t initial) = 0;
     // The SysEx editor on the event at (beat, index); true when it changed it.
     virtual bool EditSysex(Track& track, std::uint32_t beat, std::uint32_t index) = 0;
+    virtual void RowsChanged() = 0;
+    virtual void Close() = 0;
+};
+
+// The window's part and the sounding of the selected note.
+class EventListHost : public EventListFace {
+  public:
     virtual void Audition(std::uint32_t noteOn, std::uint32_t noteOff, std::uint32_t port,
                           std::uint32_t ticks) = 0;
     virtual void EndAudition() = 0;
-    virtual void RowsChanged() = 0;
-    virtual void Close() = 0;
 };
 
 // The name of an event's kind as the list shows it (a controller by its name

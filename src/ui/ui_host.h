@@ -17,6 +17,8 @@ class OnScreenKeyboardForm;
 class OskLayoutForm;
 class InstrumentListsForm;
 class GeneralOptionsForm;
+class CtrlEditorSession;
+class EventListSession;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -88,9 +90,10 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool ShowTrackProperties(bool /*initial*/) { return false; }
     virtual bool ShowChangeProperties() { return false; }
     virtual bool ShowTrackStatistics() { return false; }
-    virtual bool ShowControllerEditor() { return false; }
+    // The modal editors on an opened session; true when they were shown.
+    virtual bool RunCtrlEditor(CtrlEditorSession& /*editor*/) { return false; }
     virtual bool ShowNoteEditor() { return false; }
-    virtual bool ShowEventList() { return false; }
+    virtual bool RunEventList(EventListSession& /*list*/) { return false; }
     virtual bool ShowTimeTempo() { return false; }
     virtual bool ShowMetronomeOptions() { return false; }
     virtual bool ShowKeyCommands() { return false; }

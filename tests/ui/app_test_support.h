@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,6 +99,13 @@ class ScriptedHost : public UiHost {
         return false;
     }
     int portQuestions = 0;
+    // The editors' windows, when the test gives them.
+    std::function<bool(CtrlEditorSession&)> ctrlEditor;
+    std::function<bool(EventListSession&)> eventList;
+    bool RunCtrlEditor(CtrlEditorSession& editor) override {
+        return ctrlEditor && ctrlEditor(editor);
+    }
+    bool RunEventList(EventListSession& list) override { return eventList && eventList(list); }
 
     std::vector<std::string> questions;
 };

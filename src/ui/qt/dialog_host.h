@@ -101,6 +101,8 @@ class DialogHost : public EditAsk, public ToolHost {
     bool OpenUrl(const std::string& url);
 
     const HelpTexts& Help() const { return help_; }
+    // A dialog of the caller's, run modal as this host runs its own.
+    int Exec(DialogBase& dialog) { return Run(dialog); }
 
   private:
     int Run(DialogBase& dialog);

@@ -69,6 +69,8 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool RunOskLayout(OskLayoutForm& form) override;
     bool RunInstrumentLists(InstrumentListsForm& form) override;
     bool RunGeneralOptions(GeneralOptionsForm& form) override;
+    bool RunCtrlEditor(CtrlEditorSession& editor) override;
+    bool RunEventList(EventListSession& list) override;
     // EditAsk
     std::optional<std::int32_t> AskNumber(const char* titleKey, const char* labelKey,
                                           std::int32_t min, std::int32_t max,
