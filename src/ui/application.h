@@ -23,6 +23,7 @@
 #include "midi/recorder.h"
 #include "model/edit_session.h"
 #include "tools/note_transform_file.h"
+#include "tools/note_transform_tool.h"
 #include "tools/run_tool.h"
 #include "ui/command_line.h"
 #include "ui/ctrl_editor_form.h"
@@ -211,7 +212,8 @@ class Application final : private TrackViewListener, private RecordHost {
     void MakeCurrent(std::int32_t track);  // the current track and everyone who follows it
     void ApplyEngineOptions();
     void AfterEdit(EditResult result, std::uint32_t what);
-    LoadOptions LoadOptionsForSong();
+    // askPorts false: a port the file names that is missing is not asked for.
+    LoadOptions LoadOptionsForSong(bool askPorts = true);
     // The property dialogs (application_properties.cpp); Cancelled when the
     // user cancelled.
     EditResult EditTrackProperties();
@@ -232,7 +234,9 @@ class Application final : private TrackViewListener, private RecordHost {
     Settings settings_;
     PromptTable prompts_;
     InstrumentLists instruments_;
-    NoteTransforms transforms_;
+    // The store the note transform tool offers, so the menu and the dialog
+    // agree on what is loaded.
+    NoteTransforms& transforms_ = NoteTransformStore();
     std::vector<std::string> startNotes_;  // shown once the window is up
 
     // Devices and everything that sends or receives through them. The

@@ -11,6 +11,7 @@
 #include "tools/tool_table.h"
 #include "ui/application.h"
 #include "ui/commands.h"
+#include "ui/program_tool_host.h"
 
 namespace kvs {
 namespace {
@@ -367,7 +368,9 @@ void Application::ExecuteTool(std::uint32_t id) {
     const std::span<const Tool> tools = kvs::Tools().All();
     const std::uint32_t index = id - cmd::ToolFirst;
     if (index >= tools.size()) return;
-    const EditResult r = RunTool(*session_, *link_, toolState_, tools[index], host_);
+    // An insert source is read without the port question, as kvs-cli reads it.
+    ProgramToolHost toolHost(host_, *session_, settings_, prompts_, LoadOptionsForSong(false));
+    const EditResult r = RunTool(*session_, *link_, toolState_, tools[index], toolHost);
     AfterEdit(r, kEdited);
 }
 

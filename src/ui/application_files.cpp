@@ -166,7 +166,7 @@ void Application::OpenRecent(std::uint32_t index) {
     (void)LoadFile();
 }
 
-LoadOptions Application::LoadOptionsForSong() {
+LoadOptions Application::LoadOptionsForSong(bool askPorts) {
     LoadOptions load;
     // Any other stored value scans nothing, like a silent load.
     load.scanInit = static_cast<int>(std::min<std::uint32_t>(settings_.general.scanInit, 3));
@@ -174,7 +174,8 @@ LoadOptions Application::LoadOptionsForSong() {
         static_cast<std::uint16_t>(std::min<std::uint32_t>(settings_.general.defaultPort, 0xFFFF));
     load.autoclean = settings_.general.autoClean;
     load.resolvePort =
-        MakePortResolver(load, *table_, settingsFile_ ? settingsFile_->Store() : noFile_, &host_);
+        MakePortResolver(load, *table_, settingsFile_ ? settingsFile_->Store() : noFile_,
+                         askPorts ? &host_ : nullptr);
     return load;
 }
 

@@ -50,8 +50,21 @@ inline constexpr std::uint32_t kTipNext = 141;
 inline constexpr std::uint32_t kZoomBeats = 150;
 inline constexpr std::uint32_t kGotoTrack = 151;
 inline constexpr std::uint32_t kCopies = 152;
+inline constexpr std::uint32_t kMoveTrack = 153;
 inline constexpr std::uint32_t kChoosePortList = 2551;
 inline constexpr std::uint32_t kChoosePortRemember = 2552;
+// The tools' own dialogs; a progression field's number is
+// kProgressionFields plus its ProgressionField.
+inline constexpr std::uint32_t kProgressionType = 2700;
+inline constexpr std::uint32_t kProgressionFields = 2701;
+inline constexpr std::uint32_t kProgressionWave = 2713;
+inline constexpr std::uint32_t kProgressionLfoToValue = 2714;
+inline constexpr std::uint32_t kProgressionLfoToVelocity = 2715;
+inline constexpr std::uint32_t kProgressionFilter = 2716;
+inline constexpr std::uint32_t kNoteTransformList = 2720;
+inline constexpr std::uint32_t kNoteTransformKey = 2721;
+inline constexpr std::uint32_t kInsertFileList = 2730;
+inline constexpr std::uint32_t kInsertFileMode = 2731;
 }  // namespace help_id
 
 }  // namespace kvs

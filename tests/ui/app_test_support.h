@@ -95,7 +95,11 @@ class ScriptedHost : public UiHost {
     void ShowError(const char* key) override { errors.push_back(key); }
     bool RunValueDialog(ValueDialog&) override { return acceptValueDialogs; }
     bool acceptValueDialogs = false;  // OK with the values as they open
-    bool Ask(ChoosePortForm&) override { return false; }
+    bool Ask(ChoosePortForm&) override {
+        ++portQuestions;
+        return false;
+    }
+    int portQuestions = 0;
     // The editors' windows, when the test gives them.
     std::function<bool(CtrlEditorSession&)> ctrlEditor;
     std::function<bool(EventListSession&)> eventList;

@@ -18,12 +18,15 @@
 #include "ui/qt/general_options_dialog.h"
 #include "ui/qt/goto_dialog_box.h"
 #include "ui/qt/help_contents.h"
+#include "ui/qt/insert_from_file_dialog.h"
 #include "ui/qt/instrument_lists_dialog.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/marker_list_dialog_box.h"
 #include "ui/qt/note_editor_dialog.h"
+#include "ui/qt/note_transform_dialog.h"
 #include "ui/qt/onscreen_keyboard_dialog.h"
 #include "ui/qt/osk_layout_dialog.h"
+#include "ui/qt/progression_dialog.h"
 #include "ui/qt/song_properties_dialog.h"
 #include "ui/qt/sysex_editor_dialog.h"
 #include "ui/qt/time_tempo_dialog.h"
@@ -39,6 +42,7 @@ namespace {
 std::uint32_t HelpOfLabel(std::string_view labelKey) {
     if (labelKey == "view_zoom_zoom") return help_id::kZoomBeats;
     if (labelKey == "goto_trk_trk") return help_id::kGotoTrack;
+    if (labelKey == "trk_move_move") return help_id::kMoveTrack;
     if (labelKey.ends_with("_copies")) return help_id::kCopies;
     return 0;
 }
@@ -145,6 +149,21 @@ bool DialogHost::RunValueDialog(ValueDialog& dialog) {
     return Run(box) == QDialog::Accepted;
 }
 
+bool DialogHost::RunNoteTransformDialog(NoteTransformForm& form) {
+    NoteTransformDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunInsertFromFileDialog(InsertFromFileForm& form) {
+    InsertFromFileDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
+bool DialogHost::RunProgressionDialog(ProgressionForm& form) {
+    ProgressionDialog dialog(parent_, prompts_, &help_, form);
+    return Run(dialog) == QDialog::Accepted;
+}
+
 bool DialogHost::RunListDialog(ValueDialog& dialog) {
     ListDialogBox box(parent_, prompts_, &help_, dialog,
                       ports_ ? ports_() : std::vector<OutputPort>{},
@@ -155,6 +174,12 @@ bool DialogHost::RunListDialog(ValueDialog& dialog) {
 void DialogHost::ShowErrorText(const std::string& text) {
     Modal(true);
     ShowErrorBox(parent_, prompts_, text);
+    Modal(false);
+}
+
+void DialogHost::ShowInfoText(const std::string& text) {
+    Modal(true);
+    ShowInfoBox(parent_, prompts_, text);
     Modal(false);
 }
 

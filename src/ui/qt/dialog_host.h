@@ -69,10 +69,14 @@ class DialogHost : public EditAsk, public ToolHost {
 
     // ToolHost
     bool RunValueDialog(ValueDialog& dialog) override;
+    bool RunNoteTransformDialog(NoteTransformForm& form) override;
+    bool RunInsertFromFileDialog(InsertFromFileForm& form) override;
+    bool RunProgressionDialog(ProgressionForm& form) override;
 
     // The port chooser on a description whose field 0 holds a port.
     bool RunListDialog(ValueDialog& dialog);
     void ShowErrorText(const std::string& text);
+    void ShowInfoText(const std::string& text);
     Answer AskYesNoCancel(const std::string& text);
     bool AskYesNo(const std::string& text);
     std::optional<UiHost::FileChoice> AskFile(const FileDialogRequest& request);

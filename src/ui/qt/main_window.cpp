@@ -401,6 +401,9 @@ void MainWindow::ApplyLayoutSwitches() {
 void MainWindow::ShowErrorText(const std::string& text) {
     dialogs_->ShowErrorText(text);
 }
+void MainWindow::ShowInfoText(const std::string& text) {
+    dialogs_->ShowInfoText(text);
+}
 UiHost::Answer MainWindow::AskYesNoCancel(const std::string& text) {
     switch (dialogs_->AskYesNoCancel(text)) {
         case DialogHost::Answer::Yes:

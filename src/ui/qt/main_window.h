@@ -51,6 +51,7 @@ class MainWindow final : public QMainWindow, public UiHost {
 
     // UiHost
     void ShowErrorText(const std::string& text) override;
+    void ShowInfoText(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     std::optional<FileChoice> AskFile(const FileDialogRequest& request) override;

@@ -26,6 +26,13 @@ void ShowErrorBox(QWidget* parent, const PromptTable& prompts, const std::string
     box.exec();
 }
 
+void ShowInfoBox(QWidget* parent, const PromptTable& prompts, const std::string& text) {
+    QMessageBox box(QMessageBox::Information, kProgramCaption, ToQString(text),
+                    QMessageBox::NoButton, parent);
+    box.setDefaultButton(AddButton(box, prompts, prompt::ok, QMessageBox::AcceptRole));
+    box.exec();
+}
+
 MessageAnswer AskYesNoCancelBox(QWidget* parent, const PromptTable& prompts,
                                 const std::string& text) {
     QMessageBox box(QMessageBox::Question, kProgramCaption, ToQString(text), QMessageBox::NoButton,

@@ -14,6 +14,8 @@ using MessageAnswer = UiHost::Answer;
 // The program's message boxes, captioned "Kavelsong", buttons from prompts.
 // An error: exclamation (warning) icon, OK.
 void ShowErrorBox(QWidget* parent, const PromptTable& prompts, const std::string& text);
+// A note: information icon, OK.
+void ShowInfoBox(QWidget* parent, const PromptTable& prompts, const std::string& text);
 // The save question: question icon, Yes, No and Cancel (also Escape).
 MessageAnswer AskYesNoCancelBox(QWidget* parent, const PromptTable& prompts,
                                 const std::string& text);
