@@ -11,6 +11,7 @@
 
 namespace kvs {
 
+class ExportAudioForm;
 class GotoForm;
 class MarkerListForm;
 class MetronomeForm;
@@ -24,6 +25,7 @@ class GeneralOptionsForm;
 class CtrlEditorSession;
 class EventListSession;
 class ProgramNoteEditor;
+class SongRender;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -111,6 +113,12 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool RunOskLayout(OskLayoutForm& /*form*/) { return false; }
     virtual bool RunInstrumentLists(InstrumentListsForm& /*form*/) { return false; }
     virtual bool RunGeneralOptions(GeneralOptionsForm& /*form*/) { return false; }
+    // File > Export audio: the dialog (true for OK), then the render driven
+    // to its end with its progress shown (false when the user stopped it).
+    virtual bool RunExportAudio(ExportAudioForm& /*form*/) { return false; }
+    virtual bool RunExportProgress(SongRender& /*render*/, const std::string& /*target*/) {
+        return false;
+    }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };
