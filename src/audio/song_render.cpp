@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "audio/flac_writer.h"
 #include "files/wav_file.h"
 #include "midi/backends/fluid_synth_layer.h"
 #include "midi/engine.h"
@@ -46,7 +47,7 @@ class SynthSysex final : public SysexOutput {
 // the sound never drifts from the song's timing.
 class PeriodRenderer {
   public:
-    PeriodRenderer(OfflineSynth& synth, WavWriter& wav)
+    PeriodRenderer(OfflineSynth& synth, AudioFileWriter& wav)
         : synth_(synth),
           wav_(wav),
           period_((std::size_t(synth.SampleRate()) * TIMER_PERIOD_MS / 1000 + 1) * 2) {}
@@ -77,7 +78,7 @@ class PeriodRenderer {
     static constexpr std::int16_t kQuietLevel = 1;
 
     OfflineSynth& synth_;
-    WavWriter& wav_;
+    AudioFileWriter& wav_;
     std::vector<std::int16_t> period_;  // room for the longest period
     std::span<std::int16_t> last_;
     std::uint64_t carry_ = 0;
@@ -90,11 +91,15 @@ constexpr std::uint32_t kQuietEndsTailMs = 100;
 }  // namespace
 
 struct SongRender::Parts {
-    explicit Parts(std::unique_ptr<OfflineSynth> s)
-        : synth(std::move(s)), sink(*synth), sysex(*synth), renderer(*synth, wav) {}
+    Parts(std::unique_ptr<OfflineSynth> s, std::unique_ptr<AudioFileWriter> w)
+        : synth(std::move(s)),
+          file(std::move(w)),
+          sink(*synth),
+          sysex(*synth),
+          renderer(*synth, *file) {}
 
     std::unique_ptr<OfflineSynth> synth;
-    WavWriter wav;
+    std::unique_ptr<AudioFileWriter> file;
     SynthSink sink;
     SynthSysex sysex;
     OfflineClock clock;
@@ -124,8 +129,13 @@ bool SongRender::Open(const std::string& path) {
         (void)Fail(Failure::SoundFont);
         return false;
     }
-    auto parts = std::make_unique<Parts>(std::move(synth));
-    fileError_ = parts->wav.Open(path, static_cast<std::uint32_t>(options_.sampleRate));
+    std::unique_ptr<AudioFileWriter> file;
+    if (IsFlacPath(path))
+        file = std::make_unique<FlacWriter>();
+    else
+        file = std::make_unique<WavWriter>();
+    auto parts = std::make_unique<Parts>(std::move(synth), std::move(file));
+    fileError_ = parts->file->Open(path, static_cast<std::uint32_t>(options_.sampleRate));
     if (fileError_ != kResultOk) {
         (void)Fail(Failure::File);
         return false;
@@ -193,7 +203,7 @@ SongRender::Status SongRender::Step(std::uint32_t periods) {
     }
     if (stopped) return Fail(Failure::TooLong);
     if (!p.engine && (p.tailMs >= kMaxTailMs || p.quietMs >= kQuietEndsTailMs)) {
-        fileError_ = p.wav.Finish();
+        fileError_ = p.file->Finish();
         if (fileError_ != kResultOk) return Fail(Failure::File);
         status_ = Status::Done;
     }
@@ -210,11 +220,11 @@ std::uint32_t SongRender::Permille() const {
     if (status_ == Status::Done) return 1000;
     if (!parts_ || parts_->expectedFrames == 0) return 0;
     return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(999, parts_->wav.Frames() * 1000 / parts_->expectedFrames));
+        std::min<std::uint64_t>(999, parts_->file->Frames() * 1000 / parts_->expectedFrames));
 }
 
 std::uint64_t SongRender::Frames() const {
-    return parts_ ? parts_->wav.Frames() : 0;
+    return parts_ ? parts_->file->Frames() : 0;
 }
 
 }  // namespace kvs

@@ -12,7 +12,8 @@ namespace kvs {
 class Song;
 
 // A song rendered through the built-in synthesizer, offline and as fast as
-// the machine allows, into a 16-bit stereo WAV file; the same song, sound
+// the machine allows, into a 16-bit stereo WAV file (FLAC for a "*.flac"
+// target); the same song, sound
 // font and rate give the same file every time. The work comes in steps, so
 // that a window can show progress and stop between them; a render that is
 // destroyed before it is done leaves no file behind, and an existing file at

@@ -52,7 +52,8 @@ ExportAudioDialog::ExportAudioDialog(QWidget* parent, const PromptTable& prompts
     // A rate set by hand in the settings file stays choosable.
     if (!listed) rate_->addItem(QStringLiteral("%1 Hz").arg(form_.rate), form_.rate);
     rate_->setCurrentIndex(rate_->findData(form_.rate));
-    target_->setWhatsThis(QStringLiteral("The WAV file the song's sound is written to."));
+    target_->setWhatsThis(QStringLiteral(
+        "The file the song's sound is written to: WAV, or FLAC for a name ending in .flac."));
     soundFont_->setWhatsThis(
         QStringLiteral("The sound font (.sf2) the built-in synthesizer plays the song with."));
     rate_->setWhatsThis(QStringLiteral("Samples per second of the audio file."));
@@ -71,7 +72,10 @@ ExportAudioDialog::ExportAudioDialog(QWidget* parent, const PromptTable& prompts
     fields->addRow(BuddyLabel(QStringLiteral("&Audio file:"), target_), row(target_, browseTarget));
     fields->addRow(BuddyLabel(QStringLiteral("&Sound font:"), soundFont_),
                    row(soundFont_, browseFont));
-    fields->addRow(BuddyLabel(QStringLiteral("Sample &rate:"), rate_), rate_);
+    auto* rateRow = new QHBoxLayout;
+    rateRow->addWidget(rate_);
+    rateRow->addStretch(1);
+    fields->addRow(BuddyLabel(QStringLiteral("Sample &rate:"), rate_), rateRow);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(Buttons());
@@ -82,7 +86,9 @@ void ExportAudioDialog::BrowseTarget() {
     FileDialogRequest request;
     request.mode = 2;
     request.title = kTitle.toStdString();
-    request.filters = {{"WAV files (*.wav)", "*.wav"}};
+    // One filter: the program's file dialog gives a bare name the first
+    // filter's extension, and a name ending in .flac chooses FLAC.
+    request.filters = {{"Audio files (*.wav, *.flac)", "*.wav *.flac"}};
     request.defaultSuffix = "wav";
     request.initialName = target_->text().toStdString();
     request.folder = QFileInfo(target_->text()).path().toStdString();
