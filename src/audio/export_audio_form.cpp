@@ -28,9 +28,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 ExportAudioForm::ExportAudioForm(const AudioExportSettings& settings, const std::string& songPath,
                                  const std::string& folder)
-    : soundFont(ChooseSoundFont(settings.soundFont)), rate(settings.rate), songPath_(songPath) {
-    // A setting naming a file that has gone shows as it is, so OK can say so.
-    if (!settings.soundFont.empty()) soundFont = settings.soundFont;
+    // A remembered file that has gone shows as it is, so that OK can say so.
+    : soundFont(settings.soundFont.empty() ? ChooseSoundFont("") : settings.soundFont),
+      rate(settings.rate),
+      songPath_(songPath) {
     if (songPath.empty()) {
         target = (folder.empty() || folder == "." ? std::string() : folder + "/") + "untitled.wav";
     } else {
