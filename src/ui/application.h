@@ -236,6 +236,7 @@ class Application final : private TrackViewListener, private RecordHost {
     NoteTransforms transforms_;
     std::vector<std::string> startNotes_;  // shown once the window is up
     std::unique_ptr<RecoveryCopy> recovery_;
+    bool exporting_ = false;  // the song's loop is off meanwhile: no copy then
 
     // Devices and everything that sends or receives through them. The
     // members below are destroyed in reverse: the song (in session_) goes

@@ -21,6 +21,7 @@ void Application::ExportAudio() {
     options.engine = settings_.engine;
     // Destroying an unfinished render removes its file, so a stopped or
     // failed export leaves nothing behind and the old file as it was.
+    exporting_ = true;
     SongRender render(session_->GetSong(), options);
     const std::string target = form.TargetPath();
     if (render.Open(target)) (void)host_.RunExportProgress(render, target);
@@ -39,6 +40,7 @@ void Application::ExportAudio() {
             host_.ShowErrorText("The song is too long for a WAV file.");
             break;
     }
+    exporting_ = false;
 }
 
 }  // namespace kvs

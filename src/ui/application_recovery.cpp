@@ -7,7 +7,7 @@ namespace kvs {
 void Application::WriteRecovery() {
     // While the engine runs the song is still being played or recorded
     // into; the stop writes the copy.
-    if (!recovery_ || !started_ || exited_ || !Stopped()) return;
+    if (!recovery_ || !started_ || exited_ || exporting_ || !Stopped()) return;
     if (session_->GetSong().modified == 0) return;
     (void)recovery_->Write(session_->GetSong(), session_->SongPath(), OutPortNames());
 }
@@ -28,6 +28,8 @@ void Application::OfferRecovery() {
     EditSession& s = *session_;
     const ResultCode result = LoadSongFile(offer->copyPath, s.GetSong(), LoadOptionsForSong());
     if (result != kResultOk) {
+        // A copy that cannot be read would be offered at every start.
+        recovery_->Discard();
         NewSong();
         host_.ShowErrorText(ErrorText(prompts_, result));
         return;
