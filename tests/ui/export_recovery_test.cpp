@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "app_test_support.h"
 #include "audio/export_audio_form.h"
 #include "ui/commands.h"
+#include "ui/recovery_copy.h"
 
 namespace kvs {
 namespace {
@@ -78,6 +80,33 @@ TEST(RecoveryTest, AnEngineStopCopiesUnsavedChangesBesideTheSettingsOnly) {
     f.host.saveAnswers = {UiHost::Answer::No};
     f.app->Execute(cmd::FileNew);
     EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST(RecoveryTest, OnlyACopyNewerThanItsSongIsOffered) {
+    test::TempFolder folder;
+    RecoveryCopy recovery(folder.Path() + "/");
+    EXPECT_FALSE(recovery.Pending());
+    Song song;
+    song.InsertTrack();
+    const std::string path = folder.File("song.mid");
+    ASSERT_EQ(SaveSongFile(path, song, SaveType::Full, {}), kResultOk);
+    ASSERT_EQ(recovery.Write(song, path, {}), kResultOk);
+    const auto offer = recovery.Pending();
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->songPath, path);
+    EXPECT_EQ(offer->copyPath, folder.File("recovery.mid"));
+
+    // Saved after the copy was made: the song holds it all.
+    std::filesystem::last_write_time(
+        path, std::filesystem::last_write_time(offer->copyPath) + std::chrono::seconds(1));
+    EXPECT_FALSE(recovery.Pending());
+    // An untitled song has nothing to be older than.
+    ASSERT_EQ(recovery.Write(song, "", {}), kResultOk);
+    ASSERT_TRUE(recovery.Pending());
+    EXPECT_EQ(recovery.Pending()->songPath, "");
+    recovery.Discard();
+    EXPECT_FALSE(recovery.Pending());
+    EXPECT_FALSE(std::filesystem::exists(folder.File("recovery.txt")));
 }
 
 }  // namespace
