@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  librtmidi-dev libjack-jackd2-dev libasound2-dev libfluidsynth-dev timgm6mb-soundfont
+  librtmidi-dev libjack-jackd2-dev libasound2-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
   jackd2
   qt6-base-dev qt6-svg-dev libcli11-dev
   xvfb xauth xdotool imagemagick

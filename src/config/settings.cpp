@@ -92,6 +92,10 @@ SettingsLoadResult SettingsFile::Load(Settings& settings) {
             store.GetString(kOptionsSection, "file" + std::to_string(i + 1), "", kSettingsPathMax);
     settings.songDir = store.GetString(kOptionsSection, "songdir", ".", kSettingsPathMax);
     settings.libDir = store.GetString(kOptionsSection, "libdir", ".", kSettingsPathMax);
+    settings.audioExport.soundFont =
+        store.GetString(kOptionsSection, "ExportSoundFont", "", kSettingsPathMax);
+    settings.audioExport.rate =
+        store.GetInt(kOptionsSection, "ExportRate", settings.audioExport.rate);
     return result;
 }
 
@@ -197,6 +201,8 @@ ResultCode SettingsFile::Save(const Settings& s) {
         store_.WriteString(kOptionsSection, "file" + std::to_string(i + 1), s.recentFiles[i]);
     store_.WriteString(kOptionsSection, "songdir", s.songDir);
     store_.WriteString(kOptionsSection, "libdir", s.libDir);
+    store_.WriteString(kOptionsSection, "ExportSoundFont", s.audioExport.soundFont);
+    store_.WriteInt(kOptionsSection, "ExportRate", s.audioExport.rate);
     return store_.Flush();
 }
 

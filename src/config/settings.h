@@ -73,6 +73,13 @@ struct GeneralSettings {
     bool operator==(const GeneralSettings&) const = default;
 };
 
+// File > Export audio: what the last export used.
+struct AudioExportSettings {
+    std::string soundFont;  // empty: the installed one
+    std::uint32_t rate = 44100;
+    bool operator==(const AudioExportSettings&) const = default;
+};
+
 // Action number per MIDI key; only keys 21-108 are stored.
 using KeyCommandMap = std::array<std::uint32_t, 128>;
 inline constexpr std::uint32_t kKeyCommandFirstKey = 21;
@@ -88,6 +95,7 @@ struct Settings {
     RecentFiles recentFiles;
     std::string songDir = ".";  // where the song open/save dialogs start
     std::string libDir = ".";   // where the insert-from-file dialog starts
+    AudioExportSettings audioExport;
 
     // The tip to show now; the next one is stored for the next start.
     std::uint32_t TakeTipOfDay();

@@ -168,6 +168,9 @@ void Application::StartUp() {
     HostMidiErrors errors(host_);
     (void)table_->OpenMidiDevices(errors);
     AutoLocalAtStartUp(settings_.general, *sink_);
+    recovery_ = std::make_unique<RecoveryCopy>(paths_.folder.empty() ? std::string()
+                                                                     : WithSlash(paths_.folder));
+    OfferRecovery();
     started_ = true;
 }
 
@@ -177,6 +180,8 @@ void Application::ExitSequence() {
     if (engine_->Busy()) engine_->StopEngine();
     ThruNotesOff();
     if (started_) AutoLocalAtExit(settings_.general, *sink_);
+    // A normal end: the song was saved or its changes were let go.
+    if (recovery_) recovery_->Discard();
     table_->SetInputSink(nullptr);
     queue_->DropWaiting();
     table_->CloseMidiDevices();
@@ -206,6 +211,8 @@ void Application::ThruNotesOff() {
 
 void Application::NewSong() {
     ThruNotesOff();
+    // The changes the copy holds were let go with the song.
+    if (started_ && recovery_) recovery_->Discard();
     session_->NewSong();
     toolState_.NewSong();
     punch_ = false;

@@ -28,6 +28,7 @@
 #include "ui/command_line.h"
 #include "ui/ctrl_editor_form.h"
 #include "ui/note_editor_form.h"
+#include "ui/recovery_copy.h"
 #include "ui/track_view.h"
 #include "ui/ui_host.h"
 #include "ui/wake_notifier.h"
@@ -135,6 +136,12 @@ class Application final : private TrackViewListener, private RecordHost {
         bool previous_;
     };
 
+    // Keeps a copy of a song with unsaved changes in the data folder (the
+    // window calls it every few minutes; every engine stop does too).
+    void WriteRecovery();
+    // A file dropped on the window, opened as Open would; false when refused.
+    bool OpenDropped(const std::string& path);
+
     // Asks to save a modified song: true to go on.
     bool AskSave();
 
@@ -196,9 +203,11 @@ class Application final : private TrackViewListener, private RecordHost {
     bool MidiAssignDialog();
     bool PortsDialog();
 
+    void OfferRecovery();
     void NewSong();  // ThruNotesOff, NewSong and every reset that goes with it
     bool LoadFile();
     int WriteFile();
+    void ExportAudio();
     int Save();
     int SaveAs();
     bool ChooseFile(std::uint32_t mode, std::string& path);
@@ -238,6 +247,8 @@ class Application final : private TrackViewListener, private RecordHost {
     // agree on what is loaded.
     NoteTransforms& transforms_ = NoteTransformStore();
     std::vector<std::string> startNotes_;  // shown once the window is up
+    std::unique_ptr<RecoveryCopy> recovery_;
+    bool exporting_ = false;  // the song's loop is off meanwhile: no copy then
 
     // Devices and everything that sends or receives through them. The
     // members below are destroyed in reverse: the song (in session_) goes

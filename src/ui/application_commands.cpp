@@ -29,7 +29,7 @@ bool InRange(std::uint32_t id, std::uint32_t first, std::uint32_t last) {
 int Application::Execute(std::uint32_t id) {
     if (InRange(id, cmd::FileNew, cmd::HelpAbout) ||
         InRange(id, cmd::RecentFirst, cmd::RecentLast) || id == cmd::LoadFile ||
-        id == cmd::WriteFile)
+        id == cmd::WriteFile || id == cmd::FileExportAudio)
         return ExecuteFile(id);
     if (InRange(id, cmd::EditUndo, cmd::EditEvents))
         ExecuteEdit(id);
@@ -151,6 +151,7 @@ void Application::StopEngine() {
     const std::int32_t current = session_->CurrentTrack();
     if (current >= 0) view_.RedrawTrack(static_cast<std::uint32_t>(current));
     Refresh(refresh::StatusBar | refresh::MenuStates | refresh::TrackRow | refresh::Title, current);
+    WriteRecovery();
 }
 
 void Application::ReserveSysex() {

@@ -64,6 +64,9 @@ int Application::ExecuteFile(std::uint32_t id) {
             return Save();
         case cmd::FileSaveAs:
             return SaveAs();
+        case cmd::FileExportAudio:
+            ExportAudio();
+            return 0;
         case cmd::FileSongProperties:
             if (EditSongProperties()) Refresh(all);
             return 0;
@@ -218,6 +221,7 @@ int Application::WriteFile() {
         return 0;
     }
     s.GetSong().modified = 0;
+    if (recovery_) recovery_->Discard();
     settings_.recentFiles.Add(path, FolderOf(path));
     Refresh(refresh::Title | refresh::MenuStates);
     return 1;

@@ -39,6 +39,7 @@ Application::MenuState Application::StateOf(std::uint32_t id) const {
         case TrackSort:
         case TrackSetAllPorts:
         case FileAppend:
+        case FileExportAudio:
         case EditControllers:
         case EditNotes:
         case EditEvents:

@@ -129,6 +129,7 @@ std::vector<CommandInfo> BuildTable() {
         KeyOnly(cmd::KeySongEnd, "", P::toolbar_gotoend),
     };
     t.insert(t.end(), rest.begin(), rest.end());
+    t.push_back(CommandInfo{cmd::FileExportAudio, std::nullopt, {}, std::nullopt});
     for (std::uint32_t i = 0; i < 12; ++i) {
         t.push_back(KeyOnly(cmd::SetMarkFirst + i, kMarkSetKeys[i]));
         t.push_back(KeyOnly(cmd::GoMarkFirst + i, kMarkGoKeys[i]));
@@ -149,6 +150,10 @@ MenuEntry Sub(P text, std::vector<MenuEntry> children) {
 }
 
 }  // namespace
+
+std::string_view EnglishMenuText(std::uint32_t id) {
+    return id == cmd::FileExportAudio ? "Expo&rt audio ..." : std::string_view();
+}
 
 std::span<const CommandInfo> Commands() {
     static const std::vector<CommandInfo> table = BuildTable();
@@ -175,9 +180,10 @@ std::vector<MenuEntry> MainMenu() {
     tools.push_back(Cmd(ApplyToAll));
 
     return {
-        Sub(P::menu_file, {Cmd(FileNew), Cmd(FileOpen), Cmd(FileAppend), Cmd(FileSave),
-                           Cmd(FileSaveAs), Sep(), Cmd(FileSongProperties), Sep(),
-                           MenuEntry{MenuEntry::Kind::RecentFiles, 0, {}, {}}, Cmd(FileExit)}),
+        Sub(P::menu_file,
+            {Cmd(FileNew), Cmd(FileOpen), Cmd(FileAppend), Cmd(FileSave), Cmd(FileSaveAs),
+             Cmd(FileExportAudio), Sep(), Cmd(FileSongProperties), Sep(),
+             MenuEntry{MenuEntry::Kind::RecentFiles, 0, {}, {}}, Cmd(FileExit)}),
         Sub(P::menu_edit,
             {Cmd(EditUndo), Sep(), Cmd(EditCut), Cmd(EditCopy), Cmd(EditPaste),
              Cmd(EditPasteMultiple), Cmd(EditMerge), Cmd(EditMergeMultiple), Sep(),

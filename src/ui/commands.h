@@ -45,6 +45,7 @@ inline constexpr std::uint32_t OptMetronome = 210, OptKeyCommands = 211, OptMidi
                                OptInstruments = 213, OptPorts = 214, OptOnScreenKeyboard = 215,
                                OptOptions = 216;
 inline constexpr std::uint32_t RecentFirst = 281, RecentLast = 288;
+inline constexpr std::uint32_t FileExportAudio = 420;
 inline constexpr std::uint32_t LoadFile = 331, WriteFile = 332;
 // Key presses posted to the track view.
 inline constexpr std::uint32_t KeyLeft = 340, KeyRight = 341, KeySongStart = 342, KeySongEnd = 343,
@@ -67,6 +68,10 @@ struct CommandInfo {
     std::string_view shortcut;
     std::optional<prompt::Id> tooltip;  // the toolbar buttons' prompts
 };
+
+// The menu text of a command the prompt table has no text for (English,
+// whatever the language file); empty for the others.
+std::string_view EnglishMenuText(std::uint32_t id);
 
 // Every command with a menu item or a key, in id order.
 std::span<const CommandInfo> Commands();

@@ -12,6 +12,7 @@
 namespace kvs {
 
 class ChangePropertiesForm;
+class ExportAudioForm;
 class GotoForm;
 class MarkerListForm;
 class MetronomeForm;
@@ -28,6 +29,7 @@ class ProgramNoteEditor;
 class SongPropertiesForm;
 class TimeTempoForm;
 class TrackPropertiesForm;
+class SongRender;
 struct CommandLineHelp;
 
 // What the window should read again from Application.
@@ -119,6 +121,12 @@ class UiHost : public EditAsk, public ToolHost, public PortQuestion {
     virtual bool RunOskLayout(OskLayoutForm& /*form*/) { return false; }
     virtual bool RunInstrumentLists(InstrumentListsForm& /*form*/) { return false; }
     virtual bool RunGeneralOptions(GeneralOptionsForm& /*form*/) { return false; }
+    // File > Export audio: the dialog (true for OK), then the render driven
+    // to its end with its progress shown (false when the user stopped it).
+    virtual bool RunExportAudio(ExportAudioForm& /*form*/) { return false; }
+    virtual bool RunExportProgress(SongRender& /*render*/, const std::string& /*target*/) {
+        return false;
+    }
     // A message from MIDI IN for the open dialog that takes it.
     virtual void OnMidiIn(std::uint32_t /*message*/) {}
 };

@@ -58,6 +58,21 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWav) {
     EXPECT_GT(loud, 22050u);
 }
 
+TEST(CliRender, AFlacTargetGetsTheSameSoundAsFlac) {
+    if (ChooseSoundFont("").empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+    test::ScopedHome home;
+    const std::string a = home.File("a.flac");
+    const std::string b = home.File("b.FLAC");
+    const test::CliRun first = RunArgs({"render", test::ExampleSongPath(), a, "--rate", "22050"});
+    ASSERT_EQ(first.status, kExitOk) << first.err;
+    EXPECT_NE(first.out.find(" 48."), std::string::npos) << first.out;
+    ASSERT_EQ(RunArgs({"render", test::ExampleSongPath(), b, "--rate", "22050"}).status, kExitOk);
+    const std::vector<std::uint8_t> flac = test::ReadBytes(a);
+    ASSERT_GT(flac.size(), 4000u);
+    EXPECT_EQ(std::string(flac.begin(), flac.begin() + 4), "fLaC");
+    EXPECT_EQ(flac, test::ReadBytes(b));
+}
+
 TEST(CliRender, FailuresExitWithTwoAndLeaveNothingBehind) {
     test::ScopedHome home;
     const std::string out = home.File("out.wav");

@@ -115,14 +115,15 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultFileAndASecondStartReadsTheSameVa
     EXPECT_NE(text.find("\r\nOskKeys=0,65,87,83,69,68,70,84,71,89,72,85,74,75,79,76,80,186,192,"
                         "221,222\r\n"),
               std::string::npos);
-    EXPECT_NE(text.find("\r\nfile8=\r\nsongdir=.\r\nlibdir=.\r\n\r\n[keycommand]\r\nK21=0\r\n"),
+    EXPECT_NE(text.find("\r\nfile8=\r\nsongdir=.\r\nlibdir=.\r\nExportSoundFont=\r\n"
+                        "ExportRate=44100\r\n\r\n[keycommand]\r\nK21=0\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\r\nK108=0\r\n\r\n[ports]\r\n\r\n"), std::string::npos);
     EXPECT_EQ(text.find('\n', text.size() - 1), text.size() - 1);
 
     ProfileStore store(Ini());
     ASSERT_EQ(store.Load(), kResultOk);
-    EXPECT_EQ(store.Keys("OPTIONS").size(), 29u + 2u + 8u + 2u);
+    EXPECT_EQ(store.Keys("OPTIONS").size(), 29u + 2u + 8u + 2u + 2u);
     EXPECT_EQ(store.Keys("keycommand").size(), 88u);
 
     Settings again = Changed();

@@ -24,7 +24,7 @@ TEST(CommandsTest, MenusToolbarAndKeysAgreeWithTheTable) {
     for (const std::uint32_t id : inMenu) {
         const CommandInfo* info = FindCommand(id);
         ASSERT_NE(info, nullptr) << id;
-        EXPECT_TRUE(info->menuText.has_value()) << id;
+        EXPECT_TRUE(info->menuText.has_value() || !EnglishMenuText(id).empty()) << id;
         EXPECT_EQ(inMenu.count(id), 1u) << id;
     }
     EXPECT_EQ(inMenu.count(cmd::ToolLast), 1u);

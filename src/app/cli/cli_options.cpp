@@ -48,6 +48,7 @@ constexpr CommandText kCommands[] = {
      "                         milliseconds since start, port, bytes in hex\n"},
     {"render", "kvs-cli render FILE OUT.wav [--soundfont SF2] [--rate HZ]\n",
      "  render   render the song through the built-in synthesizer into a WAV file\n"
+     "           (FLAC when OUT ends in .flac)\n"
      "    --soundfont SF2      render with this sound font (default: the installed one)\n"
      "    --rate HZ            render at this sample rate (default 44100)\n"},
     {"edit", "kvs-cli edit IN OUT STEP... [load options]\n",

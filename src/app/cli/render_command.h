@@ -8,7 +8,8 @@
 namespace kvs {
 
 // Renders the song through the built-in synthesizer, offline and as fast as
-// the machine allows, into a 16-bit stereo WAV file; the same song gives the
+// the machine allows, into a 16-bit stereo WAV file (FLAC when the target
+// ends in .flac); the same song gives the
 // same file every time.
 int RunRender(const CliOptions& options, CliSession& session, std::ostream& out, std::ostream& err);
 

@@ -64,7 +64,7 @@ ActionTable::ActionTable(QWidget* window, RunFn onMenu, RunFn onKey) : QObject(w
     radioGroup_ = new QActionGroup(this);
     for (const CommandInfo& info : Commands()) {
         const std::uint32_t id = info.id;
-        if (info.menuText || info.tooltip) {
+        if (info.menuText || info.tooltip || !EnglishMenuText(id).empty()) {
             auto* action = new QAction(this);
             action->setCheckable(IsToggle(id) || IsRadio(id));
             if (IsRadio(id)) action->setActionGroup(radioGroup_);
@@ -93,6 +93,8 @@ void ActionTable::ApplyPrompts(const PromptTable& prompts) {
         QAction* action = Action(info.id);
         if (!action) continue;
         if (info.menuText) action->setText(MenuText(prompts.Text(*info.menuText)));
+        if (const std::string_view english = EnglishMenuText(info.id); !english.empty())
+            action->setText(MenuText(english));
         if (info.tooltip) {
             const QString tip = PlainText(prompts.Text(*info.tooltip));
             action->setToolTip(tip);

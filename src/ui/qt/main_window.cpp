@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -18,6 +20,8 @@
 #include "ui/qt/dialog_base.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/engine_wakeup.h"
+#include "ui/qt/export_audio_dialog.h"
+#include "ui/qt/file_drop.h"
 #include "ui/qt/icons.h"
 #include "ui/qt/marker_keys.h"
 #include "ui/qt/modal_input.h"
@@ -124,6 +128,7 @@ MainWindow::MainWindow(Application::Options options) {
     ApplyPrompts();
     resize(800, 560);
     list_->setFocus();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() {
@@ -156,6 +161,12 @@ void MainWindow::StartUp() {
     Refresh(refresh::Title | refresh::StatusBar | refresh::TrackList | refresh::MenuStates |
             refresh::TrackView | refresh::Layout);
     list_->setFocus();
+    // A copy of unsaved changes every two minutes (KVS_RECOVERY_MS, for
+    // tests, makes it sooner).
+    auto* recovery = new QTimer(this);
+    const int recoveryMs = qEnvironmentVariableIntValue("KVS_RECOVERY_MS");
+    connect(recovery, &QTimer::timeout, this, [this] { app_->WriteRecovery(); });
+    recovery->start(recoveryMs > 0 ? recoveryMs : 120000);
 }
 
 void MainWindow::RunCommandLine(const CommandLine& line) {
@@ -293,6 +304,21 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedSongFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path = DroppedSongFile(event->mimeData());
+    if (!path) return;
+    event->acceptProposedAction();
+    // The save question waits until the drag has ended.
+    QTimer::singleShot(0, this, [this, file = *path] {
+        app_->OpenDropped(file);
+        Refresh(refresh::MenuStates);
+    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -523,6 +549,16 @@ bool MainWindow::RunInstrumentLists(InstrumentListsForm& form) {
 }
 bool MainWindow::RunGeneralOptions(GeneralOptionsForm& form) {
     return dialogs_->RunGeneralOptions(form);
+}
+
+bool MainWindow::RunExportAudio(ExportAudioForm& form) {
+    const Application::ModalGuard guard(*app_);
+    ExportAudioDialog dialog(this, app_->Prompts(), &dialogs_->Help(), form);
+    return dialog.exec() == QDialog::Accepted;
+}
+bool MainWindow::RunExportProgress(SongRender& render, const std::string& target) {
+    const Application::ModalGuard guard(*app_);
+    return kvs::RunExportProgress(this, app_->Prompts(), render, Q(target));
 }
 
 void MainWindow::SetHelpFolder(const QString& folder) {

@@ -104,11 +104,15 @@ class MainWindow final : public QMainWindow, public UiHost {
     bool RunMidiAssignments(MidiAssignForm& form) override;
     bool RunPorts(PortsForm& form) override;
     void OnMidiIn(std::uint32_t message) override;
+    bool RunExportAudio(ExportAudioForm& form) override;
+    bool RunExportProgress(SongRender& render, const std::string& target) override;
 
   protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QMenu* createPopupMenu() override { return nullptr; }  // no toolbar-hiding menu of Qt's own

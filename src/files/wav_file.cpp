@@ -1,4 +1,4 @@
-#include "app/cli/wav_file.h"
+#include "files/wav_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "files/audio_file_writer.h"
 #include "files/file_result.h"
 
 namespace kvs {
@@ -22,21 +23,21 @@ std::array<std::uint8_t, 44> WavHeader(std::uint64_t frames, std::uint32_t sampl
 // a FIFO or character device is written in place, its header saying "as
 // long as it lasts"; a target the user may not write, or that is neither,
 // is refused and left as it is.
-class WavWriter {
+class WavWriter final : public AudioFileWriter {
   public:
     WavWriter() = default;
-    ~WavWriter();  // removes an unfinished temporary file
+    ~WavWriter() override;  // removes an unfinished temporary file
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
-    ResultCode Open(const std::string& path, std::uint32_t sampleRate);
+    ResultCode Open(const std::string& path, std::uint32_t sampleRate) override;
     // Interleaved left, right. false when the file would grow past what WAV
     // can describe; nothing is written then.
-    bool Fits(std::uint64_t frames) const { return frames_ + frames <= kMaxWavFrames; }
-    ResultCode Write(std::span<const std::int16_t> samples);
+    bool Fits(std::uint64_t frames) const override { return frames_ + frames <= kMaxWavFrames; }
+    ResultCode Write(std::span<const std::int16_t> samples) override;
     // Puts the sizes into the header and the file in place.
-    ResultCode Finish();
-    std::uint64_t Frames() const { return frames_; }
+    ResultCode Finish() override;
+    std::uint64_t Frames() const override { return frames_; }
 
   private:
     ResultCode FlushBuffer();

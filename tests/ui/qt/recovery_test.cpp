@@ -1,0 +1,172 @@
+// Unsaved changes survive a killed program.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "midi/backends/backend_choice.h"
+#include "midi/backends/virtual_midi.h"
+#include "midi/timer_manual.h"
+#include "ui/commands.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/window_test_support.h"
+
+#ifdef KVS_APP_PATH
+namespace kvs {
+namespace {
+
+// An X server of the test's own, so that keys can be typed into the real
+// program from outside.
+class XServer {
+  public:
+    XServer() {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            return;
+        server_.start(QStringLiteral("Xvfb"),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!server_.waitForReadyRead(10000)) return;
+        display_ = QStringLiteral(":") + QString::fromLatin1(server_.readLine().trimmed());
+    }
+    ~XServer() {
+        server_.terminate();
+        server_.waitForFinished(5000);
+    }
+    const QString& Display() const { return display_; }
+
+    // xdotool's exit status and what it printed.
+    bool Tool(const QStringList& args, QString* out = nullptr) const {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), args);
+        if (!tool.waitForFinished(20000)) {
+            tool.kill();
+            tool.waitForFinished();
+            return false;
+        }
+        if (out) *out = QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+        return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    }
+
+  private:
+    QProcess server_;
+    QString display_;
+};
+
+TEST(Recovery, AnEditSurvivesAKilledProgramAndIsOfferedAtTheNextStart) {
+    XServer x;
+    if (x.Display().isEmpty()) GTEST_SKIP() << "no Xvfb and xdotool";
+    QTemporaryDir home;
+    ASSERT_TRUE(QFile::copy(test::kMinuet, home.filePath(QStringLiteral("minuet.mid"))));
+    QFile ini(home.filePath(QStringLiteral("kvs.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    // Without a sound card the built-in synth's error box would wait for a user.
+    ini.write("[OPTIONS]\nTipOfDayStartup=0\n[ports]\nKVS Synth_out_enable=0\n");
+    ini.close();
+
+    QProcess kvs;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KVS_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    env.insert(QStringLiteral("KVS_MIDI"), QStringLiteral("virtual"));
+    env.insert(QStringLiteral("KVS_RECOVERY_MS"), QStringLiteral("200"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DISPLAY"), x.Display());
+    kvs.setProcessEnvironment(env);
+    kvs.start(QStringLiteral(KVS_APP_PATH), {home.filePath(QStringLiteral("minuet.mid"))});
+    ASSERT_TRUE(kvs.waitForStarted());
+    QString window;
+    ASSERT_TRUE(
+        x.Tool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--name"), QStringLiteral("^minuet.mid - Kavelsong$")},
+               &window));
+    window = window.section(u'\n', 0, 0);
+    const QString copy = home.filePath(QStringLiteral("recovery.mid"));
+    // Unchanged, nothing is copied.
+    QTest::qWait(600);
+    EXPECT_FALSE(QFile::exists(copy));
+    // Track > Insert adds a fourth track.
+    ASSERT_TRUE(x.Tool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
+    ASSERT_TRUE(x.Tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
+                        QStringLiteral("ctrl+Insert")}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(copy); }, 10000));
+    QTest::qWait(300);  // a copy being written is renamed in place whole
+    kvs.kill();         // SIGKILL: no exit sequence at all
+    ASSERT_TRUE(kvs.waitForFinished(10000));
+    ASSERT_TRUE(QFile::exists(copy));
+
+    // The next start offers the copy; Yes is the default button.
+    const auto start = [&](bool expectOffer, bool accept) {
+        Application::Options options;
+        options.layer = std::make_unique<VirtualMidiLayer>(
+            std::vector<std::string>{std::string(kVirtualInName)},
+            std::vector<std::string>{std::string(kVirtualOutName)});
+        options.timer = std::make_unique<ManualTimer>();
+        options.dataFolder = home.path().toStdString();
+        auto restarted = std::make_unique<MainWindow>(std::move(options));
+        QString asked;
+        bool offered = false;
+        // Owned here, so it cannot outlive this start and answer a later box.
+        QTimer answer;
+        answer.setInterval(5);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            answer.stop();
+            offered = true;
+            asked = box->text();
+            if (accept)
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                box->reject();
+        });
+        answer.start();
+        restarted->StartUp();
+        EXPECT_EQ(offered, expectOffer);
+        if (expectOffer) {
+            EXPECT_EQ(asked, QStringLiteral("Recover unsaved changes to minuet.mid?"));
+        }
+        return restarted;
+    };
+    std::unique_ptr<MainWindow> again = start(true, true);
+    Application& app = again->App();
+    EXPECT_EQ(app.TrackCount(), 4u);
+    EXPECT_NE(app.GetSong().modified, 0u);
+    EXPECT_EQ(app.WindowTitle(), "minuet.mid - Kavelsong");
+    // The user's file was never touched; a normal save removes the copy.
+    EXPECT_TRUE(QFile::exists(copy));
+    again->Action(cmd::FileSave)->trigger();
+    EXPECT_FALSE(QFile::exists(copy));
+    again.reset();
+
+    // A copy older than its song is not offered.
+    QFile::copy(home.filePath(QStringLiteral("minuet.mid")), copy);
+    QFile note(home.filePath(QStringLiteral("recovery.txt")));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write(home.filePath(QStringLiteral("minuet.mid")).toUtf8());
+    note.close();
+    QFile song(home.filePath(QStringLiteral("minuet.mid")));
+    ASSERT_TRUE(song.open(QIODevice::ReadWrite));
+    song.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    song.close();
+    start(false, false).reset();
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+}  // namespace
+}  // namespace kvs
+#endif
