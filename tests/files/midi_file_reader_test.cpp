@@ -371,16 +371,6 @@ TEST(MidiFileReader, HugeTimesFailInsteadOfAllocating) {
     EXPECT_EQ(many.song->GetTrack(4)->BeatCount(), 0u);
 }
 
-TEST(MidiFileReader, AutocleanTidiesEachNewTrack) {
-    // A stray note off, and a note left sounding to the track's last tick.
-    const Bytes file = Cat({Header(1, 1, 192), Chunk({0x00, 0x80, 50, 0, 0x00, 0x90, 60, 100})});
-    LoadOptions options;
-    options.autoclean = true;
-    EXPECT_EQ(Load(file, 3).Events(0).size(), 2u);
-    EXPECT_EQ(Load(file, 3, options).Events(0),
-              (Evs{{0, PackMessage(0x90, 60, 100)}, {191, PackMessage(0x80, 60, 64)}}));
-}
-
 // Every real file must load without crashing under every scan mode; those
 // that keep to the format must load whole with the tracks their header
 // declares. The bent ones carry more chunks than declared, foreign chunks, or

@@ -141,23 +141,6 @@ TEST_F(SongFileTest, Type1SaveLosesExactlyMarkersLoopAndPorts) {
     EXPECT_TRUE(test::SameSong(loaded, song));
 }
 
-TEST_F(SongFileTest, SysexSaveLoadsBackAsOneTrackOfTheSameMessagesInTimeOrder) {
-    Song song;
-    BuildSong(song);
-    ASSERT_EQ(SaveSongFile(Path("dump.syx"), song, SaveType::Sysex, kPorts), kResultOk);
-    Song loaded;
-    ASSERT_EQ(LoadSongFile(Path("dump.syx"), loaded, Options()), kResultOk);
-    ASSERT_EQ(loaded.TrackCount(), 1u);
-    EXPECT_EQ(loaded.GetTrack(0)->properties.name.View(), "Sysex");
-    // Spaced by length: 6 bytes at 0, 11 at 0 + 6/4 + 1, 9 at 2 + 11/4 + 1.
-    const std::vector<test::FlatEvent> expected = {
-        {0, EVT_SYSEX, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-        {2, EVT_SYSEX, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}},
-        {5, EVT_SYSEX, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
-    };
-    EXPECT_EQ(test::FlatEvents(*loaded.GetTrack(0)), expected);
-}
-
 TEST_F(SongFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporaryFile) {
     Song song;
     BuildSong(song);

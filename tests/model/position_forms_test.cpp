@@ -17,16 +17,6 @@ std::unique_ptr<Song> SongAt120() {
     return song;
 }
 
-TEST(GotoForm, ShowsTheCaretInEachUnitAndFollowsTheUnitList) {
-    auto song = SongAt120();
-    GotoForm form(*song, 9, DisplayUnit::Bar);
-    EXPECT_EQ(form.Text(), "3:2");
-    form.SetUnit(DisplayUnit::Time);
-    EXPECT_EQ(form.Text(), "0:04.500");
-    form.SetUnit(DisplayUnit::Position);
-    EXPECT_EQ(form.Text(), "9");
-}
-
 TEST(GotoForm, BarAndTimeGoToTheNearestBeat) {
     auto song = SongAt120();
     GotoForm form(*song, 0, DisplayUnit::Time);
@@ -75,23 +65,6 @@ TEST(GotoForm, RefusesTextsTheUnitCannotRead) {
     }
 }
 
-TEST(FindForm, StartsOnMiddleCWithoutASearchAndOnTheStoredOneOtherwise) {
-    FindForm first({0, kFindForward});
-    EXPECT_EQ(FindForm::kKinds[first.KindIndex()].nibble, 0x9);
-    EXPECT_EQ(first.NumberText(), "60");
-    EXPECT_FALSE(first.Backward());
-
-    FindForm tempo({0x50 | kFindAnyData << 8, kFindBackward});
-    EXPECT_EQ(FindForm::kKinds[tempo.KindIndex()].nibble, 0x5);
-    EXPECT_EQ(tempo.NumberText(), "");
-    EXPECT_FALSE(tempo.NumberEnabled());
-    EXPECT_TRUE(tempo.Backward());
-
-    FindForm ctrl({0xB0 | 7 << 8, kFindForward});
-    EXPECT_TRUE(ctrl.NumberEnabled());
-    EXPECT_EQ(ctrl.NumberText(), "7");
-}
-
 TEST(FindForm, OkBuildsTheSearchValueOrRefusesTheNumber) {
     FindForm form({0, kFindForward});
     form.SetNumberText("d#4");
@@ -116,18 +89,6 @@ TEST(FindForm, OkBuildsTheSearchValueOrRefusesTheNumber) {
     form.SetKind(8);  // SysEx ignores whatever the disabled field holds
     form.SetNumberText("zz");
     EXPECT_EQ(form.Ok()->value, 0xF0u | kFindAnyData << 8);
-}
-
-TEST(FindForm, IncomingNoteNamesTheKeyOnlyForAFocusedNoteSearch) {
-    FindForm form({0, kFindForward});
-    form.MidiIn(0x403F90);
-    EXPECT_EQ(form.NumberText(), "60");
-    form.SetNumberFocus(true);
-    form.MidiIn(0x403F90);
-    EXPECT_EQ(form.NumberText(), "D#4");
-    form.SetKind(2);
-    form.MidiIn(0x404090);
-    EXPECT_EQ(form.NumberText(), "D#4");
 }
 
 TEST(MarkerListForm, ShowsAllSlotsAndCarriesOutEachUse) {

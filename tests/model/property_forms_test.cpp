@@ -47,36 +47,6 @@ TrackProperties DrumTrack() {
     return p;
 }
 
-TEST(TrackPropertiesForm, OpensWithTheRecordAndItsInstrument) {
-    FakeInstruments instruments;
-    TrackPropertiesForm form(DrumTrack(), kPorts, &instruments, nullptr, true);
-    EXPECT_EQ(form.Name(), "Drums");
-    EXPECT_EQ(form.ChannelText(), "10");
-    EXPECT_EQ(form.PortIndex(), 1);
-    EXPECT_EQ(form.Fields().Text(PropertyField::Program), "8");
-    EXPECT_EQ(form.Fields().Text(PropertyField::Pan), "-1");
-    EXPECT_TRUE(form.Fields().InstrumentsEnabled());
-    EXPECT_EQ(form.Fields().InstrumentItems(), (std::vector<std::string>{"", "Kit", "Room"}));
-    EXPECT_EQ(form.Fields().InstrumentIndex(), 2);
-    // Unchanged, OK gives the same record back.
-    EXPECT_EQ(form.Ok(), DrumTrack());
-}
-
-TEST(TrackPropertiesForm, InstrumentsFollowPortAndChannel) {
-    FakeInstruments instruments;
-    TrackProperties p = DrumTrack();
-    p.port = 0;
-    TrackPropertiesForm form(p, kPorts, &instruments, nullptr, true);
-    EXPECT_FALSE(form.Fields().InstrumentsEnabled());
-    form.SelectPort(1);
-    EXPECT_TRUE(form.Fields().InstrumentsEnabled());
-    form.SetChannelText("3");
-    form.LeaveChannel();
-    // No sound for channel 3: the any-channel sounds are offered.
-    EXPECT_EQ(form.Fields().InstrumentItems(), (std::vector<std::string>{"", "Piano"}));
-    EXPECT_EQ(form.Fields().InstrumentIndex(), 0);
-}
-
 TEST(TrackPropertiesForm, ChannelZeroOrEmptyGivesATrackWithoutChannel) {
     for (const char* text : {"0", "", "x", "-5"}) {
         TrackPropertiesForm form(DrumTrack(), kPorts, nullptr, nullptr, false);
@@ -192,18 +162,6 @@ TEST(TrackPropertiesForm, IncomingMidiFillsFieldsAndBankHalves) {
     f.Leave(PropertyField::Bank);
     form.MidiIn(0x0720B0);  // controller 32 on an unset bank counts from 0
     EXPECT_EQ(f.Text(PropertyField::Bank), "7");
-}
-
-TEST(ChangePropertiesForm, TitleShowsTheBeatAsTheStatusBarDoes) {
-    Song song;
-    BuiltinPrompts texts;
-    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Position, texts),
-              "Change Properties at Pos 12");
-    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Bar, texts),
-              "Change Properties at Bar 4:1");
-    song.tempo = 120;
-    EXPECT_EQ(ChangePropertiesForm::Title(song, 12, DisplayUnit::Time, texts),
-              "Change Properties at Time 0:06.000");
 }
 
 TEST(ChangePropertiesForm, TempoIsClampedSentToTheEngineAndReadBack) {

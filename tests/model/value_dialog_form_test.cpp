@@ -8,19 +8,6 @@ namespace {
 constexpr PromptText kTitle{"tools_tmgld_title", "Time Glide"};
 constexpr PromptText kLabel{"tools_tmgld_tmgld", "&Glide by:"};
 
-TEST(ValueDialogForm, ShowsEachKindInItsTextForm) {
-    ValueDialog d;
-    d.SetUp(kTitle, 3);
-    d.SetField(0, -672, -24384, 24384, FieldKind::Duration, 10042, kLabel);
-    d.SetField(1, 60, 0, 127, FieldKind::NoteName, 10053, kLabel);
-    d.SetField(2, -12, -127, 127, FieldKind::Integer, 10040, kLabel);
-    ValueDialogForm form(d);
-    ASSERT_EQ(form.FieldCount(), 3u);
-    EXPECT_EQ(form.Text(0), "-3.096");
-    EXPECT_EQ(form.Text(1), "C4");
-    EXPECT_EQ(form.Text(2), "-12");
-}
-
 TEST(ValueDialogForm, DurationFieldAcceptsBeatsTicksAndRefusesBadTicksOrRange) {
     ValueDialog d;
     d.SetUp(kTitle, 1);
@@ -35,22 +22,6 @@ TEST(ValueDialogForm, DurationFieldAcceptsBeatsTicksAndRefusesBadTicksOrRange) {
     EXPECT_FALSE(form.Ok());
     form.SetText(0, "128.000");  // 24576 ticks
     EXPECT_FALSE(form.Ok());
-}
-
-TEST(ValueDialogForm, NoteFieldTakesNamesOrNumbersWithinRange) {
-    ValueDialog d;
-    d.SetUp(kTitle, 1);
-    d.SetField(0, 0, 0, 127, FieldKind::NoteName, 10053, kLabel);
-    ValueDialogForm form(d);
-    for (const char* text : {"C4", "c4", "60", " 60 "}) {
-        form.SetText(0, text);
-        EXPECT_TRUE(form.Ok()) << text;
-        EXPECT_EQ(d.fields[0].value, 60) << text;
-    }
-    for (const char* text : {"128", "-1", "B#9", "", "x"}) {
-        form.SetText(0, text);
-        EXPECT_FALSE(form.Ok()) << text;
-    }
 }
 
 TEST(ValueDialogForm, ReadingStopsAtTheFirstUnreadableField) {
