@@ -47,54 +47,41 @@ TrackProperties DrumTrack() {
     return p;
 }
 
-TEST(TrackPropertiesForm, ChannelZeroOrEmptyGivesATrackWithoutChannel) {
+TEST(TrackPropertiesForm, FieldsAreClampedOnLeaveAndOnOkAndPickTheInstrument) {
     for (const char* text : {"0", "", "x", "-5"}) {
         TrackPropertiesForm form(DrumTrack(), kPorts, nullptr, nullptr, false);
         form.SetChannelText(text);
         EXPECT_EQ(form.Ok().channel, kNoChannel) << text;
     }
-    TrackPropertiesForm form(DrumTrack(), kPorts, nullptr, nullptr, false);
-    form.SetChannelText("99");
-    EXPECT_EQ(form.Ok().channel, 15) << "held to 16 even without leaving the field";
-    form.LeaveChannel();
-    EXPECT_EQ(form.ChannelText(), "16");
-    form.SetChannelText("x");
-    form.LeaveChannel();
-    EXPECT_EQ(form.ChannelText(), "0");
-    form.SpinChannel(-1);
-    EXPECT_EQ(form.ChannelText(), "0");
-}
-
-TEST(TrackPropertiesForm, LeavingAChangedFieldClampsItAndSelectsTheInstrument) {
     FakeInstruments instruments;
     TrackPropertiesForm form(DrumTrack(), kPorts, &instruments, nullptr, true);
+    EXPECT_EQ(form.Ok(), DrumTrack());
+    form.SetChannelText("99");
+    EXPECT_EQ(form.Ok().channel, 15) << "held to 16 even without leaving the field";
+
     PropertyFieldSet& f = form.Fields();
-    f.SetText(PropertyField::Program, "300");
-    f.Leave(PropertyField::Program);
-    EXPECT_EQ(f.Text(PropertyField::Program), "127");
-    EXPECT_EQ(f.InstrumentIndex(), 0);
     f.SetText(PropertyField::Program, "0");
     f.Leave(PropertyField::Program);
     EXPECT_EQ(f.InstrumentIndex(), 1);
-    f.SetText(PropertyField::Bank, "99999");
-    f.Leave(PropertyField::Bank);
-    EXPECT_EQ(f.Text(PropertyField::Bank), "16383");
-    f.SetText(PropertyField::Volume, "abc");
-    f.Leave(PropertyField::Volume);
-    EXPECT_EQ(f.Text(PropertyField::Volume), "-1");
-    f.SetText(PropertyField::Pan, "-7");
-    f.Leave(PropertyField::Pan);
-    EXPECT_EQ(f.Text(PropertyField::Pan), "-1");
-    f.Spin(PropertyField::Pan, 1);
-    EXPECT_EQ(f.Text(PropertyField::Pan), "0");
+    const struct {
+        PropertyField field;
+        const char* typed;
+        const char* shown;
+    } cases[] = {{PropertyField::Program, "300", "127"},
+                 {PropertyField::Bank, "99999", "16383"},
+                 {PropertyField::Volume, "abc", "-1"},
+                 {PropertyField::Pan, "-7", "-1"}};
+    for (const auto& c : cases) {
+        f.SetText(c.field, c.typed);
+        f.Leave(c.field);
+        EXPECT_EQ(f.Text(c.field), c.shown) << c.typed;
+    }
+    EXPECT_EQ(f.InstrumentIndex(), 0);
 
     // Typed but not left: OK still keeps the value in range.
     f.SetText(PropertyField::Chorus, "999");
-    f.SetText(PropertyField::Reverb, "-1");
     const TrackProperties p = form.Ok();
     EXPECT_EQ(p.chorus, 127);
-    EXPECT_EQ(p.reverb, -1);
-    EXPECT_EQ(p.bank, 16383);
     EXPECT_EQ(p.volume, -1);
     EXPECT_EQ(p.muted, 1u);
 }
@@ -126,7 +113,6 @@ TEST(TrackPropertiesForm, SendsChangedValuesLiveOnlyWithAChannelAndTheSetting) {
     EXPECT_EQ(f.Text(PropertyField::Bank), "-1");
     EXPECT_TRUE(out.sent.empty());
 
-    form.SelectPort(0);
     form.SetChannelText("0");
     form.LeaveChannel();
     f.SetText(PropertyField::Volume, "10");
