@@ -81,13 +81,25 @@ TEST(ParseBarBeat, ReadsBarColonBeatWithDefaultsOfOne) {
 }
 
 TEST(ParseTime, ReadsMinutesColonSeconds) {
-    const std::pair<const char*, Ms> cases[] = {
-        {"1:05.5", 65500u}, {"2:", 120000u},   {"1:xyz", 60000u},  // minutes alone are enough
-        {"12.25", 12250u},  {" 1: 1", 61000u}, {"1e1", 10000u},   {"0.0009", 0u},  // truncated
-                                                                                   // toward zero
-        {"-0", 0u},         {"60", {}},        {"0:59.9991", {}}, {":30", {}},    {"", {}},
-        {".", {}},          {"-5", {}},        {"1:-0.5", {}},    {"nan", {}},    {"inf", {}},
-        {"71583:00", {}}};  // beyond 32-bit milliseconds
+    const std::pair<const char*, Ms> cases[] = {{"1:05.5", 65500u},
+                                                {"2:", 120000u},
+                                                {"1:xyz", 60000u},  // minutes alone are enough
+                                                {"12.25", 12250u},
+                                                {" 1: 1", 61000u},
+                                                {"1e1", 10000u},
+                                                {"0.0009", 0u},  // truncated
+                                                                 // toward zero
+                                                {"-0", 0u},
+                                                {"60", {}},
+                                                {"0:59.9991", {}},
+                                                {":30", {}},
+                                                {"", {}},
+                                                {".", {}},
+                                                {"-5", {}},
+                                                {"1:-0.5", {}},
+                                                {"nan", {}},
+                                                {"inf", {}},
+                                                {"71583:00", {}}};  // beyond 32-bit milliseconds
     for (const auto& [text, ms] : cases)
         EXPECT_EQ(ParseTime(text), ms) << text;
     // Decimal text is read exactly: no millisecond is lost to binary fractions.
