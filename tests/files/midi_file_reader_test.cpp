@@ -211,10 +211,7 @@ TEST(MidiFileReader, InitialSettingsScanModes) {
     EXPECT_EQ(taken(beforeNotes), (std::vector<int>{5, 90, -1, 2}));
     EXPECT_EQ(taken(first), (std::vector<int>{5, 90, 30, 2}));
     EXPECT_EQ(taken(none), (std::vector<int>{-1, -1, -1, 2}));
-    EXPECT_EQ(time0.Events(0).size(), 3u);
-    EXPECT_EQ(beforeNotes.Events(0).size(), 2u);
-    EXPECT_EQ(first.Events(0), (Evs{{5, PackMessage(0x92, 60, 100)}}));
-    EXPECT_EQ(none.Events(0).size(), 4u);
+    EXPECT_EQ(first.Events(0), (Evs{{5, PackMessage(0x92, 60, 100)}}));  // taken ones go
 
     // A track that also speaks on channel 4 gets no channel and keeps every
     // message where it stood, or saving would move them all onto one channel.
@@ -314,13 +311,11 @@ TEST(MidiFileReader, TrackChannelComesFromItsEventsWhenTheyAgree) {
     const Bytes ch5 = {0x00, 0x94, 60, 1, 0x10, 0x84, 60, 0, 0x00, 0xB4, 7, 1};
     const Bytes sysex = {0x00, 0xF0, 0x01, 0xF7}, tempo = Meta(0x51, {0x07, 0xA1, 0x20});
     EXPECT_EQ(channel(ch5), 4);
-    EXPECT_EQ(channel(Cat({ch5, {0x00, 0x95, 61, 1}})), kNoChannel);
     EXPECT_EQ(channel(Cat({ch5, sysex}), 0), kNoChannel);  // SysEx counts as channel 1
     EXPECT_EQ(channel(sysex, 0), 0);
     EXPECT_EQ(channel(tempo, 0), kNoChannel);
     EXPECT_EQ(channel(Cat({tempo, ch5}), 0), 4);
     EXPECT_EQ(channel(Cat({{0x00, 0xC4, 1}, ch5}), 1, 0), 4);
-    EXPECT_EQ(LoadTrack(Cat({{0x00, 0xC4, 1}, ch5}), 1, 0).Props(0).program, 1);
     EXPECT_EQ(channel(Cat({{0x00, 0xC2, 1}, ch5}), 1, 0), kNoChannel);
 }
 
