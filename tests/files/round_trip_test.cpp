@@ -176,22 +176,6 @@ TEST_F(SongFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(Entries(), (std::set<std::string>{"folder.mid", "song.mid"}));
 }
 
-TEST_F(SongFileTest, SaveReplacesTheFileBehindALinkAndKeepsItsPermissions) {
-    Song song;
-    BuildSong(song);
-    ASSERT_EQ(SaveSongFile(Path("real.mid"), song, SaveType::Type0, kPorts), kResultOk);
-    ASSERT_EQ(::chmod(Path("real.mid").c_str(), 0640), 0);
-    ASSERT_EQ(::symlink("real.mid", Path("link.mid").c_str()), 0);
-
-    ASSERT_EQ(SaveSongFile(Path("link.mid"), song, SaveType::Full, kPorts), kResultOk);
-    struct stat st {};
-    ASSERT_EQ(::lstat(Path("link.mid").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(::stat(Path("real.mid").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(ReadAll(Path("real.mid")), WriteMidiFile1(song, true, kPorts));
-}
-
 TEST_F(SongFileTest, LoadChoosesTheReaderByTheFileNameExtension) {
     Song song;
     BuildSong(song);
