@@ -108,8 +108,6 @@ TEST(EditTracks, MuteSoloAndUnmuteAllReleaseTheTracksThatFallSilent) {
     ASSERT_EQ(f.session.Solo(), EditResult::Done);
     EXPECT_EQ(f.session.SoloTrack(), 1);
     EXPECT_EQ(f.link.released, (std::vector<std::uint32_t>{0, 2, 3}));
-    for (std::uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(f.session.GetSong().TrackSounds(i, f.session.SoloTrack()), i == 1);
 
     // Solo again from another track clears it; the former solo track is muted.
     f.link.released.clear();

@@ -59,6 +59,8 @@ TEST(TempoMap, TempoEventsOfTrackZeroCountFromTheirTickAndBadTemposAreSafe) {
     EXPECT_EQ(MsToTicks(zero, kMax), kMax);
 }
 
+// Two of the changes are appended out of order inside one beat, as a file may
+// leave them: time must still never run backwards.
 TEST(TempoMap, RoundTripLosesAtMostOneTickAcrossManyChanges) {
     Song song;
     InitSong(song, 97, 4, 2);
@@ -66,30 +68,16 @@ TEST(TempoMap, RoundTripLosesAtMostOneTickAcrossManyChanges) {
     for (std::uint32_t i = 0; i < 6; ++i) {
         song.GetTrack(0)->AddEvent(1000 + i * 733, Tempo(bpms[i]));
     }
+    song.GetTrack(0)->AddEvent(9 * 1920 + 100, Tempo(60));
+    song.GetTrack(0)->AddEvent(9 * 1920 + 50, Tempo(240));
     std::uint32_t previous = 0;
-    for (Tick t = 0; t < 8000; t += 7) {
+    for (Tick t = 0; t < 20000; t += 7) {
         const std::uint32_t ms = TicksToMs(song, t);
         EXPECT_GE(ms, previous) << "tick " << t;
         previous = ms;
         const Tick back = MsToTicks(song, ms);
         EXPECT_LE(back, t) << "tick " << t;
         EXPECT_GE(back + 1, t) << "tick " << t;
-    }
-}
-
-TEST(TempoMap, UnsortedTempoEventsNeverRunTimeBackwards) {
-    Song song;
-    InitSong(song, 120, 4, 2);
-    // Appended out of order inside one beat, as a file may leave them.
-    song.GetTrack(0)->AddEvent(1920 + 100, Tempo(60));
-    song.GetTrack(0)->AddEvent(1920 + 50, Tempo(240));
-    std::uint32_t previous = 0;
-    for (Tick t = 0; t < 4000; t += 5) {
-        const std::uint32_t ms = TicksToMs(song, t);
-        ASSERT_GE(ms, previous) << "tick " << t;
-        ASSERT_LT(ms, 20000u) << "tick " << t;
-        previous = ms;
-        ASSERT_LE(MsToTicks(song, ms), t);
     }
 }
 
