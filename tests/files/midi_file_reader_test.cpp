@@ -114,15 +114,11 @@ TEST(MidiFileReader, HeaderAndChunkStructure) {
         EXPECT_EQ(l.song->TrackCount(), c.tracks) << testing::PrintToString(c.file);
     }
 
-    // New tracks follow the existing ones and get the default port.
+    // New tracks follow the ones the song has.
     Song song;
     ASSERT_TRUE(song.InsertTrack());
-    LoadOptions options;
-    options.defaultPort = 3;
-    ASSERT_EQ(ReadMidiFile(Cat({Header(1, 1, 96), chunk}), song, options), kResultOk);
-    ASSERT_EQ(song.TrackCount(), 2u);
-    EXPECT_EQ(song.GetTrack(0)->properties.port, 0);
-    EXPECT_EQ(song.GetTrack(1)->properties.port, 3);
+    ASSERT_EQ(ReadMidiFile(Cat({Header(1, 1, 96), chunk}), song, {}), kResultOk);
+    EXPECT_EQ(song.TrackCount(), 2u);
 }
 
 TEST(MidiFileReader, RescalesSummedFileTimeAndTruncates) {
