@@ -56,8 +56,6 @@ TEST_F(MappedFileTest, OpenMapsTheWholeFileOrReportsTheSystemError) {
     EXPECT_EQ(file.Open(Write("empty.syx", "")), SystemError(ENODATA));
     EXPECT_EQ(file.Open(dir_.string()), SystemError(EISDIR));
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(ResultMessage(SystemError(ENOENT)), "No such file or directory");
-    EXPECT_EQ(ResultMessage(kErrInvalidFile), "Invalid file");
     EXPECT_NE(SystemError(0), kResultOk);  // a failure never reads as success
 }
 

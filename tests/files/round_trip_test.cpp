@@ -141,23 +141,6 @@ TEST_F(SongFileTest, Type1SaveLosesExactlyMarkersLoopAndPorts) {
     EXPECT_TRUE(test::SameSong(loaded, song));
 }
 
-TEST_F(SongFileTest, SysexSaveLoadsBackAsOneTrackOfTheSameMessagesInTimeOrder) {
-    Song song;
-    BuildSong(song);
-    ASSERT_EQ(SaveSongFile(Path("dump.syx"), song, SaveType::Sysex, kPorts), kResultOk);
-    Song loaded;
-    ASSERT_EQ(LoadSongFile(Path("dump.syx"), loaded, Options()), kResultOk);
-    ASSERT_EQ(loaded.TrackCount(), 1u);
-    EXPECT_EQ(loaded.GetTrack(0)->properties.name.View(), "Sysex");
-    // Spaced by length: 6 bytes at 0, 11 at 0 + 6/4 + 1, 9 at 2 + 11/4 + 1.
-    const std::vector<test::FlatEvent> expected = {
-        {0, EVT_SYSEX, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-        {2, EVT_SYSEX, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}},
-        {5, EVT_SYSEX, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
-    };
-    EXPECT_EQ(test::FlatEvents(*loaded.GetTrack(0)), expected);
-}
-
 TEST_F(SongFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporaryFile) {
     Song song;
     BuildSong(song);
@@ -191,22 +174,6 @@ TEST_F(SongFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporaryFile) {
     }
     EXPECT_EQ(ReadAll(target), before);
     EXPECT_EQ(Entries(), (std::set<std::string>{"folder.mid", "song.mid"}));
-}
-
-TEST_F(SongFileTest, SaveReplacesTheFileBehindALinkAndKeepsItsPermissions) {
-    Song song;
-    BuildSong(song);
-    ASSERT_EQ(SaveSongFile(Path("real.mid"), song, SaveType::Type0, kPorts), kResultOk);
-    ASSERT_EQ(::chmod(Path("real.mid").c_str(), 0640), 0);
-    ASSERT_EQ(::symlink("real.mid", Path("link.mid").c_str()), 0);
-
-    ASSERT_EQ(SaveSongFile(Path("link.mid"), song, SaveType::Full, kPorts), kResultOk);
-    struct stat st {};
-    ASSERT_EQ(::lstat(Path("link.mid").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(::stat(Path("real.mid").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(ReadAll(Path("real.mid")), WriteMidiFile1(song, true, kPorts));
 }
 
 TEST_F(SongFileTest, LoadChoosesTheReaderByTheFileNameExtension) {

@@ -43,6 +43,14 @@ struct stat Lstat(const std::string& path) {
     ::lstat(path.c_str(), &st);
     return st;
 }
+// What one read of the descriptor gives; closes it.
+Bytes ReadOnce(int fd) {
+    Bytes got(64);
+    const ssize_t n = ::read(fd, got.data(), got.size());
+    ::close(fd);
+    got.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return got;
+}
 mode_t TypeOf(const std::string& path) {
     return Lstat(path).st_mode & S_IFMT;
 }
@@ -89,11 +97,7 @@ TEST_F(SaveTargetTest, AFifoIsWrittenInPlaceAndOneNobodyReadsIsAnErrorNotAHang) 
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     EXPECT_EQ(WriteFileAtomically(Path("s.mid"), kData), kResultOk);
-    Bytes got(64);
-    const ssize_t n = ::read(reader, got.data(), got.size());
-    ::close(reader);
-    got.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    EXPECT_EQ(got, kData);
+    EXPECT_EQ(ReadOnce(reader), kData);
     EXPECT_EQ(TypeOf(fifo), S_IFIFO);
     EXPECT_EQ(TypeOf(Path("s.mid")), S_IFLNK);
 
@@ -129,11 +133,7 @@ TEST_F(SaveTargetTest, DevicesAreWrittenInPlaceAndOtherKindsOfFileAreNeverReplac
     const std::string out = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
     EXPECT_EQ(WriteFileAtomically(out, kData), kResultOk);
     ::close(pipeEnds[1]);
-    Bytes got(64);
-    const ssize_t n = ::read(pipeEnds[0], got.data(), got.size());
-    ::close(pipeEnds[0]);
-    got.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    EXPECT_EQ(got, kData);
+    EXPECT_EQ(ReadOnce(pipeEnds[0]), kData);
 
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};

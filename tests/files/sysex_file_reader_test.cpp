@@ -6,6 +6,7 @@
 #include "files/sysex_file.h"
 #include "model/song.h"
 #include "model/track.h"
+#include "song_compare.h"
 
 namespace kvs {
 namespace {
@@ -26,13 +27,8 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 // The last track's events as (tick, bytes of the SysEx block).
 Messages Read(const Song& song) {
     Messages out;
-    const Track& track = *song.GetTrack(song.TrackCount() - 1);
-    for (std::uint32_t b = 0; b < track.BeatCount(); ++b) {
-        for (const Event& e : *track.Bucket(b)) {
-            const SysexBlock* block = track.Sysex().Find(SysexId(e.message));
-            out.emplace_back(b * TICKS_PER_BEAT + e.offset, block ? block->bytes : Bytes{});
-        }
-    }
+    for (const test::FlatEvent& e : test::FlatEvents(*song.GetTrack(song.TrackCount() - 1)))
+        out.emplace_back(e.tick, e.sysex);
     return out;
 }
 

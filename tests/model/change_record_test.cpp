@@ -72,18 +72,6 @@ TEST(ChangeRecord, ApplyReplacesOldPropertyEventsAndSortsTheNewOnes) {
     EXPECT_EQ(Events(track), expected);
 }
 
-TEST(ChangeRecord, ClearingTheProgramRemovesTheProgramChange) {
-    Track track;
-    track.properties.channel = 1;
-    Add(track, {{kBeat3, PackMessage(0xC1, 42)}, {kBeat3 + 10, On(1, 60)}});
-    ChangeRecord r = ReadChangeRecord(track, 3);
-    ASSERT_EQ(r.program, 42);
-    r.program = -1;
-    ASSERT_TRUE(ApplyChangeRecord(track, r));
-    const std::vector<TimedMessage> expected = {{kBeat3 + 10, On(1, 60)}};
-    EXPECT_EQ(Events(track), expected);
-}
-
 TEST(ChangeRecord, ApplyBeyondTheTrackGrowsItOnlyWhenSomethingIsSet) {
     Track track;
     ChangeRecord r;

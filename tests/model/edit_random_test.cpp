@@ -72,39 +72,31 @@ bool RandomEdit(EditFixture& f, std::mt19937& rng) {
         f.session.Copy();
         f.Select(caret, caret);
     }
-    EditResult r = EditResult::Done;
-    switch (pick(9)) {
-        case 0:
-            r = f.session.Cut();
-            break;
-        case 1:
-            r = f.session.Paste();
-            break;
-        case 2:
-            r = f.session.PasteMultiple(1 + pick(3));
-            break;
-        case 3:
-            r = f.session.Merge();
-            break;
-        case 4:
-            r = f.session.MergeMultiple(1 + pick(3));
-            break;
-        case 5:
-            r = f.session.DeleteBeats();
-            break;
-        case 6:
-            r = f.session.ClearBeats();
-            break;
-        case 7:
-            r = f.session.InsertBeats();
-            break;
-        default: {
-            TrackProperties p = f.T(0).properties;
-            p.volume = static_cast<std::int16_t>(pick(128));
-            r = f.session.SetTrackProperties(p);
-            break;
+    const EditResult r = [&] {
+        switch (pick(9)) {
+            case 0:
+                return f.session.Cut();
+            case 1:
+                return f.session.Paste();
+            case 2:
+                return f.session.PasteMultiple(1 + pick(3));
+            case 3:
+                return f.session.Merge();
+            case 4:
+                return f.session.MergeMultiple(1 + pick(3));
+            case 5:
+                return f.session.DeleteBeats();
+            case 6:
+                return f.session.ClearBeats();
+            case 7:
+                return f.session.InsertBeats();
+            default: {
+                TrackProperties p = f.T(0).properties;
+                p.volume = static_cast<std::int16_t>(pick(128));
+                return f.session.SetTrackProperties(p);
+            }
         }
-    }
+    }();
     return r == EditResult::Done;
 }
 

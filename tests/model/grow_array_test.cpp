@@ -12,30 +12,6 @@ std::vector<std::uint32_t> Contents(const GrowArray<std::uint32_t>& a) {
     return std::vector<std::uint32_t>(a.Data(), a.Data() + a.Count());
 }
 
-TEST(GrowArray, CapacityRoundsUpToTheStepOfTheDirectionOfChange) {
-    GrowArray<std::uint32_t> a(100, 100);
-    ASSERT_NE(a.SetSize(1), nullptr);
-    EXPECT_EQ(a.Capacity(), 100u);
-    ASSERT_NE(a.SetSize(150), nullptr);
-    EXPECT_EQ(a.Capacity(), 200u);
-    ASSERT_NE(a.SetSize(120), nullptr);
-    EXPECT_EQ(a.Capacity(), 200u);
-    EXPECT_EQ(a.Count(), 120u);
-
-    GrowArray<std::uint32_t> list(1, 4);
-    list.SetSize(5);
-    EXPECT_EQ(list.Capacity(), 5u);
-    list.SetSize(3);
-    EXPECT_EQ(list.Capacity(), 4u);
-    list.SetSize(0);
-    EXPECT_EQ(list.Capacity(), 0u);
-    EXPECT_EQ(list.Data(), nullptr);
-
-    GrowArray<std::uint32_t> broken(0, 1);
-    EXPECT_EQ(broken.SetSize(1), nullptr);
-    EXPECT_EQ(broken.Count(), 0u);
-}
-
 TEST(GrowArray, InsertAtZeroFillsTheGapAndRemoveAtClosesIt) {
     GrowArray<std::uint32_t> a(100, 100);
     a.SetSize(4);

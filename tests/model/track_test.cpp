@@ -60,49 +60,42 @@ TEST(TrackEvents, NoteOnPairsWithTheFirstTrueNoteOffElseAVelocityZeroNoteOn) {
 TEST(TrackEvents, FindEventSkipsItsStartEventExceptBackwardInTickMode) {
     Track t;
     Add(t, {{10, Cc(0, 7, 1)}, {10, Cc(0, 7, 2)}, {200, Cc(0, 7, 3)}, {400, Cc(0, 7, 4)}});
-    auto search = [&](std::int64_t tick, std::int32_t beat, std::int32_t index, bool back) {
+    auto search = [](const Track& in, std::int64_t tick, std::int32_t beat, std::int32_t index,
+                     bool back, std::uint32_t value = 0xB0) {
         EventSearch s;
-        s.value = 0xB0;
+        s.value = value;
         s.mask = 0xF0;
         s.startTick = tick;
         s.startBeat = beat;
         s.startIndex = index;
         s.backward = back;
-        t.FindEvent(s);
+        in.FindEvent(s);
         return s;
     };
 
-    EventSearch s = search(10, 0, 0, false);  // the first event at tick 10 is passed over
+    EventSearch s = search(t, 10, 0, 0, false);  // the first event at tick 10 is passed over
     EXPECT_EQ(s.found, (EventPos{0, 1}));
     EXPECT_EQ(s.value, Cc(0, 7, 2));
     EXPECT_EQ(s.startTick, 10);
-    EXPECT_EQ(search(11, 0, 0, false).found, (EventPos{1, 0}));  // none at/after 11 in beat 0
-    EXPECT_EQ(search(-1, 1, 0, false).found, (EventPos{2, 0}));
-    EXPECT_EQ(search(-1, 1, -1, false).found, (EventPos{1, 0}));
-    EXPECT_FALSE(search(-1, 3, 0, false).found.Found());
-    EXPECT_FALSE(search(3 * 192, 0, 0, false).found.Found());
+    EXPECT_EQ(search(t, 11, 0, 0, false).found, (EventPos{1, 0}));  // none at/after 11 in beat 0
+    EXPECT_EQ(search(t, -1, 1, 0, false).found, (EventPos{2, 0}));
+    EXPECT_EQ(search(t, -1, 1, -1, false).found, (EventPos{1, 0}));
+    EXPECT_FALSE(search(t, -1, 3, 0, false).found.Found());
+    EXPECT_FALSE(search(t, 3 * 192, 0, 0, false).found.Found());
 
-    s = search(400, 0, 0, true);  // backward by tick includes the events at the tick
+    s = search(t, 400, 0, 0, true);  // backward by tick includes the events at the tick
     EXPECT_EQ(s.found, (EventPos{2, 0}));
     EXPECT_EQ(s.startTick, 400);
-    EXPECT_EQ(search(9, 0, 0, true).found, (EventPos{-1, -1}));
-    EXPECT_EQ(search(-1, 2, 0, true).found, (EventPos{1, 0}));
-    EXPECT_EQ(search(-1, 0, 1, true).found, (EventPos{0, 0}));
-    EXPECT_EQ(search(-1, 9, 0, true).found, (EventPos{2, 0}));  // from beyond the end
+    EXPECT_EQ(search(t, 9, 0, 0, true).found, (EventPos{-1, -1}));
+    EXPECT_EQ(search(t, -1, 2, 0, true).found, (EventPos{1, 0}));
+    EXPECT_EQ(search(t, -1, 0, 1, true).found, (EventPos{0, 0}));
+    EXPECT_EQ(search(t, -1, 9, 0, true).found, (EventPos{2, 0}));  // from beyond the end
 
     // A note on of velocity 64 looks for sounding note ons only.
     Track notes;
     Add(notes, {{0, Cc(0, 1, 1)}, {1, On(3, 60, 0)}, {2, On(4, 61, 9)}});
-    EventSearch n;
-    n.value = On(0, 0, 64);
-    n.mask = 0xF0;
-    n.startTick = -1;
-    ASSERT_TRUE(notes.FindEvent(n));
-    EXPECT_EQ(n.found, (EventPos{0, 2}));
-    n.value = On(0, 0, 65);
-    n.startTick = -1;
-    ASSERT_TRUE(notes.FindEvent(n));
-    EXPECT_EQ(n.found, (EventPos{0, 1}));
+    EXPECT_EQ(search(notes, -1, 0, 0, false, On(0, 0, 64)).found, (EventPos{0, 2}));
+    EXPECT_EQ(search(notes, -1, 0, 0, false, On(0, 0, 65)).found, (EventPos{0, 1}));
 }
 
 TEST(TrackBeats, DeleteBeatShortensCrossingNotesAndTakesItsOwnNotesWhole) {
