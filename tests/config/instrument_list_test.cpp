@@ -1,14 +1,14 @@
 #include "config/instrument_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "config/profile_store.h"
+#include "config/property_form_sources.h"
+#include "config_test_support.h"
 #include "files/mapped_file.h"
 
 namespace kvs {
@@ -16,26 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kvs-inst-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string Path() const { return path_.string(); }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file.string();
-    }
-
-  private:
-    fs::path path_;
-};
+using Folder = test::TempFolder;
 
 InstrumentList ReadText(const std::string& text, std::string_view errorText = "<Error loading>") {
     Folder folder;
@@ -127,9 +108,9 @@ TEST(InstrumentListLoading, FindsListFilesBesideTheSettingsInNameOrder) {
     folder.Write("c.ini", "[Instruments]\nName=\n0,2,0,Unmarked\n");
     folder.Write("d.txt", "[Instruments]\nName=Wrong extension\n0,1,0,x\n");
     folder.Write("e.ini", "[Instruments]\nName=Broken\n0,1,0,E1\n[next]\n");
-    fs::create_directory(fs::path(folder.Path()) / "dir.ini");
+    fs::create_directory(folder.Root() / "dir.ini");
 
-    const auto lists = LoadInstrumentLists(folder.Path());
+    const auto lists = LoadInstrumentLists(folder.Root().string());
     ASSERT_EQ(lists.size(), 3u);
     EXPECT_EQ(lists[0].name, "Alpha");
     EXPECT_EQ(lists[0].entries.size(), 2u);
@@ -137,7 +118,7 @@ TEST(InstrumentListLoading, FindsListFilesBesideTheSettingsInNameOrder) {
     EXPECT_EQ(lists[2].name, "Broken <Error loading>");
     EXPECT_EQ(lists[2].entries.size(), 1u);
 
-    EXPECT_TRUE(LoadInstrumentLists(folder.Path() + "/missing").empty());
+    EXPECT_TRUE(LoadInstrumentLists(folder.Root().string() + "/missing").empty());
 }
 
 TEST(InstrumentListLoading, ShippedGeneralMidiListNamesProgramsAndKits) {
@@ -152,11 +133,8 @@ TEST(InstrumentListLoading, ShippedGeneralMidiListNamesProgramsAndKits) {
     all.SetAssignments({0});
     const auto melodic = all.Choices(0, 0);
     ASSERT_EQ(melodic.size(), 128u);
-    for (std::size_t p = 0; p < melodic.size(); ++p) {
-        EXPECT_EQ(melodic[p]->program, p);
-        EXPECT_EQ(melodic[p]->bank, 0);
-        EXPECT_EQ(melodic[p]->channel, kAnyChannel);
-    }
+    for (std::size_t p = 0; p < melodic.size(); ++p)
+        EXPECT_TRUE(melodic[p]->program == p && melodic[p]->bank == 0) << p;
     EXPECT_EQ(all.InstrumentName(0, 3, 0, 0), "Acoustic Grand Piano");
     EXPECT_EQ(all.InstrumentName(0, 3, 40, 0), "Violin");
     EXPECT_EQ(all.InstrumentName(0, 3, 127, 0), "Gunshot");
@@ -243,6 +221,13 @@ TEST(InstrumentAssignment, OffersTheTrackChannelsSoundsElseTheAnyChannelOnes) {
     EXPECT_EQ(lists.Choices(0, 0xFFFF).size(), 4u);
     EXPECT_TRUE(lists.Choices(1, 2).empty());
     EXPECT_TRUE(lists.Choices(7, 2).empty());
+
+    // The property form's source gives nothing for a port without a list.
+    const InstrumentListSource source(lists);
+    EXPECT_FALSE(source.Choices(1, 9));
+    EXPECT_FALSE(source.Choices(5, 9));
+    ASSERT_TRUE(source.Choices(0, 9));
+    EXPECT_EQ((*source.Choices(0, 9))[1].name, "Power");
 }
 
 }  // namespace

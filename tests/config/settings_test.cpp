@@ -1,36 +1,25 @@
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "config_test_support.h"
 
 namespace kvs {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test, protected test::TempFolder {
   protected:
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
+    std::string Ini() const { return Path("kvs.ini"); }
+    void WriteIni(const std::string& text) const { Write("kvs.ini", text); }
+    std::string ReadIni() const { return Read("kvs.ini"); }
 
-    std::string Ini() const { return (dir_ / "kvs.ini").string(); }
-    void WriteIni(const std::string& text) const { std::ofstream(Ini(), std::ios::binary) << text; }
-    std::string ReadIni() const {
-        std::ifstream in(Ini(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
-    const fs::path dir_ =
-        fs::temp_directory_path() / ("kvs-settings-" + std::to_string(::getpid()));
     const OutputPortKeys ports_{{"Synth A", "Synth B", "Synth C"}};
 };
 
@@ -243,7 +232,7 @@ TEST_F(SettingsTest, AnUnreadableOrUncreatableFileLeavesDefaultsAndWritesNothing
     EXPECT_TRUE(fs::is_directory(Ini()));
 
     s = Changed();
-    SettingsFile nowhere((dir_ / "missing-folder" / "kvs.ini").string(), ports_);
+    SettingsFile nowhere(Path("missing-folder/kvs.ini"), ports_);
     result = nowhere.Load(s);
     EXPECT_FALSE(result.existed);
     EXPECT_FALSE(result.created);
