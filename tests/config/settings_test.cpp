@@ -100,20 +100,11 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultFileAndASecondStartReadsTheSameVa
     EXPECT_EQ(skeleton, kDefaultSettingsText);
     EXPECT_NE(text.find("\r\ninitdelay=0\r\ndefport=Synth A_out\r\nplaycount=0\r\n"),
               std::string::npos);
-    EXPECT_NE(text.find("\r\nMidiAssign=0,100,0,1,1,130,2,0,130,2,0\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nOskKeys=0,65,87,83,69,68,70,84,71,89,72,85,74,75,79,76,80,186,192,"
-                        "221,222\r\n"),
-              std::string::npos);
     EXPECT_NE(text.find("\r\nfile8=\r\nsongdir=.\r\nlibdir=.\r\nExportSoundFont=\r\n"
                         "ExportRate=44100\r\n\r\n[keycommand]\r\nK21=0\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\r\nK108=0\r\n\r\n[ports]\r\n\r\n"), std::string::npos);
     EXPECT_EQ(text.find('\n', text.size() - 1), text.size() - 1);
-
-    ProfileStore store(Ini());
-    ASSERT_EQ(store.Load(), kResultOk);
-    EXPECT_EQ(store.Keys("OPTIONS").size(), 29u + 2u + 8u + 2u + 2u);
-    EXPECT_EQ(store.Keys("keycommand").size(), 88u);
 
     Settings again = Changed();
     SettingsFile second(Ini(), ports_);
