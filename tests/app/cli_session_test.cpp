@@ -33,8 +33,6 @@ std::string TrackLine(const test::CliRun& run) {
     return run.out.substr(at + 1, run.out.find('\n', at + 1) - at - 1);
 }
 
-// The file's layout is the settings' own business; here: created once, said
-// once, and never written again while nothing changes.
 TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoOnceLaterStartsLeaveThemAlone) {
     ScopedHome home;
     const test::CliRun first = RunArgs({"info", test::ExampleSongPath()});
