@@ -8,28 +8,25 @@
 namespace kvs {
 namespace {
 
-std::vector<std::string> Entries(const RecentFiles& r) {
-    std::vector<std::string> v;
+// The entries, blank-separated.
+std::string Entries(const RecentFiles& r) {
+    std::string s;
     for (std::size_t i = 0; i < RecentFiles::kCount; ++i)
-        v.push_back(r[i]);
-    return v;
+        s += (i > 0 ? " " : "") + r[i];
+    return s;
 }
 
 TEST(RecentFilesTest, AnOpenedFileMovesToTheTopAndANinthDropsTheOldest) {
     RecentFiles recent;
     for (int i = 1; i <= 8; ++i)
         recent.Add("/s/" + std::to_string(i) + ".mid", "/cwd");
-    EXPECT_EQ(Entries(recent),
-              (std::vector<std::string>{"/s/8.mid", "/s/7.mid", "/s/6.mid", "/s/5.mid", "/s/4.mid",
-                                        "/s/3.mid", "/s/2.mid", "/s/1.mid"}));
     recent.Add("/S/6.MID", "/cwd");  // third entry, other letter case
     EXPECT_EQ(Entries(recent),
-              (std::vector<std::string>{"/S/6.MID", "/s/8.mid", "/s/7.mid", "/s/5.mid", "/s/4.mid",
-                                        "/s/3.mid", "/s/2.mid", "/s/1.mid"}));
+              "/S/6.MID /s/8.mid /s/7.mid /s/5.mid /s/4.mid /s/3.mid /s/2.mid /s/1.mid");
     recent.Add("nine.mid", "/home/u/./songs/../music");
-    EXPECT_EQ(Entries(recent), (std::vector<std::string>{"/home/u/music/nine.mid", "/S/6.MID",
-                                                         "/s/8.mid", "/s/7.mid", "/s/5.mid",
-                                                         "/s/4.mid", "/s/3.mid", "/s/2.mid"}));
+    EXPECT_EQ(
+        Entries(recent),
+        "/home/u/music/nine.mid /S/6.MID /s/8.mid /s/7.mid /s/5.mid /s/4.mid /s/3.mid /s/2.mid");
 }
 
 TEST(RecentFilesTest, EmptyNamesAndPathsTooLongToStoreAreNotListed) {
@@ -37,7 +34,7 @@ TEST(RecentFilesTest, EmptyNamesAndPathsTooLongToStoreAreNotListed) {
     recent.Add("/a.mid", "/");
     recent.Add("", "/");
     recent.Add("/" + std::string(RecentFiles::kMaxChars, 'x'), "/");
-    EXPECT_EQ(Entries(recent), (std::vector<std::string>{"/a.mid", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(Entries(recent), "/a.mid       ");
     recent.Add("/" + std::string(RecentFiles::kMaxChars - 1, 'y'), "/");
     EXPECT_EQ(recent[0].size(), RecentFiles::kMaxChars);
     // Empty slots read from a file never match a real path.
