@@ -112,9 +112,7 @@ TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
         }
     };
 
-    // JACK drops the MIDI of every cycle a client misses, which happens on a
-    // busy machine where it cannot run real-time; the recorder then rightly
-    // takes a lone note off for a note begun before the take. Such a run says
+    // A run in which JACK lost MIDI (missed cycles on a busy machine) says
     // nothing about the recorder: it is tried again.
     constexpr int kAttempts = 4;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

@@ -33,8 +33,6 @@ std::string TrackLine(const test::CliRun& run) {
     return run.out.substr(at + 1, run.out.find('\n', at + 1) - at - 1);
 }
 
-// The file's layout is the settings' own business; here: created once, said
-// once, and never written again while nothing changes.
 TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoOnceLaterStartsLeaveThemAlone) {
     ScopedHome home;
     const test::CliRun first = RunArgs({"info", test::ExampleSongPath()});
@@ -103,11 +101,7 @@ TEST(CliStartUp, PortNamesResolveThroughTheDevicesAndAliasesWithoutAsking) {
     // No device and no alias of that name: the default port, and no question.
     EXPECT_EQ(ports({"--default-port", "1"}), "111");
 
-    std::string ini = test::ReadText(home.File("kvs.ini"));
-    const std::string section = "[ports]\r\n";
-    ini.insert(ini.find(section) + section.size(),
-               "Number=1\r\nname1=Studio Alias\r\ndev1=KVS Synth_out\r\n");
-    test::WriteText(home.File("kvs.ini"), ini);
+    test::AddPortsLines(home, "Number=1\r\nname1=Studio Alias\r\ndev1=KVS Synth_out\r\n");
     EXPECT_EQ(ports({"--default-port", "0"}), "111");
     // Given names replace the devices for resolving: the first match wins,
     // case counts, an unknown name takes the default port.
@@ -208,11 +202,8 @@ TEST(CliPrompts, FileAndDeviceErrorsAreShownInTheLanguageFilesTexts) {
 TEST(CliPorts, ListsEveryDeviceWithItsNamesEnableFlagAndOpenState) {
     ScopedHome home("virtual");
     RunArgs({"settings"});
-    std::string ini = test::ReadText(home.File("kvs.ini"));
-    const std::string section = "[ports]\r\n";
-    ini.insert(ini.find(section) + section.size(),
-               "KVS Virtual Out_out_name=Desk \"Left\"\r\nKVS Virtual In_in_enable=0\r\n");
-    test::WriteText(home.File("kvs.ini"), ini);
+    test::AddPortsLines(home,
+                        "KVS Virtual Out_out_name=Desk \"Left\"\r\nKVS Virtual In_in_enable=0\r\n");
 
     const test::CliRun r = RunArgs({"ports"});
     EXPECT_EQ(r.status, kExitOk);

@@ -120,6 +120,13 @@ inline void SetOption(const ScopedHome& home, const std::string& key, const std:
     WriteText(home.File("kvs.ini"), ini);
 }
 
+// Puts lines at the top of the [ports] section of the kvs.ini a first start wrote.
+inline void AddPortsLines(const ScopedHome& home, const std::string& lines) {
+    std::string ini = ReadText(home.File("kvs.ini"));
+    ini.insert(ini.find("[ports]\r\n") + 9, lines);
+    WriteText(home.File("kvs.ini"), ini);
+}
+
 // A format 0 file at 96 ticks per beat holding the given track events.
 inline std::vector<std::uint8_t> Format0Song(const std::vector<std::uint8_t>& events) {
     const std::string head("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0", 21);

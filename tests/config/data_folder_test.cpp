@@ -1,22 +1,21 @@
 #include "config/data_folder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "config_test_support.h"
 
 namespace kvs {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DataFolderTest : public ::testing::Test {
+class DataFolderTest : public ::testing::Test, protected test::TempFolder {
   protected:
     void SetUp() override {
-        fs::create_directories(root_);
         for (const char* name : {"KVS_HOME", "XDG_CONFIG_HOME", "HOME"}) {
             const char* v = std::getenv(name);
             saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
@@ -29,17 +28,10 @@ class DataFolderTest : public ::testing::Test {
             else
                 ::unsetenv(name.c_str());
         }
-        fs::remove_all(root_);
     }
-    std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string Slurp(const fs::path& p) { return Read(p.lexically_relative(Root()).string()); }
 
-    const fs::path root_ =
-        fs::temp_directory_path() / ("kvs-datafolder-" + std::to_string(::getpid()));
+    const fs::path root_ = Root();
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 

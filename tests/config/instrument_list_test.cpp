@@ -1,14 +1,15 @@
 #include "config/instrument_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "config/instrument_lists_form.h"
 #include "config/profile_store.h"
+#include "config/property_form_sources.h"
+#include "config_test_support.h"
 #include "files/mapped_file.h"
 
 namespace kvs {
@@ -16,26 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kvs-inst-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string Path() const { return path_.string(); }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const fs::path file = path_ / name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file.string();
-    }
-
-  private:
-    fs::path path_;
-};
+using Folder = test::TempFolder;
 
 InstrumentList ReadText(const std::string& text, std::string_view errorText = "<Error loading>") {
     Folder folder;
@@ -127,9 +109,9 @@ TEST(InstrumentListLoading, FindsListFilesBesideTheSettingsInNameOrder) {
     folder.Write("c.ini", "[Instruments]\nName=\n0,2,0,Unmarked\n");
     folder.Write("d.txt", "[Instruments]\nName=Wrong extension\n0,1,0,x\n");
     folder.Write("e.ini", "[Instruments]\nName=Broken\n0,1,0,E1\n[next]\n");
-    fs::create_directory(fs::path(folder.Path()) / "dir.ini");
+    fs::create_directory(folder.Root() / "dir.ini");
 
-    const auto lists = LoadInstrumentLists(folder.Path());
+    const auto lists = LoadInstrumentLists(folder.Root().string());
     ASSERT_EQ(lists.size(), 3u);
     EXPECT_EQ(lists[0].name, "Alpha");
     EXPECT_EQ(lists[0].entries.size(), 2u);
@@ -137,7 +119,7 @@ TEST(InstrumentListLoading, FindsListFilesBesideTheSettingsInNameOrder) {
     EXPECT_EQ(lists[2].name, "Broken <Error loading>");
     EXPECT_EQ(lists[2].entries.size(), 1u);
 
-    EXPECT_TRUE(LoadInstrumentLists(folder.Path() + "/missing").empty());
+    EXPECT_TRUE(LoadInstrumentLists(folder.Root().string() + "/missing").empty());
 }
 
 TEST(InstrumentListLoading, ShippedGeneralMidiListNamesProgramsAndKits) {
@@ -152,23 +134,14 @@ TEST(InstrumentListLoading, ShippedGeneralMidiListNamesProgramsAndKits) {
     all.SetAssignments({0});
     const auto melodic = all.Choices(0, 0);
     ASSERT_EQ(melodic.size(), 128u);
-    for (std::size_t p = 0; p < melodic.size(); ++p) {
-        EXPECT_EQ(melodic[p]->program, p);
-        EXPECT_EQ(melodic[p]->bank, 0);
-        EXPECT_EQ(melodic[p]->channel, kAnyChannel);
-    }
+    for (std::size_t p = 0; p < melodic.size(); ++p)
+        EXPECT_TRUE(melodic[p]->program == p && melodic[p]->bank == 0) << p;
     EXPECT_EQ(all.InstrumentName(0, 3, 0, 0), "Acoustic Grand Piano");
     EXPECT_EQ(all.InstrumentName(0, 3, 40, 0), "Violin");
     EXPECT_EQ(all.InstrumentName(0, 3, 127, 0), "Gunshot");
     // Channel 10 offers the drum kits instead of the melodic programs.
     EXPECT_EQ(all.InstrumentName(0, 9, 0, 0), "Standard Kit");
     EXPECT_EQ(all.InstrumentName(0, 9, 40, 0), "Brush Kit");
-
-    ProfileStore keys(data + "/generalmidi.ini");
-    ASSERT_EQ(keys.Load(), kResultOk);
-    EXPECT_EQ(keys.GetString("Percussion keys", "35", "", 31), "Acoustic Bass Drum");
-    EXPECT_EQ(keys.GetString("Percussion keys", "38", "", 31), "Acoustic Snare");
-    EXPECT_EQ(keys.GetString("Percussion keys", "81", "", 31), "Open Triangle");
 }
 
 std::vector<InstrumentList> TwoLists() {
@@ -243,6 +216,70 @@ TEST(InstrumentAssignment, OffersTheTrackChannelsSoundsElseTheAnyChannelOnes) {
     EXPECT_EQ(lists.Choices(0, 0xFFFF).size(), 4u);
     EXPECT_TRUE(lists.Choices(1, 2).empty());
     EXPECT_TRUE(lists.Choices(7, 2).empty());
+
+    // The property form's source gives nothing for a port without a list.
+    const InstrumentListSource source(lists);
+    EXPECT_FALSE(source.Choices(1, 9));
+    EXPECT_FALSE(source.Choices(5, 9));
+    ASSERT_TRUE(source.Choices(0, 9));
+    EXPECT_EQ((*source.Choices(0, 9))[1].name, "Power");
+}
+
+InstrumentLists ThreeLists() {
+    InstrumentLists lists;
+    lists.SetLists({{"GM", {}}, {"Drums", {}}, {"Pads", {}}});
+    // Port 1 is disabled and so not listed, but keeps its assignment.
+    lists.SetAssignments({2, 1, kNoInstrumentList});
+    return lists;
+}
+
+TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBack) {
+    InstrumentLists lists = ThreeLists();
+    InstrumentListsForm form(lists, {{0, "Synth"}, {2, "Module"}, {4, "Later port"}});
+
+    EXPECT_EQ(form.PortRows(), (std::vector<std::string>{"Synth", "Module", "Later port"}));
+    EXPECT_EQ(form.InstrumentRows(),
+              (std::vector<std::string>{"** Unassigned **", "GM", "Drums", "Pads"}));
+    EXPECT_EQ(form.SelectedPort(), 0);
+    EXPECT_EQ(form.SelectedInstrument(), 3);  // port 0 has "Pads"
+
+    form.SelectPort(1);
+    EXPECT_EQ(form.SelectedInstrument(), 0);
+    form.SelectInstrument(1);
+    form.SelectPort(2);
+    EXPECT_EQ(form.SelectedInstrument(), 0);  // a port beyond the table starts unassigned
+    form.SelectInstrument(2);
+    form.SelectPort(0);
+    form.SelectInstrument(0);
+    form.SelectInstrument(9);  // out of range: ignored
+    form.SelectPort(7);        // likewise
+    EXPECT_EQ(form.SelectedPort(), 0);
+    EXPECT_EQ(form.SelectedInstrument(), 0);
+
+    // Nothing reaches the program's table before OK (Cancel just drops the form).
+    EXPECT_EQ(lists.Assignments(), (std::vector<std::uint32_t>{2, 1, kNoInstrumentList}));
+    form.Accept(lists);
+    EXPECT_EQ(lists.Assignments(),
+              (std::vector<std::uint32_t>{kNoInstrumentList, 1, 0, kNoInstrumentList, 1}));
+}
+
+TEST(InstrumentListsForm, WorksWithoutPortsOrLists) {
+    InstrumentLists empty;
+    InstrumentListsForm noPorts(empty, {}, "** Keine **");
+    EXPECT_EQ(noPorts.SelectedPort(), -1);
+    EXPECT_EQ(noPorts.SelectedInstrument(), 0);
+    noPorts.SelectInstrument(0);
+    EXPECT_EQ(noPorts.InstrumentRows(), (std::vector<std::string>{"** Keine **"}));
+
+    // An assignment to a list that is gone shows as unassigned.
+    InstrumentLists stale;
+    stale.SetLists({{"Only", {}}});
+    InstrumentListsForm form(stale, {{0, "Synth"}});
+    form.SelectInstrument(1);
+    form.Accept(stale);
+    stale.SetLists({});
+    InstrumentListsForm after(stale, {{0, "Synth"}});
+    EXPECT_EQ(after.SelectedInstrument(), 0);
 }
 
 }  // namespace

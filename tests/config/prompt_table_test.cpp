@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "config/error_text.h"
+#include "config/property_form_sources.h"
 
 namespace kvs {
 namespace {
@@ -161,28 +165,31 @@ TEST(PromptTable, MenuMnemonicsDoNotClashWithinAMenu) {
     }
 }
 
-TEST(PromptTable, LooksUpKeysAsStoredAndGivesNothingOutOfRange) {
-    PromptTable table;
-    EXPECT_EQ(table.TextOf("error_badvalue"), "Invalid value");
-    EXPECT_EQ(PromptTable::IndexOf("help_tipofday_099"), std::optional<std::size_t>(806));
-    EXPECT_FALSE(PromptTable::IndexOf("MENU_FILE_OPEN").has_value());
-    EXPECT_FALSE(PromptTable::IndexOf("").has_value());
-    EXPECT_EQ(table.Text(kPromptCount), "");
-    EXPECT_EQ(table.Key(kPromptCount), "");
-    EXPECT_EQ(table.TextOf("no_such_prompt"), "");
-}
-
-TEST(PromptTable, ErrorNumbersMapToTheirPrompts) {
+TEST(PromptTable, ErrorsShowTheLanguageFilesTextsAndSystemErrorsTheSystems) {
     EXPECT_EQ(ErrorPrompt(1), prompt::error_cantload);
-    EXPECT_EQ(ErrorPrompt(4), prompt::error_cmdline);
-    EXPECT_EQ(ErrorPrompt(9), prompt::error_nosettings);
     EXPECT_EQ(ErrorPrompt(10), prompt::error_cantcmd);
-    EXPECT_FALSE(ErrorPrompt(0).has_value());
-    EXPECT_FALSE(ErrorPrompt(11).has_value());
-    EXPECT_FALSE(ErrorPrompt(0xFF000001u).has_value());
+    EXPECT_FALSE(ErrorPrompt(0) || ErrorPrompt(11) || ErrorPrompt(0xFF000001u));
+    PromptTable prompts;
+    EXPECT_EQ(ErrorText(prompts, kErrInvalidFile), "Invalid file");
+    ASSERT_TRUE(prompts.SetText(prompt::error_invalidfile, "Ungueltige Datei"));
+    EXPECT_EQ(ErrorText(prompts, kErrInvalidFile), "Ungueltige Datei");
+    EXPECT_EQ(ErrorText(prompts, SystemError(ENOENT)), "No such file or directory");
+    EXPECT_EQ(ErrorText(prompts, ProgramError(99)), "Unknown error");
 }
 
-TEST(PromptTable, PoolRefusesTheTextThatWouldReachItsSize) {
+TEST(PromptTable, EveryFormTextIsAPromptWithItsBuiltinText) {
+    PromptTable table;
+    PromptTableSource source(table);
+    for (const PromptText& prompt : prompts::All()) {
+        ASSERT_TRUE(PromptTable::IndexOf(prompt.key)) << prompt.key;
+        EXPECT_EQ(table.TextOf(prompt.key), prompt.text) << prompt.key;
+    }
+    ASSERT_TRUE(table.SetText(*PromptTable::IndexOf("goto_mark_left"), "Links"));
+    EXPECT_EQ(source.Text(prompts::kMarkLeft), "Links");
+    EXPECT_EQ(source.Text({"no_such_key", "fallback"}), "fallback");
+}
+
+TEST(PromptTable, PoolRefusesTheTextThatWouldReachItsSizeAndLookUpsStayInRange) {
     PromptTable table;
     const std::string big(999, 'x');  // 1000 bytes with its terminator
     for (std::size_t i = 0; i < 79; ++i)
@@ -198,6 +205,11 @@ TEST(PromptTable, PoolRefusesTheTextThatWouldReachItsSize) {
     EXPECT_EQ(table.Text(std::size_t{0}), big);
     EXPECT_EQ(table.Text(std::size_t{0}).data()[999], '\0');
     EXPECT_FALSE(table.SetText(kPromptCount, "x"));
+    // Keys match as stored; nothing out of range.
+    EXPECT_FALSE(PromptTable::IndexOf("MENU_FILE_OPEN") || PromptTable::IndexOf(""));
+    EXPECT_EQ(table.Text(kPromptCount), "");
+    EXPECT_EQ(table.Key(kPromptCount), "");
+    EXPECT_EQ(table.TextOf("no_such_prompt"), "");
 
     table.Reset();
     EXPECT_EQ(table.PoolUsed(), 0u);

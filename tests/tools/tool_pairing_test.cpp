@@ -153,8 +153,7 @@ TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
                 EXPECT_EQ(after.ons, before.ons) << where;
                 EXPECT_EQ(after.ends, before.ends) << where;
             }
-            // Tracks a split appended hold paired notes (ends shared in the source
-            // stay shared) and their own blocks.
+            // Split parts: paired notes (shared ends stay shared), their own blocks.
             for (std::uint32_t t = tracksBefore; t < song.TrackCount(); ++t) {
                 const Census part = Take(*song.GetTrack(t));
                 EXPECT_EQ(part.unpaired, 0u) << where << " new track " << t;
