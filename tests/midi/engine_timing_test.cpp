@@ -11,17 +11,6 @@ namespace {
 constexpr std::uint32_t kClickOther = 0x502599;  // channel 10, key 37, velocity 80
 constexpr std::uint32_t kClickFirst = 0x642599;  // velocity 100
 
-std::uint32_t NoteOn(std::uint8_t ch, std::uint8_t key, std::uint8_t vel = 100) {
-    return PackMessage(static_cast<std::uint8_t>(0x90 | ch), key, vel);
-}
-
-std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
-    std::vector<std::uint32_t> out;
-    for (const SentMessage& m : sent)
-        out.push_back(m.message);
-    return out;
-}
-
 TEST(EngineTiming, PositionIsComputedFromPeriodsWithoutWrapOrDrift) {
     // 120 bpm: 625 periods of 3 ms are 1.875 s, exactly 3.75 beats.
     EXPECT_EQ(ElapsedTicks(120, 625), 720u);

@@ -107,13 +107,6 @@ TEST(OutputCommands, StartUpAndExitSendOnlyWhatTheSettingsAskFor) {
     EXPECT_TRUE(rig.Sent(1).empty());
 }
 
-std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
-    std::vector<std::uint32_t> out;
-    for (const SentMessage& m : sent)
-        out.push_back(m.message);
-    return out;
-}
-
 TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheDefaults) {
     EngineRig rig;
     Track& t = rig.AddTrack(1);

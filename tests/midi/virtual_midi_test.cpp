@@ -62,28 +62,6 @@ TEST(VirtualMidi, OutputRecordsInOrderAndHeldLongMessagesCompleteOneAtATime) {
     EXPECT_EQ(got[2].shortMessage, 0x003C80u);
 }
 
-TEST(VirtualMidi, InputSplitsLongSysexIntoDriverSizedBuffers) {
-    VirtualMidiLayer layer({"In 1", "In 2"}, {});
-    CollectingSink sink;
-    EXPECT_FALSE(layer.Input(1).FeedShort(0x90));  // closed: nothing delivered
-    auto port = layer.OpenInput(1, sink, nullptr);
-    ASSERT_NE(port, nullptr);
-
-    std::vector<std::uint8_t> big(2 * kSysexBufferSize + 100);
-    for (std::size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<std::uint8_t>(i * 7);
-    EXPECT_TRUE(layer.Input(1).FeedShort(0x404090));
-    EXPECT_TRUE(layer.Input(1).FeedSysex(big));
-    ASSERT_EQ(sink.shorts.size(), 1u);
-    EXPECT_EQ(sink.shorts[0], std::make_pair(1u, 0x404090u));
-    ASSERT_EQ(sink.buffers.size(), 3u);
-    EXPECT_EQ(sink.buffers[1].size(), kSysexBufferSize);
-    std::vector<std::uint8_t> joined;
-    for (const auto& b : sink.buffers)
-        joined.insert(joined.end(), b.begin(), b.end());
-    EXPECT_EQ(joined, big);
-}
-
 TEST(VirtualMidi, NoInputArrivesAfterThePortIsClosed) {
     VirtualMidiLayer layer({"In"}, {});
     CollectingSink sink;
