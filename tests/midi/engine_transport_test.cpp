@@ -260,11 +260,11 @@ TEST(EngineTransport, SysexEventsAreQueuedInOrderAndEmptyOnesSkipped) {
     u.AddSysexEvent(193, {0xF0, 0x04, 0xF7});
     rig.PlayFrom(1);
     rig.Fire(3);
-    ASSERT_EQ(rig.sysex.queued.size(), 4u);
-    const std::uint8_t ids[] = {1, 2, 3, 4};
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(rig.sysex.queued[i].block->bytes[1], ids[i]);
-    EXPECT_EQ(rig.sysex.queued[3].port, 2u);
+    std::vector<std::pair<std::uint8_t, std::uint32_t>> queued;  // id byte, port
+    for (const RecordingSysex::Node& n : rig.sysex.queued)
+        queued.emplace_back(n.block->bytes[1], n.port);
+    EXPECT_EQ(queued, (std::vector<std::pair<std::uint8_t, std::uint32_t>>{
+                          {1, 1}, {2, 1}, {3, 1}, {4, 2}}));
     EXPECT_EQ(rig.sysex.kicks, 4u);
     EXPECT_TRUE(rig.Sent().empty());
 }
