@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "midi/onscreen_keyboard_form.h"
@@ -46,13 +47,14 @@ struct PianoKeysTest : ::testing::Test {
 };
 
 TEST_F(PianoKeysTest, HitTestFindsKeysUpToTheirEdges) {
-    // Lower half: white keys only; upper half: black keys centred on the gap.
+    // Lower half: white keys only; upper half: black keys centred on the gap
+    // (-1: no key).
     const std::vector<std::tuple<int, int, int>> hits = {
-        {0, 50, 48},  {9, 99, 48},  {10, 50, 50}, {219, 70, 84}, {220, 70, PianoKeys::kNone},
+        {0, 50, 48},  {9, 99, 48},  {10, 50, 50}, {219, 70, 84}, {220, 70, -1},
         {5, 100, -1}, {4, 49, -1},  {5, 0, 49},   {14, 49, 49},  {15, 0, 51},
         {25, 0, -1},  {215, 0, -1}, {-1, 60, -1}};
     for (const auto& [x, y, key] : hits)
-        EXPECT_EQ(keys.HitTest(x, y), key == -1 ? PianoKeys::kNone : key) << x << "," << y;
+        EXPECT_EQ(keys.HitTest(x, y), key) << x << "," << y;
 
     // A range starting on a black key: it sits before the first white key.
     keys.SetRange(49, 60);
