@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "midi/backends/backend_choice.h"
 #include "midi/backends/fluid_synth_layer.h"
@@ -13,46 +15,32 @@ namespace {
 class ScopedMidiEnv {
   public:
     explicit ScopedMidiEnv(const char* value) {
-        if (const char* old = std::getenv("KVS_MIDI")) old_ = old, hadOld_ = true;
-        if (value) {
-            setenv("KVS_MIDI", value, 1);
-        } else {
-            unsetenv("KVS_MIDI");
-        }
+        if (const char* old = std::getenv("KVS_MIDI")) old_ = old;
+        setenv("KVS_MIDI", value, 1);
     }
     ~ScopedMidiEnv() {
-        if (hadOld_) {
-            setenv("KVS_MIDI", old_.c_str(), 1);
-        } else {
+        if (old_)
+            setenv("KVS_MIDI", old_->c_str(), 1);
+        else
             unsetenv("KVS_MIDI");
-        }
     }
 
   private:
-    std::string old_;
-    bool hadOld_ = false;
+    std::optional<std::string> old_;
 };
 
-TEST(ChooseBackend, OverrideWinsWithoutProbingAndUnknownValuesChooseByThemselves) {
-    int alsaProbes = 0;
-    int jackProbes = 0;
-    auto alsa = [&] { return ++alsaProbes, true; };
-    auto jack = [&] { return ++jackProbes, true; };
-    EXPECT_EQ(ChooseBackend("jack", alsa, jack), BackendKind::Jack);
-    EXPECT_EQ(ChooseBackend("NONE", alsa, jack), BackendKind::None);
-    EXPECT_EQ(ChooseBackend("virtual", alsa, jack), BackendKind::Virtual);
-    EXPECT_EQ(ChooseBackend(
-                  "alsa", [] { return false; }, jack),
-              BackendKind::Alsa);
-    EXPECT_EQ(alsaProbes + jackProbes, 0);
-    EXPECT_EQ(ChooseBackend("pulse", alsa, jack), BackendKind::Alsa);
-    EXPECT_EQ(ChooseBackend("", alsa, jack), BackendKind::Alsa);
-    EXPECT_EQ(jackProbes, 0);
-}
-
-TEST(ChooseBackend, FallsFromAlsaToARunningJackToNone) {
-    auto yes = [] { return true; };
-    auto no = [] { return false; };
+TEST(ChooseBackend, OverrideWinsWithoutProbingElseAlsaThenARunningJackThenNone) {
+    int probes = 0;
+    auto yes = [&] { return ++probes, true; };
+    auto no = [&] { return ++probes, false; };
+    EXPECT_EQ(ChooseBackend("jack", yes, yes), BackendKind::Jack);
+    EXPECT_EQ(ChooseBackend("NONE", yes, yes), BackendKind::None);
+    EXPECT_EQ(ChooseBackend("virtual", yes, yes), BackendKind::Virtual);
+    EXPECT_EQ(ChooseBackend("alsa", no, yes), BackendKind::Alsa);
+    EXPECT_EQ(probes, 0);
+    // Unknown or empty values choose by probing, as no value does.
+    EXPECT_EQ(ChooseBackend("pulse", yes, no), BackendKind::Alsa);
+    EXPECT_EQ(ChooseBackend("", no, yes), BackendKind::Jack);
     EXPECT_EQ(ChooseBackend(nullptr, yes, no), BackendKind::Alsa);
     EXPECT_EQ(ChooseBackend(nullptr, no, yes), BackendKind::Jack);
     EXPECT_EQ(ChooseBackend(nullptr, no, no), BackendKind::None);

@@ -9,7 +9,6 @@
 
 #include "engine_test_support.h"
 #include "midi/recorder.h"
-#include "midi/step_record_form.h"
 
 namespace kvs {
 namespace {
@@ -45,10 +44,12 @@ struct KeepHost final : RecordHost {
 };
 
 struct RecordRig : EngineRig {
-    Recorder recorder{engine, sink, notifier};
+    Recorder recorder;
     KeepHost host;
 
-    explicit RecordRig(bool confirm = false) {
+    explicit RecordRig(bool confirm = false, std::size_t ring = Recorder::kDefaultRingSize,
+                       ShortMessageSink* thru = nullptr)
+        : recorder(engine, thru != nullptr ? *thru : sink, notifier, ring) {
         options.confirmRecord = confirm;
         Apply();
         recorder.SetSong(&song);
@@ -236,24 +237,6 @@ TEST(EngineRecord, InputIsFilteredEchoedAndDeliveredBeforeItIsRecorded) {
     EXPECT_EQ(EventsOf(*rig.song.GetTrack(0)), (std::vector<TickEvent>{{384, 0x0107B2}}));
 }
 
-TEST(EngineRecord, AFullRingCountsWhatItCouldNotTake) {
-    EngineRig base;
-    base.options.confirmRecord = false;
-    base.Apply();
-    Recorder recorder(base.engine, base.sink, base.notifier, 4);
-    recorder.SetSong(&base.song);
-    base.AddTrack();
-    recorder.SetCurrentTrack(0, 0, kNoChannel);
-    ASSERT_TRUE(recorder.StartRecord(1));
-    base.Fire(2);
-    ASSERT_EQ(base.engine.State(), EngineState::Record);
-    for (std::uint32_t i = 0; i < 10; ++i)
-        recorder.HandleShort(0xB0 | (i << 16) | (1u << 8));
-    EXPECT_EQ(recorder.Overflowed(), 6u);
-    base.engine.StopEngine();
-    EXPECT_EQ(base.song.GetTrack(0)->EventCount(), 4u);
-}
-
 TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
     RecordRig rig;
     Track& track = rig.RecordTrack();
@@ -291,25 +274,28 @@ TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
     rig.Pump();
     EXPECT_EQ(rig.engine.Position(), 192u);
     EXPECT_EQ(EventsOf(track).size(), 8u);
-
-    const ValueDialog d = StepRecordDialog();
-    EXPECT_EQ(d.count, 2u);
-    EXPECT_EQ(d.fields[0].value, 48);
-    EXPECT_EQ(d.fields[1].max, 9216);
     rig.Stop();
 }
 
+TEST(EngineRecord, AFullRingCountsWhatItCouldNotTake) {
+    RecordRig rig(false, 4);
+    rig.RecordTrack();
+    ASSERT_TRUE(rig.recorder.StartRecord(1));
+    rig.Fire(2);
+    ASSERT_EQ(rig.engine.State(), EngineState::Record);
+    for (std::uint32_t i = 0; i < 10; ++i)
+        rig.recorder.HandleShort(0xB0 | (i << 16) | (1u << 8));
+    EXPECT_EQ(rig.recorder.Overflowed(), 6u);
+    rig.Stop();
+    EXPECT_EQ(rig.song.GetTrack(0)->EventCount(), 4u);
+}
+
 TEST(EngineRecord, DrainingUnderAFloodOfInputTakesOnlyWhatWasWaiting) {
-    EngineRig rig;
-    rig.options.confirmRecord = false;
-    rig.Apply();
     constexpr std::size_t kRing = 1 << 19;
-    Recorder recorder(rig.engine, rig.sink, rig.notifier, kRing);
-    recorder.SetSong(&rig.song);
-    rig.AddTrack();
-    recorder.SetCurrentTrack(0, 0, kNoChannel);
-    recorder.SetThru(false);
-    ASSERT_TRUE(recorder.StartRecord(1));
+    RecordRig rig(false, kRing);
+    rig.RecordTrack();
+    rig.recorder.SetThru(false);
+    ASSERT_TRUE(rig.recorder.StartRecord(1));
     rig.Fire(2);
     std::atomic<bool> stop{false};
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
@@ -317,14 +303,14 @@ TEST(EngineRecord, DrainingUnderAFloodOfInputTakesOnlyWhatWasWaiting) {
     for (int t = 0; t < 2; ++t) {
         inputs.emplace_back([&] {
             for (std::uint32_t i = 0; !stop && std::chrono::steady_clock::now() < until; ++i)
-                recorder.HandleShort(0xB0 | ((i % 120) << 8));
+                rig.recorder.HandleShort(0xB0 | ((i % 120) << 8));
         });
     }
-    while (recorder.Overflowed() == 0)
+    while (rig.recorder.Overflowed() == 0)
         std::this_thread::yield();
     // The ring is full and refilled as fast as it empties.
-    recorder.Drain();
-    const std::uint32_t taken = recorder.Take()->EventCount();
+    rig.recorder.Drain();
+    const std::uint32_t taken = rig.recorder.Take()->EventCount();
     stop = true;
     for (std::thread& t : inputs)
         t.join();
@@ -340,37 +326,27 @@ TEST(EngineRecord, NoInputIsLostWhileLoopingUnderLoad) {
         void SendShortAll(std::uint32_t) override {}
         std::atomic<std::uint64_t> sent{0};
     } thru;
-    EngineRig rig;
-    rig.options.confirmRecord = false;
-    rig.Apply();
-    Recorder recorder(rig.engine, thru, rig.notifier);
-    recorder.SetSong(&rig.song);
-    Track& track = rig.AddTrack();
-    recorder.SetCurrentTrack(0, 0, kNoChannel);
-    recorder.SetThru(true);
-    rig.song.markers[kMarkerLeft] = 1;
-    rig.song.markers[kMarkerRight] = 3;
-    rig.song.loop = 1;
-    ASSERT_TRUE(recorder.StartRecord(1));
+    RecordRig rig(false, Recorder::kDefaultRingSize, &thru);
+    Track& track = rig.RecordTrack();
+    rig.recorder.SetThru(true);
+    rig.Loop(1, 3);
+    ASSERT_TRUE(rig.recorder.StartRecord(1));
     rig.Fire(2);
     ASSERT_EQ(rig.engine.State(), EngineState::Record);
     constexpr std::uint32_t kMessages = 100000;
     std::atomic<bool> done{false};
     std::thread input([&] {
         for (std::uint32_t i = 0; i < kMessages; ++i)
-            recorder.HandleShort(0xB0 | (i % 16) | ((i / 16 % 120) << 8) | ((i % 128) << 16));
+            rig.recorder.HandleShort(0xB0 | (i % 16) | ((i / 16 % 120) << 8) | ((i % 128) << 16));
         done = true;
     });
-    std::uint64_t periods = 0;
-    while (!done || periods < 2000) {
+    for (std::uint64_t periods = 0; !done || periods < 2000; ++periods) {
         rig.timer.Fire(1);
-        for (const Notification& n : rig.notifier.TakeAll())
-            recorder.OnNotification(n);
-        ++periods;
+        rig.Pump();
     }
     input.join();
     rig.engine.StopEngine();
-    EXPECT_EQ(recorder.Overflowed(), 0u);
+    EXPECT_EQ(rig.recorder.Overflowed(), 0u);
     EXPECT_EQ(thru.sent, kMessages);
     EXPECT_GE(rig.engine.LoopPass(), 2u);
     EXPECT_EQ(track.EventCount(), kMessages);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -97,9 +99,31 @@ struct EngineRig {
         t.properties.port = port;
         return t;
     }
+    // Plays from a beat with no count-in; returns after the switch to Play.
+    void PlayFrom(std::uint32_t beat, std::uint32_t tempo = 120) {
+        engine.SetTempo(tempo);
+        engine.StartPlay(beat);
+        Fire(1);
+        ASSERT_EQ(engine.State(), EngineState::Play);
+        Posted();
+    }
     std::vector<SentMessage> Sent() { return sink.Take(); }
     std::vector<Notification> Posted() { return notifier.TakeAll(); }
 };
+
+inline std::uint32_t NoteOn(std::uint8_t ch, std::uint8_t key, std::uint8_t vel = 100) {
+    return PackMessage(static_cast<std::uint8_t>(0x90 | ch), key, vel);
+}
+inline std::uint32_t NoteOff64(std::uint8_t ch, std::uint8_t key) {
+    return PackMessage(static_cast<std::uint8_t>(0x80 | ch), key, 64);
+}
+
+inline std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
+    std::vector<std::uint32_t> out;
+    for (const SentMessage& m : sent)
+        out.push_back(m.message);
+    return out;
+}
 
 inline std::vector<SentMessage> OnlyKind(const std::vector<SentMessage>& all, std::uint8_t kind) {
     std::vector<SentMessage> out;

@@ -9,27 +9,11 @@
 namespace kvs::test {
 namespace {
 
-std::uint32_t NoteOn(std::uint8_t ch, std::uint8_t key, std::uint8_t vel = 100) {
-    return PackMessage(static_cast<std::uint8_t>(0x90 | ch), key, vel);
-}
-std::uint32_t NoteOff64(std::uint8_t ch, std::uint8_t key) {
-    return PackMessage(static_cast<std::uint8_t>(0x80 | ch), key, 64);
-}
-
 std::vector<std::uint32_t> Keys(const std::vector<SentMessage>& sent) {
     std::vector<std::uint32_t> keys;
     for (const SentMessage& m : sent)
         if (IsSoundingNoteOn(m.message)) keys.push_back(Data1(m.message));
     return keys;
-}
-
-// Plays from a beat with no count-in; returns after the switch to Play.
-void PlayFrom(EngineRig& rig, std::uint32_t beat, std::uint32_t tempo = 120) {
-    rig.engine.SetTempo(tempo);
-    rig.engine.StartPlay(beat);
-    rig.Fire(1);
-    ASSERT_EQ(rig.engine.State(), EngineState::Play);
-    rig.Posted();
 }
 
 TEST(EngineTransport, LoopWrapsAfterTheLastTickBeforeRightAndNeverEndsTheSong) {
@@ -45,7 +29,7 @@ TEST(EngineTransport, LoopWrapsAfterTheLastTickBeforeRightAndNeverEndsTheSong) {
     rig.song.markers[kMarkerRight] = 4;
     // At 480 bpm a period covers four or five ticks, so periods cross the
     // Right marker with ticks before it still to send.
-    PlayFrom(rig, 1, 480);
+    rig.PlayFrom(1, 480);
     rig.Fire(330);  // beats 1 to 3, then two more passes of 384 ticks and part of a third
 
     const auto sent = rig.Sent();
@@ -73,7 +57,7 @@ TEST(EngineTransport, LoopWrapsAfterTheLastTickBeforeRightAndNeverEndsTheSong) {
 TEST(EngineTransport, SongEndStopsPlayButNotRecord) {
     EngineRig rig;
     rig.AddTrack(0).AddEvent(192 + 5, NoteOn(0, 60));  // two beats
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(400);
     // The first tick of beat 2 is past the end: the timer stops itself and
     // asks the window thread to stop.
@@ -116,7 +100,7 @@ TEST(EngineTransport, StopEndsSoundingNotesAndOnlyChangedPedals) {
     muted.AddEvent(192, NoteOn(0, 50));
     muted.properties.muted = 1;
     rig.AddTrack(0).AddEvent(20 * 192, 0xB0);
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(20);
     rig.Sent();
     // Moving a track to another port while it sounds: its notes end where they
@@ -157,7 +141,7 @@ TEST(EngineTransport, MuteAndSoloDecideWhatSoundsAndEndWhatWasSounding) {
             if (IsSoundingNoteOn(m.message)) channels.push_back(Channel(m.message));
         return channels;
     };
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(2);
     rig.Sent();
     rig.engine.SetTrackMuted(1, true);
@@ -193,7 +177,7 @@ TEST(EngineTransport, RelocationWhilePlayingHappensWholeAtTheNextPeriod) {
     t.AddEvent(192, NoteOn(0, 1));
     t.AddEvent(5 * 192, NoteOn(0, 5));
     t.AddEvent(9 * 192, NoteOn(0, 9));
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(3);
     rig.Sent();
     rig.engine.Relocate(5);
@@ -210,7 +194,7 @@ TEST(EngineTransport, PeriodWithoutTheSongLockSendsItsTicksLater) {
     Track& t = rig.AddTrack(0);
     for (std::uint32_t k = 192; k < 400; ++k)
         t.AddEvent(k, NoteOn(0, k % 128));
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(10);
     std::atomic<bool> held{false};
     std::atomic<bool> release{false};
@@ -274,13 +258,13 @@ TEST(EngineTransport, SysexEventsAreQueuedInOrderAndEmptyOnesSkipped) {
     t.AddSysexEvent(192, {0xF0, 0x03, 0xF7});
     Track& u = rig.AddTrack(0, 2);
     u.AddSysexEvent(193, {0xF0, 0x04, 0xF7});
-    PlayFrom(rig, 1);
+    rig.PlayFrom(1);
     rig.Fire(3);
-    ASSERT_EQ(rig.sysex.queued.size(), 4u);
-    const std::uint8_t ids[] = {1, 2, 3, 4};
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(rig.sysex.queued[i].block->bytes[1], ids[i]);
-    EXPECT_EQ(rig.sysex.queued[3].port, 2u);
+    std::vector<std::pair<std::uint8_t, std::uint32_t>> queued;  // id byte, port
+    for (const RecordingSysex::Node& n : rig.sysex.queued)
+        queued.emplace_back(n.block->bytes[1], n.port);
+    EXPECT_EQ(queued, (std::vector<std::pair<std::uint8_t, std::uint32_t>>{
+                          {1, 1}, {2, 1}, {3, 1}, {4, 2}}));
     EXPECT_EQ(rig.sysex.kicks, 4u);
     EXPECT_TRUE(rig.Sent().empty());
 }

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "midi/backends/fluid_synth_layer.h"
@@ -47,14 +46,6 @@ TEST(OfflineSynth, RendersAnAudibleNoteTheSameEveryTime) {
         peak = std::max(peak, std::abs(static_cast<int>(s)));
     EXPECT_GT(peak, 1000);
     EXPECT_EQ(first, second);
-    // Both channels carry the note.
-    long long left = 0, right = 0;
-    for (std::size_t i = 0; i + 1 < first.size(); i += 2) {
-        left += std::abs(first[i]);
-        right += std::abs(first[i + 1]);
-    }
-    EXPECT_GT(left, 0);
-    EXPECT_GT(right, 0);
 }
 
 TEST(OfflineSynth, RefusesBadArgumentsWithAReason) {
@@ -77,26 +68,11 @@ TEST(OfflineSynth, RefusesBadArgumentsWithAReason) {
     synth->SendLong(std::vector<std::uint8_t>{0x41, 0x10, 0xF7});
     synth->SendShort(0x00F2);
     EXPECT_TRUE(synth->Render(out, 5));
-}
 
-TEST(SynthOutput, WithoutAudioOutputOpeningFailsWithAReason) {
-    if (!HaveSoundFont()) GTEST_SKIP() << "no General MIDI sound font installed";
-    std::string error;
-    std::unique_ptr<MidiOutputPort> port = OpenSynthOutput("", &error);
-    if (port) GTEST_SKIP() << "this machine has an audio output";
-    EXPECT_FALSE(error.empty());
-}
-
-TEST(ChooseSoundFont, PrefersTheSettingThenFluidR3ThenTimGm) {
-    EXPECT_EQ(ChooseSoundFont("/nonexistent.sf2"), "");
-    if (HaveSoundFont()) {
-        std::string chosen = ChooseSoundFont("");
-        EXPECT_EQ(ChooseSoundFont(chosen), chosen);
-    }
-    if (std::filesystem::exists(kFluidR3SoundFont)) {
-        EXPECT_EQ(ChooseSoundFont(""), kFluidR3SoundFont);
-    } else if (std::filesystem::exists(kTimGmSoundFont)) {
-        EXPECT_EQ(ChooseSoundFont(""), kTimGmSoundFont);
+    // Without an audio output, opening the live synth says why.
+    error.clear();
+    if (!OpenSynthOutput("", &error)) {
+        EXPECT_FALSE(error.empty());
     }
 }
 

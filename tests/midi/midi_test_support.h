@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -7,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "midi/backends/virtual_midi.h"
 #include "midi/midi_device_table.h"
+#include "midi/notifier.h"
+#include "midi/sysex_queue.h"
 
 namespace kvs::test {
 
@@ -33,6 +37,43 @@ class TempIni {
 
   private:
     std::filesystem::path dir_;
+};
+
+// Two virtual outputs opened through the device table, the SysEx queue on top.
+struct QueueRig {
+    using Completion = VirtualOutputDevice::LongCompletion;
+    VirtualMidiLayer layer{{}, {"out-a", "out-b"}};
+    MidiDeviceTable devices{layer};
+    FifoNotifier notifier;
+    SysexQueue queue{devices, notifier};
+
+    explicit QueueRig(Completion completion = Completion::Immediate) {
+        devices.EnumerateMidiDevices();
+        RecordingErrors errors;
+        EXPECT_TRUE(devices.OpenMidiDevices(errors));
+        layer.Output(0).SetLongCompletion(completion);
+        layer.Output(1).SetLongCompletion(completion);
+    }
+    // What the window thread does with the notifications; returns how many
+    // SYSEX_DONE it handled.
+    int Pump() {
+        int done = 0;
+        while (auto n = notifier.Take()) {
+            if (n->id != SYSEX_DONE) continue;
+            ++done;
+            queue.SysexSent();
+        }
+        return done;
+    }
+    std::vector<RecordedMidiMessage> Sent(std::uint32_t port) {
+        return layer.Output(port).Snapshot();
+    }
+    std::vector<std::vector<std::uint8_t>> LongSent(std::uint32_t port) {
+        std::vector<std::vector<std::uint8_t>> all;
+        for (const RecordedMidiMessage& m : Sent(port))
+            if (m.isLong) all.push_back(m.bytes);
+        return all;
+    }
 };
 
 }  // namespace kvs::test

@@ -14,29 +14,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct OutputRig {
-    VirtualMidiLayer layer{{}, {"out-a", "out-b"}};
-    MidiDeviceTable devices{layer};
-    FifoNotifier notifier;
-    SysexQueue queue{devices, notifier};
+// The queue rig with an engine sending through the same devices.
+struct OutputRig : QueueRig {
     DeviceTableSink sink{devices};
     ManualTimer timer;
     Song song;
     Engine engine{timer, sink, notifier, &queue};
-
-    OutputRig() {
-        devices.EnumerateMidiDevices();
-        RecordingErrors errors;
-        EXPECT_TRUE(devices.OpenMidiDevices(errors));
-        engine.SetSong(&song);
-    }
-    void Pump() {
-        while (auto n = notifier.Take())
-            if (n->id == SYSEX_DONE) queue.SysexSent();
-    }
-    std::vector<RecordedMidiMessage> Sent(std::uint32_t port) {
-        return layer.Output(port).Snapshot();
-    }
+    OutputRig() { engine.SetSong(&song); }
 };
 
 TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
@@ -79,105 +63,75 @@ TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
     EXPECT_FALSE(SendFixedMessage(rig.queue, 205));
 }
 
-TEST(OutputCommands, AutoLocalTurnsLocalControlOffAtStartUpAndOnAtExitOnlyWhenSet) {
-    OutputRig rig;
+TEST(OutputCommands, StartUpAndExitSendOnlyWhatTheSettingsAskFor) {
     GeneralSettings settings;
-    AutoLocalAtStartUp(settings, rig.sink);
-    AutoLocalAtExit(settings, rig.sink);
-    EXPECT_TRUE(rig.Sent(0).empty());
+    {
+        OutputRig rig;
+        AutoLocalAtStartUp(settings, rig.sink);
+        AutoLocalAtExit(settings, rig.sink);
+        for (std::uint32_t value : {0u, 6u}) {  // nothing, and out of range
+            settings.autoLoadSend = value;
+            AutoLoadSend(settings, rig.engine, rig.queue);
+        }
+        rig.Pump();
+        EXPECT_TRUE(rig.Sent(0).empty());
 
-    settings.autoLocal = true;
-    AutoLocalAtStartUp(settings, rig.sink);
-    AutoLocalAtExit(settings, rig.sink);
-    for (std::uint32_t port = 0; port < 2; ++port) {
-        const auto sent = rig.Sent(port);
-        ASSERT_EQ(sent.size(), 2u);
-        EXPECT_FALSE(sent[0].isLong);
-        EXPECT_EQ(sent[0].shortMessage, PackMessage(0xB0, 0x7A, 0x00));
-        EXPECT_EQ(sent[1].shortMessage, PackMessage(0xB0, 0x7A, 0x7F));
+        // Local control goes off at start-up and on at exit, as short messages.
+        settings.autoLocal = true;
+        AutoLocalAtStartUp(settings, rig.sink);
+        AutoLocalAtExit(settings, rig.sink);
+        for (std::uint32_t port = 0; port < 2; ++port) {
+            const auto sent = rig.Sent(port);
+            ASSERT_EQ(sent.size(), 2u);
+            EXPECT_FALSE(sent[0].isLong);
+            EXPECT_EQ(sent[0].shortMessage, PackMessage(0xB0, 0x7A, 0x00));
+            EXPECT_EQ(sent[1].shortMessage, PackMessage(0xB0, 0x7A, 0x7F));
+        }
     }
-    EXPECT_EQ(rig.queue.Size(), 0u);
-}
-
-TEST(OutputCommands, AutoLoadSendPicksInitialSettingsOrOneReset) {
-    GeneralSettings settings;
     {
         OutputRig rig;
         settings.autoLoadSend = 4;
         AutoLoadSend(settings, rig.engine, rig.queue);
         rig.Pump();
-        for (std::uint32_t port = 0; port < 2; ++port) {
-            const auto sent = rig.Sent(port);
-            ASSERT_EQ(sent.size(), 1u);
-            EXPECT_EQ(sent[0].bytes, FixedMessage(kCmdGsReset)->bytes);
-        }
+        EXPECT_EQ(rig.LongSent(1), (std::vector<Bytes>{FixedMessage(kCmdGsReset)->bytes}));
     }
-    {
-        OutputRig rig;
-        rig.song.InsertTrack();
-        rig.song.GetTrack(0)->properties.channel = 2;
-        rig.song.GetTrack(0)->properties.program = 5;
-        settings.autoLoadSend = 1;
-        AutoLoadSend(settings, rig.engine, rig.queue);
-        const auto sent = rig.Sent(0);
-        ASSERT_EQ(sent.size(), 3u);
-        EXPECT_EQ(sent[0].shortMessage, PackMessage(0xC2, 5));
-        EXPECT_TRUE(rig.Sent(1).empty());
-    }
-    for (std::uint32_t value : {0u, 6u}) {
-        OutputRig rig;
-        settings.autoLoadSend = value;
-        AutoLoadSend(settings, rig.engine, rig.queue);
-        rig.Pump();
-        EXPECT_TRUE(rig.Sent(0).empty());
-    }
+    OutputRig rig;
+    rig.song.InsertTrack();
+    rig.song.GetTrack(0)->properties.channel = 2;
+    rig.song.GetTrack(0)->properties.program = 5;
+    settings.autoLoadSend = 1;
+    AutoLoadSend(settings, rig.engine, rig.queue);
+    const auto sent = rig.Sent(0);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].shortMessage, PackMessage(0xC2, 5));
+    EXPECT_TRUE(rig.Sent(1).empty());
 }
 
-std::vector<std::uint32_t> Messages(const std::vector<SentMessage>& sent) {
-    std::vector<std::uint32_t> out;
-    for (const SentMessage& m : sent)
-        out.push_back(m.message);
-    return out;
-}
-
-TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheTrackDefault) {
+TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheDefaults) {
     EngineRig rig;
     Track& t = rig.AddTrack(1);
     t.properties.volume = 100;
-    t.AddEvent(3 * 192 + 5, PackMessage(0xB0, 0x07, 0x40));
-
-    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 8));
-    EXPECT_EQ(Messages(rig.Sent()),
-              (std::vector<std::uint32_t>{PackMessage(0xB1, 0x07, 0x40), PackMessage(0xD1),
-                                          PackMessage(0xE1, 0x00, 0x40)}));
-    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 2));
-    EXPECT_EQ(Messages(rig.Sent()),
-              (std::vector<std::uint32_t>{PackMessage(0xB1, 0x07, 0x64), PackMessage(0xD1),
-                                          PackMessage(0xE1, 0x00, 0x40)}));
-    // The event's own beat is not before the position.
-    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 3));
-    EXPECT_EQ(rig.Sent()[0].message, PackMessage(0xB1, 0x07, 0x64));
-}
-
-TEST(ChaseSettings, TempoAndSignatureInForceReachTheEngine) {
-    EngineRig rig;
-    Track& t = rig.AddTrack(0);
     rig.song.tempo = 90;
+    t.AddEvent(3 * 192 + 5, PackMessage(0xB0, 0x07, 0x40));
     t.AddEvent(5 * 192, EVT_TEMPO | (140u << 8));
     t.AddEvent(6 * 192, EVT_TEMPO | (150u << 8));
     t.AddEvent(4 * 192, EVT_TIMESIG | (3u << 8) | (2u << 16));
 
     ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 6));
+    EXPECT_EQ(Messages(rig.Sent()),
+              (std::vector<std::uint32_t>{PackMessage(0xB1, 0x07, 0x40), PackMessage(0xD1),
+                                          PackMessage(0xE1, 0x00, 0x40)}));
     EXPECT_EQ(rig.engine.Tempo(), 140u);
     EXPECT_EQ(rig.engine.GetTransport().sigNumerator, 3u);
     EXPECT_EQ(rig.engine.GetTransport().sigStartTick, 4u * 192);
-
+    // The event's own beat is not before the position.
+    ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 3));
+    EXPECT_EQ(rig.Sent()[0].message, PackMessage(0xB1, 0x07, 0x64));
     // At beat 0 nothing is scanned: the song's own tempo and signature.
     ASSERT_TRUE(SendCurrentSettings(rig.engine, &rig.song, 0, 1, rig.sink, 0));
     EXPECT_EQ(rig.engine.Tempo(), 90u);
     EXPECT_EQ(rig.engine.GetTransport().sigNumerator, 4u);
     EXPECT_EQ(rig.engine.GetTransport().sigStartTick, 0u);
-    EXPECT_EQ(Messages(rig.Sent()).back(), PackMessage(0xE0, 0x00, 0x40));
 }
 
 TEST(ChaseSettings, OrderAndPrecedenceFollowPortChannelAndSlot) {

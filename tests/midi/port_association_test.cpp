@@ -92,27 +92,19 @@ TEST_F(AssociationFixture, TenTracksOnOneAbsentPortAskOnceWhenRememberedElseEach
     EXPECT_EQ(question.asked, 0);
 }
 
-TEST_F(AssociationFixture, DeviceNamesMatchExactlyBeforeAliases) {
-    table.AddPortAlias(store, "Synth B", 0);  // never reached: the device itself matches
-    EXPECT_EQ(Resolve("Synth B"), 1);
-    EXPECT_EQ(question.asked, 0);
-    question.answerPort = 0;
-    EXPECT_EQ(Resolve("synth b"), 0);  // case counts
-    EXPECT_EQ(Resolve("Synth B "), 0);
-    EXPECT_EQ(question.asked, 2);
-}
-
-TEST_F(AssociationFixture, DisabledDevicesArePassedOverByNameAndByAlias) {
-    table.SetEnabled(MidiDeviceKind::Out, 1, false);
-    // No alias: the question, whose list leaves the disabled device out.
+TEST_F(AssociationFixture, DeviceNamesMatchExactlyBeforeAliasesAndDisabledDevicesArePassedOver) {
+    table.AddPortAlias(store, "Synth A", 2);  // never reached: the device itself matches
+    EXPECT_EQ(Resolve("Synth A"), 0);
     question.remember = false;
-    EXPECT_EQ(Resolve("Synth B"), 2);
+    EXPECT_EQ(Resolve("synth a"), 2);  // case counts
     EXPECT_EQ(question.asked, 1);
 
-    // An alias for the disabled device's name is used.
+    // A disabled device is not matched by name; an alias for its name is used.
+    table.SetEnabled(MidiDeviceKind::Out, 1, false);
+    EXPECT_EQ(Resolve("Synth B"), 2);
+    EXPECT_EQ(question.asked, 2);
     table.AddPortAlias(store, "Synth B", 0);
     EXPECT_EQ(Resolve("Synth B"), 0);
-    EXPECT_EQ(question.asked, 1);
 
     // An alias pointing at the disabled device is skipped for a later one.
     table.AddPortAlias(store, "Rack", 1);
@@ -121,14 +113,19 @@ TEST_F(AssociationFixture, DisabledDevicesArePassedOverByNameAndByAlias) {
     table.AddPortAlias(store, "Old Rack", 1);
     question.answerPort = 0;
     EXPECT_EQ(Resolve("Old Rack"), 0);
-    EXPECT_EQ(question.asked, 2);
+    EXPECT_EQ(question.asked, 3);
 }
 
-TEST_F(AssociationFixture, SilentLoadNeverAsksButOtherScanValuesDo) {
+TEST_F(AssociationFixture, SilentLoadNeverAsksAndCancelRemembersNothing) {
     EXPECT_EQ(Resolve("Nowhere", kSilentScanInit), std::nullopt);
     EXPECT_EQ(question.asked, 0);
+    question.answerOk = false;
+    EXPECT_EQ(Resolve("Nowhere"), std::nullopt);
+    EXPECT_TRUE(table.Aliases().empty());
+    EXPECT_FALSE(store.HasKey("ports", "Number"));
+    question.answerOk = true;
     EXPECT_EQ(Resolve("Nowhere", 5), 2);
-    EXPECT_EQ(question.asked, 1);
+    EXPECT_EQ(question.asked, 2);
 
     // Through the loader: the tracks keep the default port.
     Song song;
@@ -144,14 +141,7 @@ TEST_F(AssociationFixture, SilentLoadNeverAsksButOtherScanValuesDo) {
     ASSERT_EQ(LoadSongFile(path, loaded, options), kResultOk);
     ASSERT_EQ(loaded.TrackCount(), 1u);
     EXPECT_EQ(loaded.GetTrack(0)->properties.port, 1);
-    EXPECT_EQ(question.asked, 1);
-}
-
-TEST_F(AssociationFixture, CancelGivesNoPortAndRemembersNothing) {
-    question.answerOk = false;
-    EXPECT_EQ(Resolve("Studio Synth"), std::nullopt);
-    EXPECT_TRUE(table.Aliases().empty());
-    EXPECT_FALSE(store.HasKey("ports", "Number"));
+    EXPECT_EQ(question.asked, 2);
 }
 
 TEST_F(AssociationFixture, NamesLongerThan31CharactersAreAskedAboutAgain) {
@@ -175,7 +165,6 @@ TEST_F(AssociationFixture, ChoosePortFormListsEnabledOutputsWithTheDefaultSelect
     EXPECT_EQ(form.Items()[0].port, 1);
     EXPECT_EQ(form.Items()[1].text, "Kit");
     EXPECT_EQ(form.Selection(), 1);
-    EXPECT_TRUE(form.Remember());
 
     // A default port that is disabled is not in the list: nothing selected,
     // and OK gives the default port.
