@@ -74,10 +74,7 @@ NoteViewWidget::NoteViewWidget(NoteView& view, QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Base);
     // Fixed pitch, so that every note name fits the five-character margin.
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(horizontalScrollBar(), action, true); });
-    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
+    ForwardScrollBars(*this, view_);
     view_.SetPainter(this);
     TakeFont();
 }
@@ -150,21 +147,7 @@ void NoteViewWidget::OpenContextMenu(std::int32_t x, std::int32_t y) {
 }
 
 void NoteViewWidget::SyncBars() {
-    ApplyScrollBarState(*horizontalScrollBar(), view_.HorizontalBar());
-    ApplyScrollBarState(*verticalScrollBar(), view_.VerticalBar());
-}
-
-void NoteViewWidget::OnBarAction(QScrollBar* bar, int action, bool horizontal) {
-    if (syncing_) return;
-    const auto request = BarRequestOf(*bar, action);
-    if (!request) return;
-    syncing_ = true;
-    if (horizontal)
-        view_.ScrollHorizontal(request->action, request->position);
-    else
-        view_.ScrollVertical(request->action, request->position);
-    SyncBars();
-    syncing_ = false;
+    ApplyScrollBars(*this, view_);
 }
 
 void NoteViewWidget::keyPressEvent(QKeyEvent* event) {

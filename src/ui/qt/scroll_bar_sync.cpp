@@ -39,4 +39,17 @@ std::optional<BarRequest> BarRequestOf(const QAbstractSlider& bar, int sliderAct
     }
 }
 
+void ForwardBarActions(QAbstractScrollArea& area, BarScroll scroll) {
+    const auto forward = [&area, scroll](bool horizontal, int sliderAction) {
+        const QScrollBar& bar =
+            horizontal ? *area.horizontalScrollBar() : *area.verticalScrollBar();
+        if (const auto request = BarRequestOf(bar, sliderAction))
+            scroll(horizontal, request->action, request->position);
+    };
+    QObject::connect(area.horizontalScrollBar(), &QAbstractSlider::actionTriggered, &area,
+                     [forward](int action) { forward(true, action); });
+    QObject::connect(area.verticalScrollBar(), &QAbstractSlider::actionTriggered, &area,
+                     [forward](int action) { forward(false, action); });
+}
+
 }  // namespace kvs

@@ -68,10 +68,7 @@ TrackViewWidget::TrackViewWidget(TrackView& view, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(horizontalScrollBar(), action, true); });
-    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
+    ForwardScrollBars(*this, view_);
     view_.SetPainter(this);
     TakeFont();
     view_.SetClientSize(static_cast<std::uint32_t>(viewport()->width()),
@@ -153,21 +150,7 @@ void TrackViewWidget::ScrollBarsChanged() {
 }
 
 void TrackViewWidget::SyncBars() {
-    ApplyScrollBarState(*horizontalScrollBar(), view_.HorizontalBar());
-    ApplyScrollBarState(*verticalScrollBar(), view_.VerticalBar());
-}
-
-void TrackViewWidget::OnBarAction(QScrollBar* bar, int action, bool horizontal) {
-    if (syncing_) return;
-    const auto request = BarRequestOf(*bar, action);
-    if (!request) return;
-    syncing_ = true;
-    if (horizontal)
-        view_.ScrollHorizontal(request->action, request->position);
-    else
-        view_.ScrollVertical(request->action, request->position);
-    SyncBars();
-    syncing_ = false;
+    ApplyScrollBars(*this, view_);
 }
 
 void TrackViewWidget::keyPressEvent(QKeyEvent* event) {
