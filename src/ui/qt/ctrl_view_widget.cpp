@@ -69,8 +69,11 @@ CtrlViewWidget::CtrlViewWidget(CtrlView& view, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(action); });
+    ForwardBarActions(*this, [this](bool horizontal, ScrollAction action, std::uint32_t position) {
+        if (!horizontal) return;  // the vertical bar is never shown
+        view_.ScrollHorizontal(action, position);
+        SyncBar();
+    });
     view_.SetPainter(this);
     TakeFont();
     view_.SetClientSize(viewport()->width(), viewport()->height());
@@ -128,16 +131,6 @@ void CtrlViewWidget::SyncBar() {
     const ScrollBarState state = view_.HorizontalBar();
     ApplyScrollBarState(*horizontalScrollBar(), state,
                         static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
-}
-
-void CtrlViewWidget::OnBarAction(int action) {
-    if (syncing_) return;
-    const auto request = BarRequestOf(*horizontalScrollBar(), action);
-    if (!request) return;
-    syncing_ = true;
-    view_.ScrollHorizontal(request->action, request->position);
-    SyncBar();
-    syncing_ = false;
 }
 
 void CtrlViewWidget::paintEvent(QPaintEvent*) {
