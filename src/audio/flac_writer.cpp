@@ -1,25 +1,18 @@
 #include "audio/flac_writer.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <memory>
+
+#include "files/replacement_file.h"
 
 namespace kvs {
 namespace {
 
 SNDFILE* Sound(void* p) {
     return static_cast<SNDFILE*>(p);
-}
-
-// Writing through a link writes the file it points to.
-std::string ResolveLinks(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
 }
 
 }  // namespace
@@ -52,19 +45,8 @@ ResultCode FlacWriter::Open(const std::string& path, std::uint32_t sampleRate) {
     if (exists && !S_ISREG(st.st_mode)) return SystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     // A file the user may not write is not replaced behind their back.
     if (exists && ::access(target_.c_str(), W_OK) != 0) return SystemError(errno);
-    const std::size_t slash = target_.rfind('/');
-    temp_ = (slash == std::string::npos ? std::string() : target_.substr(0, slash + 1)) +
-            ".kvs-render-XXXXXX";
-    fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        const int err = errno;
-        temp_.clear();
-        return SystemError(err);
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::fchmod(fd_, exists ? st.st_mode & 07777 : 0666 & ~mask);
-    if (exists) (void)::fchown(fd_, st.st_uid, st.st_gid);
+    fd_ = CreateReplacementFile(target_, exists ? &st : nullptr, temp_);
+    if (fd_ < 0) return SystemError(errno);
     SF_INFO info{};
     info.samplerate = static_cast<int>(sampleRate);
     info.channels = 2;

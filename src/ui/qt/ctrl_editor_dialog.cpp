@@ -68,10 +68,7 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
     for (const ButtonSpec& spec : kButtons) {
-        auto* button = new QPushButton(Prompt(spec.text), this);
-        button->setAutoDefault(false);
-        button->setAccessibleName(WithoutMnemonic(button->text()));
-        SetHelp(button, static_cast<std::uint32_t>(spec.command));
+        QPushButton* button = CommandButton(spec.text, static_cast<std::uint32_t>(spec.command));
         connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
         column->addWidget(button);
         buttons_.emplace_back(spec.command, button);

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "ui/qt/key_modifiers.h"
+#include "ui/qt/scroll_bar_sync.h"
+
 namespace kvs {
 namespace {
 
@@ -57,14 +60,6 @@ std::optional<CtrlViewKey> ViewKey(int key) {
     }
 }
 
-// The letter or digit a key press stands for, whatever the modifiers.
-char LetterOf(const QKeyEvent& event) {
-    const int key = event.key();
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<char>('A' + (key - Qt::Key_A));
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<char>('0' + (key - Qt::Key_0));
-    return 0;
-}
-
 }  // namespace
 
 CtrlViewWidget::CtrlViewWidget(CtrlView& view, QWidget* parent)
@@ -74,8 +69,11 @@ CtrlViewWidget::CtrlViewWidget(CtrlView& view, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(action); });
+    ForwardBarActions(*this, [this](bool horizontal, ScrollAction action, std::uint32_t position) {
+        if (!horizontal) return;  // the vertical bar is never shown
+        view_.ScrollHorizontal(action, position);
+        SyncBar();
+    });
     view_.SetPainter(this);
     TakeFont();
     view_.SetClientSize(viewport()->width(), viewport()->height());
@@ -95,7 +93,7 @@ void CtrlViewWidget::TakeFont() {
 bool CtrlViewWidget::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (ViewKey(key->key()) || ((key->modifiers() & Qt::AltModifier) == 0 && LetterOf(*key))) {
+        if (ViewKey(key->key()) || (!ModifiersOf(*key).alt && LetterOrDigitOf(key->key()))) {
             event->accept();
             return true;
         }
@@ -130,51 +128,9 @@ void CtrlViewWidget::ScrollBarChanged() {
 }
 
 void CtrlViewWidget::SyncBar() {
-    QScrollBar* bar = horizontalScrollBar();
     const ScrollBarState state = view_.HorizontalBar();
-    const QSignalBlocker blocker(bar);
-    const std::int64_t last = std::int64_t{state.max} - state.page + 1;
-    const auto maximum = static_cast<int>(std::clamp<std::int64_t>(
-        std::max<std::int64_t>(last, state.position), state.min, 0x7FFFFFFF));
-    bar->setRange(static_cast<int>(state.min), maximum);
-    bar->setPageStep(static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
-    bar->setSingleStep(static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
-    bar->setValue(static_cast<int>(std::min<std::uint32_t>(state.position, 0x7FFFFFFF)));
-    bar->setEnabled(state.enabled);
-}
-
-void CtrlViewWidget::OnBarAction(int action) {
-    if (syncing_) return;
-    std::optional<ScrollAction> what;
-    std::uint32_t position = 0;
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            what = ScrollAction::LineBack;
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            what = ScrollAction::LineForward;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            what = ScrollAction::PageBack;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            what = ScrollAction::PageForward;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-        case QAbstractSlider::SliderToMaximum:
-        case QAbstractSlider::SliderMove:
-            what = ScrollAction::Drag;
-            position =
-                static_cast<std::uint32_t>(std::max(horizontalScrollBar()->sliderPosition(), 0));
-            break;
-        default:
-            break;
-    }
-    if (!what) return;
-    syncing_ = true;
-    view_.ScrollHorizontal(*what, position);
-    SyncBar();
-    syncing_ = false;
+    ApplyScrollBarState(*horizontalScrollBar(), state,
+                        static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
 }
 
 void CtrlViewWidget::paintEvent(QPaintEvent*) {
@@ -216,16 +172,15 @@ void CtrlViewWidget::paintEvent(QPaintEvent*) {
 }
 
 void CtrlViewWidget::keyPressEvent(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool shift = (mods & Qt::ShiftModifier) != 0;
-    const bool ctrl = (mods & Qt::ControlModifier) != 0;
-    const bool alt = (mods & Qt::AltModifier) != 0;
-    if (const auto key = ViewKey(event->key()); key && view_.KeyDown(*key, shift, ctrl, alt)) {
+    const KeyModifiers mods = ModifiersOf(*event);
+    if (const auto key = ViewKey(event->key());
+        key && view_.KeyDown(*key, mods.shift, mods.ctrl, mods.alt)) {
         event->accept();
         return;
     }
     // Alt+letter belongs to the buttons' mnemonics.
-    if (const char letter = LetterOf(*event); letter != 0 && !alt && view_.LetterKey(letter)) {
+    if (const char letter = LetterOrDigitOf(event->key());
+        letter != 0 && !mods.alt && view_.LetterKey(letter)) {
         event->accept();
         return;
     }
@@ -263,7 +218,7 @@ void CtrlViewWidget::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
-    const bool zoom = (event->modifiers() & Qt::ControlModifier) != 0;
+    const bool zoom = ModifiersOf(*event).ctrl;
     for (int i = 0; i < std::abs(notches); ++i) {
         if (zoom) {
             const std::uint32_t beats = view_.BeatsVisible();

@@ -42,13 +42,11 @@ class CtrlViewWidget final : public QAbstractScrollArea, public CtrlViewPainter 
 
   private:
     void TakeFont();
-    void OnBarAction(int action);
     void SyncBar();
 
     CtrlView& view_;
     QRect caret_;  // where the caret was last drawn
     int wheelRemainder_ = 0;
-    bool syncing_ = false;
 };
 
 }  // namespace kvs

@@ -57,6 +57,14 @@ void DialogBase::SetHelp(QWidget* control, std::uint32_t helpId) {
     if (!text.empty()) control->setWhatsThis(ToQString(text));
 }
 
+QPushButton* DialogBase::CommandButton(prompt::Id text, std::uint32_t helpId) {
+    auto* button = new QPushButton(Prompt(text), this);
+    button->setAutoDefault(false);
+    button->setAccessibleName(WithoutMnemonic(button->text()));
+    SetHelp(button, helpId);
+    return button;
+}
+
 QDialogButtonBox* DialogBase::Buttons(bool withCancel) {
     auto* box = new QDialogButtonBox(this);
     QPushButton* ok = box->addButton(Prompt(prompt::ok), QDialogButtonBox::AcceptRole);

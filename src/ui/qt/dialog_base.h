@@ -10,6 +10,7 @@
 
 class QDialogButtonBox;
 class QLabel;
+class QPushButton;
 
 namespace kvs {
 
@@ -42,6 +43,9 @@ class DialogBase : public QDialog {
     QLabel* BuddyLabel(const QString& text, QWidget* buddy);
     // The control's What's This text from its help number, when there is one.
     void SetHelp(QWidget* control, std::uint32_t helpId);
+    // A button of an editor's command column: named by its label, with its
+    // help, and never the default, so Return stays with the editor's view.
+    QPushButton* CommandButton(prompt::Id text, std::uint32_t helpId);
     // OK (default), Cancel when asked for, and Help, which enters What's This
     // mode. OK runs Accept(), Cancel rejects.
     QDialogButtonBox* Buttons(bool withCancel = true);

@@ -15,6 +15,7 @@
 #include "ui/event_list_session.h"
 #include "ui/qt/choice_dialog_box.h"
 #include "ui/qt/dialog_host.h"
+#include "ui/qt/key_modifiers.h"
 #include "ui/qt/value_dialog_box.h"
 
 namespace kvs {
@@ -65,10 +66,7 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
     for (const ButtonSpec& spec : kButtons) {
-        auto* button = new QPushButton(Prompt(spec.text), this);
-        button->setAutoDefault(false);
-        button->setAccessibleName(WithoutMnemonic(button->text()));
-        SetHelp(button, static_cast<std::uint32_t>(spec.command));
+        QPushButton* button = CommandButton(spec.text, static_cast<std::uint32_t>(spec.command));
         connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
         column->addWidget(button);
         buttons_.emplace_back(spec.command, button);
@@ -185,13 +183,9 @@ bool EventListDialog::ListKey(QKeyEvent& event) {
             return true;
         }
         default:
-            if (mods == Qt::NoModifier) {
-                const int key = event.key();
-                if (key >= Qt::Key_A && key <= Qt::Key_Z)
-                    used = model.LetterKey(static_cast<char>('A' + (key - Qt::Key_A)));
-                else if (key >= Qt::Key_0 && key <= Qt::Key_9)
-                    used = model.LetterKey(static_cast<char>('0' + (key - Qt::Key_0)));
-            }
+            if (const char letter = LetterOrDigitOf(event.key());
+                mods == Qt::NoModifier && letter != 0)
+                used = model.LetterKey(letter);
             break;
     }
     if (used) SyncSelection();

@@ -62,10 +62,7 @@ NoteEditorDialog::NoteEditorDialog(QWidget* parent, const PromptTable& prompts,
     auto* column = new QVBoxLayout;
     for (std::size_t i = 0; i < kButtons.size(); ++i) {
         const std::uint32_t command = kButtons[i].first;
-        auto* button = new QPushButton(Prompt(kButtons[i].second), this);
-        button->setAutoDefault(false);
-        button->setAccessibleName(WithoutMnemonic(button->text()));
-        SetHelp(button, command);
+        QPushButton* button = CommandButton(kButtons[i].second, command);
         connect(button, &QPushButton::clicked, this,
                 [this, command] { editor_.Form().Execute(command); });
         column->addWidget(button);

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "ui/qt/key_modifiers.h"
+#include "ui/qt/scroll_bar_sync.h"
+
 namespace kvs {
 
 namespace {
@@ -53,8 +56,7 @@ std::optional<NoteViewKey> ViewKey(int key) {
             break;
     }
     // Letters and digits may be one of the editor's mnemonic keys.
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return NoteViewKey::Other;
+    if (LetterOrDigitOf(key) != 0) return NoteViewKey::Other;
     return std::nullopt;
 }
 
@@ -72,10 +74,7 @@ NoteViewWidget::NoteViewWidget(NoteView& view, QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Base);
     // Fixed pitch, so that every note name fits the five-character margin.
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(horizontalScrollBar(), action, true); });
-    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
+    ForwardScrollBars(*this, view_);
     view_.SetPainter(this);
     TakeFont();
 }
@@ -148,66 +147,14 @@ void NoteViewWidget::OpenContextMenu(std::int32_t x, std::int32_t y) {
 }
 
 void NoteViewWidget::SyncBars() {
-    const auto apply = [](QScrollBar* bar, const ScrollBarState& state) {
-        const QSignalBlocker blocker(bar);
-        // Qt's maximum is the thumb's last position.
-        const std::int64_t last = std::int64_t{state.max} - state.page + 1;
-        const auto maximum = static_cast<int>(std::clamp<std::int64_t>(
-            std::max<std::int64_t>(last, state.position), state.min, 0x7FFFFFFF));
-        bar->setRange(static_cast<int>(state.min), maximum);
-        bar->setPageStep(static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
-        bar->setSingleStep(1);
-        bar->setValue(static_cast<int>(std::min<std::uint32_t>(state.position, 0x7FFFFFFF)));
-        bar->setEnabled(state.enabled);
-    };
-    apply(horizontalScrollBar(), view_.HorizontalBar());
-    apply(verticalScrollBar(), view_.VerticalBar());
-}
-
-void NoteViewWidget::OnBarAction(QScrollBar* bar, int action, bool horizontal) {
-    if (syncing_) return;
-    std::optional<ScrollAction> what;
-    std::uint32_t position = 0;
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            what = ScrollAction::LineBack;
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            what = ScrollAction::LineForward;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            what = ScrollAction::PageBack;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            what = ScrollAction::PageForward;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-        case QAbstractSlider::SliderToMaximum:
-        case QAbstractSlider::SliderMove:
-            what = ScrollAction::Drag;
-            position = static_cast<std::uint32_t>(std::max(bar->sliderPosition(), 0));
-            break;
-        default:
-            break;
-    }
-    if (!what) return;
-    syncing_ = true;
-    if (horizontal)
-        view_.ScrollHorizontal(*what, position);
-    else
-        view_.ScrollVertical(*what, position);
-    SyncBars();
-    syncing_ = false;
+    ApplyScrollBars(*this, view_);
 }
 
 void NoteViewWidget::keyPressEvent(QKeyEvent* event) {
     const auto key = ViewKey(event->key());
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool shift = (mods & Qt::ShiftModifier) != 0;
-    const bool ctrl = (mods & Qt::ControlModifier) != 0;
-    const bool alt = (mods & Qt::AltModifier) != 0;
+    const KeyModifiers mods = ModifiersOf(*event);
     const auto virtualKey = static_cast<std::uint32_t>(event->key());
-    if (key && view_.KeyDown(*key, shift, ctrl, alt, virtualKey))
+    if (key && view_.KeyDown(*key, mods.shift, mods.ctrl, mods.alt, virtualKey))
         event->accept();
     else
         QAbstractScrollArea::keyPressEvent(event);  // Escape and the rest: the dialog's
@@ -241,14 +188,14 @@ void NoteViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 
 void NoteViewWidget::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
-    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
-    const bool sideways = delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier) != 0;
+    const KeyModifiers mods = ModifiersOf(*event);
+    const bool sideways = delta.x() != 0 || mods.shift;
     wheelRemainder_ += sideways && delta.x() != 0 ? delta.x() : delta.y();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
     event->accept();
     if (notches == 0) return;
-    if (ctrl) {
+    if (mods.ctrl) {
         std::uint32_t beats = view_.BeatsVisible();
         for (int i = 0; i < std::abs(notches); ++i)
             beats = notches > 0 ? std::max<std::uint32_t>(beats / 2, 1)

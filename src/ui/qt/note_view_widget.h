@@ -5,7 +5,6 @@
 
 #include "ui/note_view.h"
 
-class QScrollBar;
 
 namespace kvs {
 
@@ -55,14 +54,12 @@ class NoteViewWidget final : public QAbstractScrollArea, public NoteViewPainter 
   private:
     void TakeFont();
     void SyncBars();
-    void OnBarAction(QScrollBar* bar, int action, bool horizontal);
     QRect CaretQRect() const;
 
     NoteView& view_;
     NoteFrame frame_;  // reused by every paint
     QRect caret_;      // where the caret was last drawn
     int wheelRemainder_ = 0;
-    bool syncing_ = false;
 };
 
 }  // namespace kvs

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "ui/qt/dialog_base.h"
+#include "ui/qt/key_modifiers.h"
 
 namespace kvs {
 namespace {
@@ -58,10 +59,9 @@ std::optional<SyxKey> KeyOf(int key) {
 // The character the view acts on for a key press, if any: Ctrl+C, Ctrl+V,
 // Backspace or a printable character.
 std::optional<char32_t> CharOf(const QKeyEvent& event) {
-    const bool ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
-    const bool alt = (event.modifiers() & Qt::AltModifier) != 0;
-    if (alt) return std::nullopt;
-    if (ctrl) {
+    const KeyModifiers mods = ModifiersOf(event);
+    if (mods.alt) return std::nullopt;
+    if (mods.ctrl) {
         if (event.key() == Qt::Key_C) return SyxView::kCtrlC;
         if (event.key() == Qt::Key_V) return SyxView::kCtrlV;
         return std::nullopt;
@@ -172,9 +172,8 @@ void SyxViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void SyxViewWidget::keyPressEvent(QKeyEvent* event) {
-    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
     if (const auto key = KeyOf(event->key())) {
-        view_.KeyDown(*key, ctrl);
+        view_.KeyDown(*key, ModifiersOf(*event).ctrl);
     } else if (const auto c = CharOf(*event)) {
         view_.Char(*c);
     } else {

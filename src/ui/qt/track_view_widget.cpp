@@ -13,6 +13,9 @@
 #include <cmath>
 #include <optional>
 
+#include "ui/qt/key_modifiers.h"
+#include "ui/qt/scroll_bar_sync.h"
+
 namespace kvs {
 
 namespace {
@@ -48,8 +51,8 @@ std::optional<TrackViewKey> ViewKey(int key) {
 bool ViewOwnsKey(const QKeyEvent& event) {
     const auto key = ViewKey(event.key());
     if (!key) return false;
-    const bool ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
-    return !(ctrl && (*key == TrackViewKey::Insert || *key == TrackViewKey::Delete));
+    return !(ModifiersOf(event).ctrl &&
+             (*key == TrackViewKey::Insert || *key == TrackViewKey::Delete));
 }
 
 QRect ToQRect(const CellRect& r) {
@@ -65,10 +68,7 @@ TrackViewWidget::TrackViewWidget(TrackView& view, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(horizontalScrollBar(), action, true); });
-    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this](int action) { OnBarAction(verticalScrollBar(), action, false); });
+    ForwardScrollBars(*this, view_);
     view_.SetPainter(this);
     TakeFont();
     view_.SetClientSize(static_cast<std::uint32_t>(viewport()->width()),
@@ -150,63 +150,13 @@ void TrackViewWidget::ScrollBarsChanged() {
 }
 
 void TrackViewWidget::SyncBars() {
-    const auto apply = [](QScrollBar* bar, const ScrollBarState& state) {
-        const QSignalBlocker blocker(bar);
-        // Qt's maximum is the thumb's last position; the view may sit past it.
-        const std::int64_t last = std::int64_t{state.max} - state.page + 1;
-        const auto maximum = static_cast<int>(std::clamp<std::int64_t>(
-            std::max<std::int64_t>(last, state.position), state.min, 0x7FFFFFFF));
-        bar->setRange(static_cast<int>(state.min), maximum);
-        bar->setPageStep(static_cast<int>(std::max<std::uint32_t>(state.page, 1)));
-        bar->setSingleStep(1);
-        bar->setValue(static_cast<int>(std::min<std::uint32_t>(state.position, 0x7FFFFFFF)));
-        bar->setEnabled(state.enabled);
-    };
-    apply(horizontalScrollBar(), view_.HorizontalBar());
-    apply(verticalScrollBar(), view_.VerticalBar());
-}
-
-void TrackViewWidget::OnBarAction(QScrollBar* bar, int action, bool horizontal) {
-    if (syncing_) return;
-    std::optional<ScrollAction> what;
-    std::uint32_t position = 0;
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            what = ScrollAction::LineBack;
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            what = ScrollAction::LineForward;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            what = ScrollAction::PageBack;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            what = ScrollAction::PageForward;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-        case QAbstractSlider::SliderToMaximum:
-        case QAbstractSlider::SliderMove:
-            what = ScrollAction::Drag;
-            position = static_cast<std::uint32_t>(std::max(bar->sliderPosition(), 0));
-            break;
-        default:
-            break;
-    }
-    if (!what) return;
-    syncing_ = true;
-    if (horizontal)
-        view_.ScrollHorizontal(*what, position);
-    else
-        view_.ScrollVertical(*what, position);
-    SyncBars();
-    syncing_ = false;
+    ApplyScrollBars(*this, view_);
 }
 
 void TrackViewWidget::keyPressEvent(QKeyEvent* event) {
     const auto key = ViewKey(event->key());
-    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
-    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
-    if (key && view_.KeyDown(*key, shift, ctrl))
+    const KeyModifiers mods = ModifiersOf(*event);
+    if (key && view_.KeyDown(*key, mods.shift, mods.ctrl))
         event->accept();
     else
         event->ignore();  // on to the parent: the main window routes it
@@ -237,7 +187,7 @@ void TrackViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 
 void TrackViewWidget::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
-    const bool sideways = delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier) != 0;
+    const bool sideways = delta.x() != 0 || ModifiersOf(*event).shift;
     wheelRemainder_ += sideways && delta.x() != 0 ? delta.x() : delta.y();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;

@@ -10,7 +10,6 @@
 
 #include "ui/track_view.h"
 
-class QScrollBar;
 
 namespace kvs {
 
@@ -57,7 +56,6 @@ class TrackViewWidget final : public QAbstractScrollArea, public TrackViewPainte
 
   private:
     void TakeFont();
-    void OnBarAction(QScrollBar* bar, int action, bool horizontal);
     void SyncBars();
     void PaintRow(QPainter& painter, std::uint32_t row, const QRect& highlight);
     QRect CaretQRect() const;
@@ -67,7 +65,6 @@ class TrackViewWidget final : public QAbstractScrollArea, public TrackViewPainte
     std::array<quint32, 4> glyphOf_{};  // ' ', '.', '*', '|'
     QRect caret_;                       // where the caret was last drawn
     int wheelRemainder_ = 0;
-    bool syncing_ = false;
     // Reused by every row so painting allocates once.
     QList<quint32> indexes_[2];
     QList<QPointF> positions_[2];
