@@ -48,9 +48,11 @@ std::optional<RecoveryCopy::Offer> RecoveryCopy::Pending() const {
     std::ifstream in(note_, std::ios::binary);
     Offer offer{std::string(std::istreambuf_iterator<char>(in), {}), copy_};
     // A song saved since the copy was made holds everything the copy does.
+    // Times within one clock tick tie; a tie is offered, as losing an edit
+    // costs more than one needless question.
     if (!offer.songPath.empty()) {
         const std::optional<struct timespec> saved = ModifiedTime(offer.songPath);
-        if (saved && !Before(*saved, *copied)) return std::nullopt;
+        if (saved && Before(*copied, *saved)) return std::nullopt;
     }
     return offer;
 }
