@@ -38,6 +38,7 @@ class HelpTexts {
 namespace help_id {
 inline constexpr std::uint32_t kOk = 1;
 inline constexpr std::uint32_t kCancel = 2;
+inline constexpr std::uint32_t kHelp = 3;
 inline constexpr std::uint32_t kPortList = 100;
 inline constexpr std::uint32_t kGotoUnit = 110;
 inline constexpr std::uint32_t kGotoNumber = 111;

@@ -21,6 +21,8 @@ namespace {
 
 constexpr std::uint32_t kViewId = 2450;
 constexpr std::uint32_t kStatusId = 2451;
+// Close has no number of its own: 2 is Cancel's, which keeps nothing.
+constexpr std::uint32_t kCloseHelp = 2461;
 
 struct ButtonSpec {
     CtrlCommand command;
@@ -68,7 +70,10 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
     for (const ButtonSpec& spec : kButtons) {
-        QPushButton* button = CommandButton(spec.text, static_cast<std::uint32_t>(spec.command));
+        QPushButton* button =
+            CommandButton(spec.text, spec.command == CtrlCommand::Close
+                                         ? kCloseHelp
+                                         : static_cast<std::uint32_t>(spec.command));
         connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
         column->addWidget(button);
         buttons_.emplace_back(spec.command, button);

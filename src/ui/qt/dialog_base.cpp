@@ -80,6 +80,7 @@ QDialogButtonBox* DialogBase::Buttons(bool withCancel) {
         QPushButton* helpButton = box->addButton(Prompt(prompt::help), QDialogButtonBox::HelpRole);
         helpButton->setAccessibleName(WithoutMnemonic(helpButton->text()));
         helpButton->setAutoDefault(false);
+        SetHelp(helpButton, help_id::kHelp);
         connect(box, &QDialogButtonBox::helpRequested, this,
                 [] { QWhatsThis::enterWhatsThisMode(); });
     }

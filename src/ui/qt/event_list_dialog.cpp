@@ -24,6 +24,9 @@ namespace {
 constexpr int kColumns = 6;
 // Where the fields begin, in quarters of the average character width.
 constexpr std::array<int, kColumns - 1> kTabStops{40, 80, 100, 145, 170};
+constexpr std::uint32_t kListHelp = 2300;
+// Close has no number of its own: 2 is Cancel's, which keeps nothing.
+constexpr std::uint32_t kCloseHelp = 2306;
 
 struct ButtonSpec {
     EventListCommand command;
@@ -56,6 +59,7 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setAccessibleName(WithoutMnemonic(Prompt(prompt::evtlist_title)));
+    SetHelp(list_, kListHelp);
     list_->installEventFilter(this);
     list_->viewport()->installEventFilter(this);
     connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
@@ -66,7 +70,10 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
     for (const ButtonSpec& spec : kButtons) {
-        QPushButton* button = CommandButton(spec.text, static_cast<std::uint32_t>(spec.command));
+        QPushButton* button =
+            CommandButton(spec.text, spec.command == EventListCommand::Close
+                                         ? kCloseHelp
+                                         : static_cast<std::uint32_t>(spec.command));
         connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
         column->addWidget(button);
         buttons_.emplace_back(spec.command, button);

@@ -25,6 +25,8 @@ constexpr std::array<std::pair<std::uint32_t, prompt::Id>, 6> kButtons{{
     {note_cmd::Memo, prompt::noteedit_memo},
     {note_cmd::Snap, prompt::noteedit_snap},
 }};
+// Close has no number of its own: 2 is Cancel's, which keeps nothing.
+constexpr std::uint32_t kCloseHelp = 2412;
 
 }  // namespace
 
@@ -62,7 +64,8 @@ NoteEditorDialog::NoteEditorDialog(QWidget* parent, const PromptTable& prompts,
     auto* column = new QVBoxLayout;
     for (std::size_t i = 0; i < kButtons.size(); ++i) {
         const std::uint32_t command = kButtons[i].first;
-        QPushButton* button = CommandButton(kButtons[i].second, command);
+        QPushButton* button =
+            CommandButton(kButtons[i].second, command == note_cmd::Close ? kCloseHelp : command);
         connect(button, &QPushButton::clicked, this,
                 [this, command] { editor_.Form().Execute(command); });
         column->addWidget(button);

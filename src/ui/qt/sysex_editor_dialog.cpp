@@ -12,6 +12,12 @@
 #include "ui/sysex_editor_form.h"
 
 namespace kvs {
+namespace {
+
+constexpr std::uint32_t kViewHelp = 2480;
+constexpr std::uint32_t kSendHelp = 2482;
+
+}  // namespace
 
 SysexEditorDialog::SysexEditorDialog(QWidget* parent, const PromptTable& prompts,
                                      const HelpTexts* help, SysexEditorForm& form)
@@ -23,6 +29,7 @@ SysexEditorDialog::SysexEditorDialog(QWidget* parent, const PromptTable& prompts
     view_ = new SyxViewWidget(form_.View(), prompts, this);
     view_->setObjectName(QStringLiteral("KvsSyxViewClass"));
     view_->setAccessibleName(windowTitle());
+    SetHelp(view_, kViewHelp);
     layout->addWidget(view_, 1);
 
     if (!form_.Note().empty()) {
@@ -35,6 +42,7 @@ SysexEditorDialog::SysexEditorDialog(QWidget* parent, const PromptTable& prompts
     buttons_ = Buttons();
     send_ = buttons_->addButton(Prompt(prompt::sysexedit_send), QDialogButtonBox::ActionRole);
     send_->setAccessibleName(WithoutMnemonic(send_->text()));
+    SetHelp(send_, kSendHelp);
     // Return stays with OK even after Send was clicked.
     send_->setAutoDefault(false);
     send_->setEnabled(form_.SendEnabled());

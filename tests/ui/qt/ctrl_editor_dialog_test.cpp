@@ -37,6 +37,7 @@ void AnswerValue(QWidget* skip, const QString& text) {
 }
 
 TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
+    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
     Open("minuet.mid");
     ASSERT_EQ(App().CurrentTrack(), 0);
     const std::string before = test::EventLines(Track0());
@@ -47,6 +48,8 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         QWidget* view = dialog->ViewWidget();
         // The window takes the focus when the system activates it.
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
+        EXPECT_TRUE(view->whatsThis().contains(u"Ctrl+Up"));
+        EXPECT_TRUE(dialog->Button(CtrlCommand::Close)->whatsThis().contains(u"Undo"));
         // N chooses the Num parameter, Enter edits it: controller 7.
         QTest::keyClick(view, Qt::Key_N);
         AnswerValue(dialog, QStringLiteral("7"));

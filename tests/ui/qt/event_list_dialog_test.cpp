@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -27,6 +28,7 @@ class EventListDialogTest : public test::WindowTest {
 };
 
 TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
+    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
     Open("minuet.mid");
     ASSERT_EQ(App().CurrentTrack(), 0);
     const std::string before = test::EventLines(Track0());
@@ -36,6 +38,8 @@ TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
         ASSERT_NE(dialog, nullptr);
         QTreeWidget* list = dialog->List();
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == list; }, 2000));
+        EXPECT_TRUE(list->whatsThis().contains(u"Page Up"));
+        EXPECT_TRUE(dialog->Button(EventListCommand::Close)->whatsThis().contains(u"Undo"));
         // Beat 0 holds the first note, its end folded into its row.
         ASSERT_EQ(list->topLevelItemCount(), 1);
         QTreeWidgetItem* row = list->topLevelItem(0);

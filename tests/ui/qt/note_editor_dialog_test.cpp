@@ -64,6 +64,7 @@ void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers 
 }
 
 TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
+    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
     Open(QStringLiteral("minuet.mid"));
     const Events before = EventsOf(Flute());
     // The flute's first note: B4 (71), ticks 0-176, velocity 92.
@@ -72,7 +73,9 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         QWidget* keys = dialog.ViewWidget();
         EXPECT_EQ(dialog.focusWidget(), keys);
-        EXPECT_EQ(view.BeatsVisible(), 3u);  // one bar of 3/2
+        EXPECT_TRUE(keys->whatsThis().contains(u"Alt+Left"));
+        EXPECT_TRUE(dialog.Button(0)->whatsThis().contains(u"Undo"));  // not Cancel's text
+        EXPECT_EQ(view.BeatsVisible(), 3u);                            // one bar of 3/2
         EXPECT_EQ(view.Cursor(), 0u);
         EXPECT_EQ(view.CursorKey(), 60u);
         EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));

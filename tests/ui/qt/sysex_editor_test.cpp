@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +40,7 @@ class SysexEditorTest : public test::WindowTest {
 };
 
 TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
+    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
     Open("minuet.mid");
     Track* track = App().Session().GetSong().GetTrack(0);
     ASSERT_NE(track, nullptr);
@@ -60,6 +62,11 @@ TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
         suspended = App().GetRecorder().InputSuspended();
         SyxViewWidget* hex = dialog->HexView();
         EXPECT_EQ(dialog->focusWidget(), hex);  // every key is the hex view's
+        EXPECT_TRUE(hex->whatsThis().contains(u"F7"));
+        EXPECT_FALSE(dialog->SendButton()->whatsThis().isEmpty());
+        auto* box = dialog->findChild<QDialogButtonBox*>();
+        for (QAbstractButton* b : box->buttons())  // OK, Cancel, Send and Help
+            EXPECT_FALSE(b->whatsThis().isEmpty()) << b->text().toStdString();
 
         // Emptied, OK is refused and the dialog stays.
         QTest::keyClick(hex, Qt::Key_Delete);
