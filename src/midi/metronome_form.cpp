@@ -22,7 +22,7 @@ std::string KeyText(std::uint32_t key) {
 
 }  // namespace
 
-MetronomeForm::MetronomeForm(const EngineSettings& settings, std::vector<PortChoice> ports)
+MetronomeForm::MetronomeForm(const EngineSettings& settings, std::vector<MetronomePort> ports)
     : ports_(std::move(ports)),
       storedFirst_(settings.firstBeat),
       storedOther_(settings.otherBeats) {

@@ -9,7 +9,7 @@
 namespace kvs {
 
 // An enabled MIDI OUT device as the port list shows it.
-struct PortChoice {
+struct MetronomePort {
     std::uint32_t port = 0;
     std::string friendlyName;
 };
@@ -27,9 +27,9 @@ class MetronomeForm {
     };
     enum class Focus { None, FirstKey, FirstVelocity, OtherKey, OtherVelocity, Elsewhere };
 
-    MetronomeForm(const EngineSettings& settings, std::vector<PortChoice> ports);
+    MetronomeForm(const EngineSettings& settings, std::vector<MetronomePort> ports);
 
-    const std::vector<PortChoice>& Ports() const { return ports_; }
+    const std::vector<MetronomePort>& Ports() const { return ports_; }
 
     std::string playCount;
     std::string recCount;
@@ -47,7 +47,7 @@ class MetronomeForm {
     MetronomeClick Read(const ClickFields& fields, const MetronomeClick& stored,
                         std::uint32_t defaultVelocity) const;
 
-    std::vector<PortChoice> ports_;
+    std::vector<MetronomePort> ports_;
     MetronomeClick storedFirst_;
     MetronomeClick storedOther_;
     Focus focus_ = Focus::None;

@@ -10,7 +10,7 @@
 namespace kvs {
 
 bool Application::MetronomeDialog() {
-    std::vector<PortChoice> ports;
+    std::vector<MetronomePort> ports;
     const std::vector<MidiDeviceInfo>& outputs = table_->Outputs();
     for (std::uint32_t i = 0; i < outputs.size(); ++i)
         if (outputs[i].enabled) ports.push_back({i, outputs[i].friendlyName});

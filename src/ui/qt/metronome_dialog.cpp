@@ -77,7 +77,7 @@ QWidget* MetronomeDialog::ClickGroup(prompt::Id title, const prompt::Id (&labels
     auto* group = new QGroupBox(Prompt(title), this);
     controls.channel = Edit({}, kHelpChannel);
     controls.port = new QComboBox(this);
-    for (const PortChoice& port : form_.Ports())
+    for (const MetronomePort& port : form_.Ports())
         controls.port->addItem(ToQString(port.friendlyName));
     controls.port->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     SetHelp(controls.port, kHelpPort);
