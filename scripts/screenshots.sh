@@ -97,8 +97,10 @@ shot main-window-2x - - QT_SCALE_FACTOR=2
 tests=$build/tests/kvs_ui_qt_tests
 if [ -x "$tests" ]; then
     run_shots() {
+        # The pixel tests expect scale 1 and the platform palette: left out.
         env KVS_HOME="$work/home-tests" KVS_SHOT_DIR="$work/shots" QT_QPA_PLATFORM=offscreen "$@" \
-            "$tests" >"$work/shots.log" 2>&1 || { cat "$work/shots.log" >&2; exit 1; }
+            "$tests" --gtest_filter='-Icons.*:TrackViewWidgetTest.*' >"$work/shots.log" 2>&1 ||
+            { cat "$work/shots.log" >&2; exit 1; }
     }
     run_shots
     run_shots KVS_DARK=1 KVS_SHOT_SUFFIX=-dark
