@@ -38,10 +38,12 @@ class JackServer {
         if (Spawn(wait, &waiter) == 0) waitpid(waiter, &status, 0);
         if (status != 0 || !JackServerRunning()) why_ = "jackd did not come up";
     }
-    ~JackServer() {
+    ~JackServer() { Stop(); }
+    void Stop() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
+            pid_ = 0;
         }
     }
     bool Up() const { return why_.empty(); }

@@ -6,10 +6,13 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <thread>
 
 #include "midi/backends/backend_probe.h"
+#include "midi/backends/jack_cycle_clock.h"
+#include "midi/backends/jack_ring_budget.h"
 #include "midi/backends/long_send_slots.h"
 #include "midi/backends/rtmidi_input_assembler.h"
 #include "midi/backends/rtmidi_names.h"
@@ -72,14 +75,18 @@ bool FindPort(Port& port, const std::string& raw, const std::string& stable, uns
 // follow it, so the device sees everything in the order it was sent. No
 // send waits for another thread's send or allocates (the timer thread sends):
 // a long message takes a slot reserved at open and joins the short ones in
-// the gate as a marker, so it keeps its place among them.
+// the gate as a marker, so it keeps its place among them. On JACK, short
+// messages that find the device's last cycles full wait the same way, behind
+// an empty long message, and the worker paces them out.
 class RtMidiOutputPort : public MidiOutputPort {
   public:
+    // clock: the JACK server's cycles; null on ALSA.
     RtMidiOutputPort(std::unique_ptr<RtMidiOut> out, std::unique_ptr<ErrorCapture> errors,
-                     bool jack)
+                     bool jack, std::shared_ptr<JackCycleClock> clock)
         : out_(std::move(out)),
           errors_(std::move(errors)),
           jack_(jack),
+          clock_(std::move(clock)),
           held_(std::make_unique<Held[]>(kHeldMessages)) {
         worker_ = std::thread([this] { Work(); });
     }
@@ -120,10 +127,8 @@ class RtMidiOutputPort : public MidiOutputPort {
     }
 
   private:
-    // RtMidi's JACK output holds 16 KiB until the next process cycle, drops
-    // what does not fit without always saying so, and a JACK MIDI buffer
-    // holds 32 KiB per cycle: longer SysEx goes out in paced pieces (about
-    // 1 MB/s, far above a MIDI cable) that the receiving side joins again.
+    // RtMidi's JACK output cannot take a message longer than its ring, so
+    // longer SysEx goes out in pieces the receiving side joins again.
     static constexpr std::size_t kJackPiece = 1024;
     // What the engine may send while a long message is under way: a
     // megabyte of SysEx takes about a second, and a dense song sends tens of
@@ -132,8 +137,11 @@ class RtMidiOutputPort : public MidiOutputPort {
     static constexpr std::size_t kPendingMessages = 1024;
     static constexpr std::size_t kLongSlots = 16;
     static constexpr std::uint32_t kLongMark = 0xFF000000u;
-    // A piece that finds no room for this long is given up with the message.
+    // A device that takes nothing for this long is given up: what waits for
+    // it is dropped (and counted) rather than holding the port forever.
     static constexpr auto kStallLimit = std::chrono::seconds(2);
+    // Without a clock a JACK cycle is taken to last this long.
+    static constexpr auto kAssumedCycle = std::chrono::milliseconds(10);
 
     struct Held {
         std::uint32_t ticket;  // the long message it follows
@@ -148,6 +156,38 @@ class RtMidiOutputPort : public MidiOutputPort {
             return false;
         }
         return !errors_->failed.load(std::memory_order_relaxed);
+    }
+
+    // With the gate held: whether length bytes may go to the device now.
+    // ALSA takes whatever comes.
+    bool Room(std::size_t length) {
+        if (!jack_) return true;
+        std::uint64_t cycle = 0;
+        if (clock_) {
+            cycle = clock_->Cycles();
+        } else {
+            cycle = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch() /
+                                               kAssumedCycle);
+        }
+        return budget_.Take(length, cycle);
+    }
+
+    // Worker: called at the start of a job (progressed) and after each try;
+    // true when the device has taken nothing for too long. A device given
+    // up on stays so until it takes something again, so that later jobs do
+    // not each wait out the limit.
+    bool GiveUp(bool progressed) {
+        const auto now = std::chrono::steady_clock::now();
+        if (progressed) {
+            lastProgress_ = now;
+            stuck_ = false;
+            return false;
+        }
+        if ((clock_ && !clock_->Alive()) || now - lastProgress_ > kStallLimit) stuck_ = true;
+        return stuck_;
+    }
+    void StartJob() {
+        if (!stuck_) lastProgress_ = std::chrono::steady_clock::now();
     }
 
     bool SendShortLocked(std::uint32_t message) {
@@ -167,8 +207,16 @@ class RtMidiOutputPort : public MidiOutputPort {
             return;
         }
         if (longsQueued_ == 0) {
-            if (!SendShortLocked(message)) sendFailed_.fetch_add(1, std::memory_order_relaxed);
-        } else if (heldCount_ < kHeldMessages) {
+            if (Room(ShortMessageLength(static_cast<std::uint8_t>(message)))) {
+                if (!SendShortLocked(message)) sendFailed_.fetch_add(1, std::memory_order_relaxed);
+                return;
+            }
+            if (!HoldForPacing()) {
+                sendFailed_.fetch_add(1, std::memory_order_relaxed);
+                return;
+            }
+        }
+        if (heldCount_ < kHeldMessages) {
             held_[(heldFirst_ + heldCount_) % kHeldMessages] =
                 Held{static_cast<std::uint32_t>(lastTicket_), message};
             ++heldCount_;
@@ -177,10 +225,24 @@ class RtMidiOutputPort : public MidiOutputPort {
         }
     }
 
+    // With the gate held: an empty long message for the worker, so that
+    // what follows waits behind it and goes out paced.
+    bool HoldForPacing() {
+        std::uint32_t slot = 0;
+        if (!slots_.Acquire(&slot)) return false;
+        LongSendSlots::Job& job = slots_.At(slot);
+        job.bytes = {};
+        job.done = nullptr;
+        cancelFrom_[slot] = cancels_.load(std::memory_order_acquire);
+        Deliver(kLongMark | slot);
+        return true;
+    }
+
     void Work() {
         std::uint32_t slot = 0;
         while (slots_.Next(&slot)) {
             LongSendSlots::Job& job = slots_.At(slot);
+            StartJob();
             if (!slots_.Stopping()) Send(job.bytes, cancelFrom_[slot]);
             ReleaseHeld(static_cast<std::uint32_t>(job.ticket));
             // Also for a message given up or cut short: whoever waits for it
@@ -198,17 +260,17 @@ class RtMidiOutputPort : public MidiOutputPort {
     // Sends what waited for the long message of ticket, in pieces as the
     // device takes them; what arrives meanwhile joins the end and goes too.
     void ReleaseHeld(std::uint32_t ticket) {
-        auto stalledSince = std::chrono::steady_clock::now();
         for (;;) {
             bool finished = false;
-            bool stalled = false;
+            bool progressed = false;
             gate_.Hold(
                 [&] {
                     while (heldCount_ != 0 && held_[heldFirst_].ticket == ticket) {
-                        if (!SendShortLocked(held_[heldFirst_].message)) {
-                            stalled = true;
+                        const std::uint32_t message = held_[heldFirst_].message;
+                        if (!Room(ShortMessageLength(static_cast<std::uint8_t>(message))) ||
+                            !SendShortLocked(message))
                             return;
-                        }
+                        progressed = true;
                         heldFirst_ = (heldFirst_ + 1) % kHeldMessages;
                         --heldCount_;
                     }
@@ -217,9 +279,7 @@ class RtMidiOutputPort : public MidiOutputPort {
                 },
                 deliver_);
             if (finished) return;
-            if (!stalled) {
-                stalledSince = std::chrono::steady_clock::now();
-            } else if (std::chrono::steady_clock::now() - stalledSince > kStallLimit) {
+            if (GiveUp(progressed)) {
                 DropHeld(ticket);
                 return;
             }
@@ -241,34 +301,28 @@ class RtMidiOutputPort : public MidiOutputPort {
     }
 
     void Send(std::span<const std::uint8_t> bytes, std::uint64_t cancelFrom) {
+        if (bytes.empty()) return;
         if (!jack_) {
             // The ALSA sequencer takes SysEx of any length in one event run.
             gate_.Hold([&] { SendLocked(bytes.data(), bytes.size()); }, deliver_);
             return;
         }
         std::size_t offset = 0;
-        auto stalledSince = std::chrono::steady_clock::now();
         while (offset < bytes.size() && !Cancelled(cancelFrom)) {
-            std::size_t length = std::min(kJackPiece, bytes.size() - offset);
+            const std::size_t length = std::min(kJackPiece, bytes.size() - offset);
             bool sent = false;
-            gate_.Hold([&] { sent = SendLocked(bytes.data() + offset, length); }, deliver_);
-            if (sent) {
-                offset += length;
-                stalledSince = std::chrono::steady_clock::now();
-                if (offset < bytes.size())
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            } else if (std::chrono::steady_clock::now() - stalledSince > kStallLimit) {
-                break;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
+            gate_.Hold([&] { sent = Room(length) && SendLocked(bytes.data() + offset, length); },
+                       deliver_);
+            if (sent) offset += length;
+            if (GiveUp(sent)) break;
+            if (!sent) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         // A message cut short would leave the receiver inside it.
         if (offset != 0 && offset < bytes.size() && bytes.back() == 0xF7) {
             static constexpr std::uint8_t kEnd = 0xF7;
             for (int tries = 0; tries < 100 && !slots_.Stopping(); ++tries) {
                 bool sent = false;
-                gate_.Hold([&] { sent = SendLocked(&kEnd, 1); }, deliver_);
+                gate_.Hold([&] { sent = Room(1) && SendLocked(&kEnd, 1); }, deliver_);
                 if (sent) break;
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
@@ -278,11 +332,16 @@ class RtMidiOutputPort : public MidiOutputPort {
     std::unique_ptr<RtMidiOut> out_;
     std::unique_ptr<ErrorCapture> errors_;
     bool jack_;
+    std::shared_ptr<JackCycleClock> clock_;
+    // The worker's view of whether the device still takes anything.
+    std::chrono::steady_clock::time_point lastProgress_;
+    bool stuck_ = false;
 
     // Held only around RtMidi sends and bookkeeping: RtMidi's output is not
     // safe for concurrent senders (timer, input thru and window threads).
     // What follows it is guarded by it.
     ShortSendGate gate_{kPendingMessages};
+    JackRingBudget budget_;
     std::uint64_t lastTicket_ = 0;
     std::uint64_t longsQueued_ = 0;
     std::unique_ptr<Held[]> held_;
@@ -414,8 +473,11 @@ std::unique_ptr<MidiOutputPort> RtMidiLayer::OpenOutput(std::uint32_t index, std
             SetError(error, errors->text.empty() ? "the device could not be opened" : errors->text);
             return nullptr;
         }
-        return std::make_unique<RtMidiOutputPort>(std::move(out), std::move(errors),
-                                                  api_ == Api::Jack);
+        const bool jack = api_ == Api::Jack;
+        // One clock for the layer's ports; a new one after the server restarted.
+        if (jack && (!clock_ || !clock_->Alive())) clock_ = JackCycleClock::Open();
+        return std::make_unique<RtMidiOutputPort>(std::move(out), std::move(errors), jack,
+                                                  jack ? clock_ : nullptr);
     } catch (const RtMidiError& e) {
         SetError(error, e.getMessage());
     } catch (const std::exception& e) {

@@ -8,6 +8,8 @@
 
 namespace kvs {
 
+class JackCycleClock;
+
 // The system's MIDI devices through RtMidi, for one named API. RtMidi
 // throws; nothing here does.
 class RtMidiLayer : public MidiDeviceLayer {
@@ -35,6 +37,8 @@ class RtMidiLayer : public MidiDeviceLayer {
     std::vector<std::string> rawOutputNames_;
     std::vector<std::string> inputNames_;
     std::vector<std::string> outputNames_;
+    // Paces JACK output; opened with the first output port.
+    std::shared_ptr<JackCycleClock> clock_;
 };
 
 // The client name this program shows in the system's MIDI graph.
