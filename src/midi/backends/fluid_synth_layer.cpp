@@ -2,9 +2,13 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
+#include <cmath>
 #include <filesystem>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -83,6 +87,13 @@ struct OfflineSynth::Parts {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_audio_driver_t* driver = nullptr;
+    // Offline only: the synth's float output before it becomes 16-bit, and
+    // a dither of our own. The synth's own 16-bit output dithers from the
+    // C library's rand(), whose state anything in the process may move, so
+    // the same song would not always give the same samples.
+    std::vector<float> mix;
+    std::minstd_rand noise{1};
+    std::array<float, 2> lastNoise{};
 
     Parts() = default;
     Parts(const Parts&) = delete;
@@ -233,8 +244,21 @@ void OfflineSynth::SendLong(std::span<const std::uint8_t> bytes) {
 bool OfflineSynth::Render(std::span<std::int16_t> out, std::size_t frames) {
     if (frames > INT_MAX / 2 || out.size() / 2 < frames) return false;
     if (frames == 0) return true;
-    return fluid_synth_write_s16(parts_->synth, static_cast<int>(frames), out.data(), 0, 2,
-                                 out.data(), 1, 2) == FLUID_OK;
+    Parts& p = *parts_;
+    p.mix.resize(frames * 2);
+    if (fluid_synth_write_float(p.synth, static_cast<int>(frames), p.mix.data(), 0, 2, p.mix.data(),
+                                1, 2) != FLUID_OK)
+        return false;
+    // High-passed triangular dither of one step, as the synth's own output.
+    std::uniform_real_distribution<float> uniform(-0.5f, 0.5f);
+    for (std::size_t i = 0; i < frames * 2; ++i) {
+        float& last = p.lastNoise[i % 2];
+        const float noise = uniform(p.noise);
+        const float value = std::nearbyint(p.mix[i] * 32766.0f + noise - last);
+        last = noise;
+        out[i] = static_cast<std::int16_t>(std::clamp(value, -32768.0f, 32767.0f));
+    }
+    return true;
 }
 
 }  // namespace kvs
