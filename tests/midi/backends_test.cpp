@@ -87,23 +87,8 @@ TEST(CreateDeviceLayer, AddsTheSynthAfterTheChosenLayersOutputsOrAloneWithAReaso
         unsetenv("KVS_MIDI");
 }
 
-// A middle C held for half a second of one, rendered in uneven blocks as the
-// engine's periods will.
-std::vector<std::int16_t> RenderNote(OfflineSynth& synth) {
-    const std::size_t frames = static_cast<std::size_t>(synth.SampleRate());
-    std::vector<std::int16_t> out(frames * 2);
-    synth.SendLong(std::vector<std::uint8_t>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
-    synth.SendShort(0x703C90);
-    for (std::size_t done = 0, block = 133; done < frames; block = 266 - block) {
-        const std::size_t n = std::min(block, frames - done);
-        if (done <= frames / 2 && done + n > frames / 2) synth.SendShort(0x003C80);
-        EXPECT_TRUE(synth.Render(std::span<std::int16_t>(out).subspan(done * 2), n));
-        done += n;
-    }
-    return out;
-}
-
-TEST(OfflineSynth, RendersTheSameAudibleNoteEveryTimeAndRefusesBadArguments) {
+// The rendered sound itself is the command-line renderer's test.
+TEST(OfflineSynth, RefusesBadArgumentsAndIgnoresNonsenseMessages) {
     std::string error;
     EXPECT_EQ(OfflineSynth::Create("/nonexistent/font.sf2", 44100, &error), nullptr);
     EXPECT_NE(error.find("/nonexistent/font.sf2"), std::string::npos) << error;
@@ -111,25 +96,15 @@ TEST(OfflineSynth, RendersTheSameAudibleNoteEveryTimeAndRefusesBadArguments) {
     EXPECT_EQ(OfflineSynth::Create("", 0, &error), nullptr);
     EXPECT_FALSE(error.empty());
     if (ChooseSoundFont("").empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-
-    std::unique_ptr<OfflineSynth> a = OfflineSynth::Create("", 22050, &error);
-    std::unique_ptr<OfflineSynth> b = OfflineSynth::Create("", 22050, &error);
-    ASSERT_TRUE(a && b) << error;
-    const std::vector<std::int16_t> first = RenderNote(*a);
-    int peak = 0;
-    for (std::int16_t s : first)
-        peak = std::max(peak, std::abs(static_cast<int>(s)));
-    EXPECT_GT(peak, 1000);
-    EXPECT_EQ(first, RenderNote(*b));
-
+    std::unique_ptr<OfflineSynth> synth = OfflineSynth::Create("", 22050, &error);
+    ASSERT_NE(synth, nullptr) << error;
     std::vector<std::int16_t> out(10, 123);
-    EXPECT_FALSE(a->Render(out, 6));  // 12 samples needed
+    EXPECT_FALSE(synth->Render(out, 6));  // 12 samples needed
     EXPECT_EQ(out, std::vector<std::int16_t>(10, 123));
-    // Nonsense messages are ignored, not crashes.
-    a->SendLong(std::vector<std::uint8_t>{0xF0});
-    a->SendLong(std::vector<std::uint8_t>{0x41, 0x10, 0xF7});
-    a->SendShort(0x00F2);
-    EXPECT_TRUE(a->Render(out, 5));
+    synth->SendLong(std::vector<std::uint8_t>{0xF0});
+    synth->SendLong(std::vector<std::uint8_t>{0x41, 0x10, 0xF7});
+    synth->SendShort(0x00F2);
+    EXPECT_TRUE(synth->Render(out, 5));
 }
 
 }  // namespace

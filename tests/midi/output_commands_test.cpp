@@ -51,42 +51,29 @@ TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
     EXPECT_FALSE(SendFixedMessage(rig.queue, 205));
 }
 
-TEST(OutputCommands, StartUpAndExitSendOnlyWhatTheSettingsAskFor) {
+// Local control around a run and a reset are the command-line player's test.
+TEST(OutputCommands, AutoLoadSendSendsOnlyWhatTheSettingsAskFor) {
     GeneralSettings settings;
     OutputRig rig;
     rig.song.InsertTrack();
     rig.song.GetTrack(0)->properties.channel = 2;
     rig.song.GetTrack(0)->properties.program = 5;
     AutoLocalAtStartUp(settings, rig.sink);
-    AutoLocalAtExit(settings, rig.sink);
     for (std::uint32_t value : {0u, 6u}) {  // nothing, and out of range
         settings.autoLoadSend = value;
         AutoLoadSend(settings, rig.engine, rig.queue);
     }
     rig.Pump();
     EXPECT_TRUE(rig.Sent(0).empty());
-
-    // Local control goes off at start-up and on at exit, as short messages.
-    settings.autoLocal = true;
-    AutoLocalAtStartUp(settings, rig.sink);
-    AutoLocalAtExit(settings, rig.sink);
-    const std::vector<std::uint32_t> local{PackMessage(0xB0, 0x7A, 0x00),
-                                           PackMessage(0xB0, 0x7A, 0x7F)};
-    for (std::uint32_t port = 0; port < 2; ++port) {
-        std::vector<std::uint32_t> shorts;
-        for (const RecordedMidiMessage& m : rig.Sent(port))
-            if (!m.isLong) shorts.push_back(m.shortMessage);
-        EXPECT_EQ(shorts, local);
-    }
     settings.autoLoadSend = 4;
     AutoLoadSend(settings, rig.engine, rig.queue);
     rig.Pump();
     EXPECT_EQ(rig.LongSent(1), (std::vector<Bytes>{FixedMessage(kCmdGsReset)->bytes}));
-    settings.autoLoadSend = 1;  // the song's settings
+    settings.autoLoadSend = 1;  // the song's settings, to its track's port alone
     AutoLoadSend(settings, rig.engine, rig.queue);
-    ASSERT_EQ(rig.Sent(0).size(), 6u);  // three of the track's settings, to its port alone
-    EXPECT_EQ(rig.Sent(0)[3].shortMessage, PackMessage(0xC2, 5));
-    EXPECT_EQ(rig.Sent(1).size(), 3u);
+    ASSERT_EQ(rig.Sent(0).size(), 4u);
+    EXPECT_EQ(rig.Sent(0)[1].shortMessage, PackMessage(0xC2, 5));
+    EXPECT_EQ(rig.Sent(1).size(), 1u);
 }
 
 TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheDefaults) {
