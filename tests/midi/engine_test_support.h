@@ -132,12 +132,4 @@ inline std::vector<SentMessage> OnlyKind(const std::vector<SentMessage>& all, st
     return out;
 }
 
-inline std::vector<SentMessage> Without(const std::vector<SentMessage>& all,
-                                        std::uint32_t message) {
-    std::vector<SentMessage> out;
-    for (const SentMessage& m : all)
-        if (m.message != message) out.push_back(m);
-    return out;
-}
-
 }  // namespace kvs::test
