@@ -85,21 +85,11 @@ TEST(SysexQueue, FullQueueDropsAndCountsUntilReserved) {
     EXPECT_EQ(rig.queue.Size(), SysexQueue::kDefaultCapacity);
     EXPECT_EQ(rig.queue.Dropped(), 2u);
 
-    // Growing keeps the waiting messages in order, the one in flight first.
-    rig.queue.KickSysex();
-    const SysexBlock last{{0xF0, 0x44, 0xF7}};
+    // The order across growth is the threaded test's.
     ASSERT_TRUE(rig.queue.Reserve(1000));
-    for (int i = 0; i < 1000; ++i)
-        rig.queue.QueueSysex(i == 999 ? last : block, 0);
+    rig.queue.QueueSysex(block, 0);
     EXPECT_EQ(rig.queue.Dropped(), 2u);
-    EXPECT_EQ(rig.queue.Size(), SysexQueue::kDefaultCapacity + 1000);
-    rig.layer.Output(0).SetLongCompletion(Completion::Immediate);
-    ASSERT_TRUE(rig.layer.Output(0).ReleaseLong());
-    while (rig.Pump() != 0) {
-    }
-    const auto sent = rig.LongSent(0);
-    ASSERT_EQ(sent.size(), SysexQueue::kDefaultCapacity + 1000);
-    EXPECT_EQ(sent.back(), last.bytes);
+    EXPECT_EQ(rig.queue.Size(), SysexQueue::kDefaultCapacity + 1);
 }
 
 TEST(SysexQueue, WaitReturnsOnceEverythingWasReportedAndDropWaitingKeepsTheOneInFlight) {
