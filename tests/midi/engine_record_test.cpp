@@ -60,6 +60,10 @@ struct RecordRig : EngineRig {
         recorder.SetCurrentTrack(static_cast<std::int32_t>(song.TrackCount() - 1), port, channel);
         return t;
     }
+    void In(std::initializer_list<std::uint32_t> messages) {
+        for (std::uint32_t m : messages)
+            recorder.HandleShort(m);
+    }
     void Loop(std::uint32_t left, std::uint32_t right) {
         song.markers[kMarkerLeft] = left;
         song.markers[kMarkerRight] = right;
@@ -100,8 +104,7 @@ TEST(EngineRecord, LoopRecordingStoresFromTheTakeOriginAndLandsBackInPlace) {
               (std::vector<TickEvent>{{576, On(60)}, {616, Off(60)}}));
     // Overdub the next pass into the same take; asked once, at the stop.
     rig.FireTo(5 * 192 + 10);
-    rig.recorder.HandleShort(On(62));
-    rig.recorder.HandleShort(Off(62));
+    rig.In({On(62), Off(62)});
     const std::vector<std::uint8_t> sysex{0xF0, 0x7E, 0x01, 0xF7};
     rig.recorder.HandleSysex(sysex);
     rig.Stop();
@@ -160,18 +163,15 @@ TEST(EngineRecord, PunchKeepsOnlyTheMarkedBeatsAndClosesWhatIsHeld) {
     rig.recorder.SetPunch(true);
     ASSERT_TRUE(rig.recorder.StartRecord(6));
     rig.FireTo(6 * 192 + 5);
-    rig.recorder.HandleShort(On(50));
-    rig.recorder.HandleShort(Off(50));
+    rig.In({On(50), Off(50)});
     rig.FireTo(7 * 192);
     rig.recorder.HandleShort(On(60, 90));
     rig.FireTo(9 * 192 + 3);
     rig.recorder.HandleShort(Off(60, 33));
     rig.FireTo(10 * 192);
-    rig.recorder.HandleShort(On(64));
-    rig.recorder.HandleShort(0x7F40B1);  // sustain down on channel 2
+    rig.In({On(64), 0x7F40B1});  // sustain down on channel 2
     rig.FireTo(13 * 192);
-    rig.recorder.HandleShort(On(52));
-    rig.recorder.HandleShort(Off(52));
+    rig.In({On(52), Off(52)});
     rig.FireTo(14 * 192);
     rig.Stop();
     EXPECT_EQ(EventsOf(track), (std::vector<TickEvent>{{1536, On(60, 33)},
@@ -187,21 +187,11 @@ TEST(EngineRecord, InputIsFilteredEchoedAndDeliveredBeforeItIsRecorded) {
     rig.RecordTrack(2, 1);  // channel 3, port 1
     rig.recorder.SetThru(true);
     rig.Sent();
-    rig.recorder.HandleShort(On(60));
-    rig.recorder.HandleShort(0x007BB0);  // all notes off: dropped
-    rig.recorder.HandleShort(0xF8);      // clock: dropped
+    rig.In({On(60), 0x007BB0, 0xF8});  // all notes off: dropped; clock: dropped
     EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{On(60, 100, 2), 1}}));
     // Ending thru's notes sends where they went.
     rig.recorder.ThruNotesOff();
     EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{Off(60, 64, 2), 1}}));
-
-    // The dialog gets what is echoed.
-    EXPECT_EQ(rig.recorder.SetMidiInDialog(7), 0u);
-    rig.Posted();
-    rig.recorder.HandleShort(On(61));
-    EXPECT_EQ(rig.Posted(), (std::vector<Notification>{{MIDI_IN_MESSAGE, On(61, 100, 2)}}));
-    rig.Sent();
-    rig.recorder.SetMidiInDialog(0);
 
     // Key commands see the message first and may keep it; assignments after
     // the channel is replaced.
@@ -210,8 +200,7 @@ TEST(EngineRecord, InputIsFilteredEchoedAndDeliveredBeforeItIsRecorded) {
         std::uint32_t Assign(std::uint32_t m) override { return m + 0x100; }
     } filters;
     rig.recorder.SetFilters(&filters);
-    rig.recorder.HandleShort(On(36));
-    rig.recorder.HandleShort(On(40));
+    rig.In({On(36), On(40)});
     EXPECT_EQ(rig.Sent(), (std::vector<test::SentMessage>{{On(41, 100, 2), 1}}));
     rig.recorder.SetInputSuspended(true);
     rig.recorder.HandleShort(On(36));
@@ -242,16 +231,11 @@ TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
     Track& track = rig.RecordTrack();
     ASSERT_TRUE(rig.recorder.StartStepRecord(0, 0, 48, 96));
     EXPECT_EQ(rig.engine.State(), EngineState::StepRec);
-    rig.recorder.HandleShort(On(60));
-    rig.recorder.HandleShort(Off(60));
+    rig.In({On(60), Off(60)});
     rig.Pump();
     EXPECT_EQ(rig.engine.Position(), 96u);
     // A chord; the same key struck twice before the step is entered once.
-    rig.recorder.HandleShort(On(64));
-    rig.recorder.HandleShort(On(67));
-    rig.recorder.HandleShort(On(64));
-    rig.recorder.HandleShort(Off(64));
-    rig.recorder.HandleShort(Off(67));
+    rig.In({On(64), On(67), On(64), Off(64), Off(67)});
     rig.Pump();
     EXPECT_EQ(rig.engine.Position(), 96u);
     rig.recorder.HandleShort(Off(64));
@@ -269,8 +253,7 @@ TEST(EngineRecord, StepRecordingEntersChordsOnceAndAdvancesOnTheLastRelease) {
     // At Right the step goes back to Left, the pass kept.
     rig.Loop(1, 2);
     ASSERT_TRUE(rig.recorder.StartStepRecord(0, 1, 48, 192));
-    rig.recorder.HandleShort(On(72));
-    rig.recorder.HandleShort(Off(72));
+    rig.In({On(72), Off(72)});
     rig.Pump();
     EXPECT_EQ(rig.engine.Position(), 192u);
     EXPECT_EQ(EventsOf(track).size(), 8u);

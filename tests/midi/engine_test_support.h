@@ -65,10 +65,11 @@ class RecordingSysex final : public SysexOutput {
     std::uint32_t kicks = 0;
 };
 
-// An engine on a manual timer with a song, metronome and clock off unless a
-// test turns them on.
-struct EngineRig {
-    ManualTimer timer;
+// An engine with a song, metronome and clock off unless a test turns them
+// on; on a manual timer unless it asks for another.
+template <class Timer>
+struct BasicEngineRig {
+    Timer timer;
     RecordingSink sink;
     FifoNotifier notifier;
     RecordingSysex sysex;
@@ -76,7 +77,7 @@ struct EngineRig {
     Engine engine{timer, sink, notifier, &sysex};
     EngineOptions options;
 
-    EngineRig() {
+    BasicEngineRig() {
         options.settings.metronome = false;
         options.settings.midiClock = false;
         engine.SetOptions(options);
@@ -110,6 +111,7 @@ struct EngineRig {
     std::vector<SentMessage> Sent() { return sink.Take(); }
     std::vector<Notification> Posted() { return notifier.TakeAll(); }
 };
+using EngineRig = BasicEngineRig<ManualTimer>;
 
 inline std::uint32_t NoteOn(std::uint8_t ch, std::uint8_t key, std::uint8_t vel = 100) {
     return PackMessage(static_cast<std::uint8_t>(0x90 | ch), key, vel);
@@ -129,14 +131,6 @@ inline std::vector<SentMessage> OnlyKind(const std::vector<SentMessage>& all, st
     std::vector<SentMessage> out;
     for (const SentMessage& m : all)
         if ((m.message & 0xF0) == kind) out.push_back(m);
-    return out;
-}
-
-inline std::vector<SentMessage> Without(const std::vector<SentMessage>& all,
-                                        std::uint32_t message) {
-    std::vector<SentMessage> out;
-    for (const SentMessage& m : all)
-        if (m.message != message) out.push_back(m);
     return out;
 }
 

@@ -27,22 +27,14 @@ bool AllNotesEnded(const std::vector<SentMessage>& sent) {
 }
 
 TEST(EngineThreads, MuteSoloAndRelocationFromAnotherThreadWhileTheRealTimerPlays) {
-    ThreadTimer timer;
-    RecordingSink sink(1 << 20);
-    FifoNotifier notifier(1 << 16);
-    RecordingSysex sysex;
-    Song song;
-    Engine engine(timer, sink, notifier, &sysex);
-    EngineOptions options;
-    options.settings.metronome = true;
-    options.settings.midiClock = true;
-    engine.SetOptions(options);
-    engine.SetSong(&song);
+    BasicEngineRig<ThreadTimer> rig;
+    rig.options.settings.metronome = true;
+    rig.options.settings.midiClock = true;
+    rig.Apply();
+    Engine& engine = rig.engine;
+    Song& song = rig.song;
     for (std::uint16_t ch = 0; ch < 4; ++ch) {
-        song.InsertTrack();
-        Track& t = *song.GetTrack(ch);
-        t.properties.channel = ch;
-        t.properties.port = ch % 2;
+        Track& t = rig.AddTrack(ch, ch % 2);
         for (std::uint32_t beat = 0; beat < 64; ++beat) {
             for (std::uint32_t step = 0; step < 192; step += 24) {
                 const std::uint8_t key = static_cast<std::uint8_t>(40 + step / 24 + ch);
@@ -79,15 +71,15 @@ TEST(EngineThreads, MuteSoloAndRelocationFromAnotherThreadWhileTheRealTimerPlays
     window.join();
     // Drain what the window thread would have seen, as it would.
     std::uint32_t beats = 0;
-    for (const Notification& n : notifier.TakeAll()) {
+    for (const Notification& n : rig.Posted()) {
         if (n.id == ENGINE_NOTIFY && n.code == kNotifyBeat) ++beats;
         if (n.id == kCommandPlayStop) ADD_FAILURE() << "a looped song ended";
     }
     engine.StopEngine();
     EXPECT_EQ(engine.State(), EngineState::Stop);
-    EXPECT_FALSE(timer.Running());
+    EXPECT_FALSE(rig.timer.Running());
     EXPECT_GT(beats, 0u);  // a loaded machine may run few periods
-    const auto sent = sink.Take();
+    const auto sent = rig.Sent();
     EXPECT_GT(sent.size(), 0u);
     EXPECT_TRUE(AllNotesEnded(sent));
 }

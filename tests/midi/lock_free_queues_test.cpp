@@ -11,27 +11,16 @@
 namespace kvs {
 namespace {
 
-TEST(FifoNotifier, KeepsOrderDropsAndCountsWhenFullAndRecoversAfterDraining) {
-    FifoNotifier notifier(3);
-    for (std::uint32_t i = 0; i < 5; ++i)
-        notifier.Post(ENGINE_NOTIFY, i);
-    EXPECT_EQ(notifier.Dropped(), 2u);
-    EXPECT_EQ(notifier.TakeAll(), (std::vector<Notification>{
-                                      {ENGINE_NOTIFY, 0}, {ENGINE_NOTIFY, 1}, {ENGINE_NOTIFY, 2}}));
-    EXPECT_FALSE(notifier.Take().has_value());
-    // Round the ring several times.
-    for (std::uint32_t i = 0; i < 10; ++i) {
-        notifier.Post(SYSEX_DONE, i);
-        ASSERT_EQ(notifier.Take(), (Notification{SYSEX_DONE, i}));
-    }
-    EXPECT_EQ(notifier.Dropped(), 2u);
-
+TEST(FifoNotifier, DropsAndCountsWhenFullAndWorksAgainAfterDraining) {
     FifoNotifier tiny(0);  // too small to work: taken as 2
-    tiny.Post(1, 1);
-    tiny.Post(2, 2);
-    tiny.Post(3, 3);
-    EXPECT_EQ(tiny.TakeAll(), (std::vector<Notification>{{1, 1}, {2, 2}}));
-    EXPECT_EQ(tiny.Dropped(), 1u);
+    for (std::uint32_t round = 0; round < 3; ++round) {
+        for (std::uint32_t i = 0; i < 3; ++i)
+            tiny.Post(ENGINE_NOTIFY, i);
+        EXPECT_EQ(tiny.TakeAll(),
+                  (std::vector<Notification>{{ENGINE_NOTIFY, 0}, {ENGINE_NOTIFY, 1}}));
+        EXPECT_FALSE(tiny.Take().has_value());
+    }
+    EXPECT_EQ(tiny.Dropped(), 3u);
 }
 
 // Several posting threads, one draining: every post arrives once or is

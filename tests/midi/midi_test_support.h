@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,38 @@ namespace kvs::test {
 struct RecordingErrors : MidiErrorReporter {
     void ShowError(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
+};
+
+// What an input delivered: a short message, or a SysEx buffer (message 0).
+struct ReceivedInput {
+    ReceivedInput(std::uint32_t d, std::uint32_t m, std::vector<std::uint8_t> b = {})
+        : device(d), message(m), bytes(std::move(b)) {}
+    std::uint32_t device;
+    std::uint32_t message;
+    std::vector<std::uint8_t> bytes;
+    bool operator==(const ReceivedInput&) const = default;
+};
+
+class RecordingInput final : public MidiInputSink {
+  public:
+    void OnShortMessage(std::uint32_t device, std::uint32_t message) override {
+        Add({device, message, {}});
+    }
+    void OnSysexBuffer(std::uint32_t device, std::span<const std::uint8_t> bytes) override {
+        Add({device, 0, {bytes.begin(), bytes.end()}});
+    }
+    std::vector<ReceivedInput> Got() {
+        std::lock_guard lock(mutex_);
+        return got_;
+    }
+
+  private:
+    void Add(ReceivedInput r) {
+        std::lock_guard lock(mutex_);
+        got_.push_back(std::move(r));
+    }
+    std::mutex mutex_;
+    std::vector<ReceivedInput> got_;
 };
 
 // A settings file path in a fresh folder, removed with the object.

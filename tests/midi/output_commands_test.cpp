@@ -24,6 +24,9 @@ struct OutputRig : QueueRig {
 };
 
 TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
+    Bytes allNotesOff;
+    for (std::uint8_t status = 0xB0; status <= 0xBF; ++status)
+        allNotesOff.insert(allNotesOff.end(), {status, 0x79, 0x00, status, 0x7B, 0x00});
     const std::vector<std::pair<std::uint32_t, Bytes>> expected = {
         {kCmdGmReset, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
         {kCmdGm2Reset, {0xF0, 0x7E, 0x7F, 0x09, 0x03, 0xF7}},
@@ -31,80 +34,46 @@ TEST(OutputCommands, FixedMessagesGoToEveryOpenOutputAsOneLongMessageEach) {
         {kCmdXgReset, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
         {kCmdLocalOff, {0xB0, 0x7A, 0x00}},
         {kCmdLocalOn, {0xB0, 0x7A, 0x7F}},
+        {kCmdAllNotesOff, allNotesOff},
     };
-    for (const auto& [command, bytes] : expected) {
-        OutputRig rig;
-        ASSERT_TRUE(SendFixedMessage(rig.queue, command));
-        rig.Pump();
-        for (std::uint32_t port = 0; port < 2; ++port) {
-            const auto sent = rig.Sent(port);
-            ASSERT_EQ(sent.size(), 1u) << command;
-            EXPECT_TRUE(sent[0].isLong);
-            EXPECT_EQ(sent[0].bytes, bytes) << command;
-        }
-    }
-
     OutputRig rig;
-    ASSERT_TRUE(SendFixedMessage(rig.queue, kCmdAllNotesOff));
-    rig.Pump();
-    for (std::uint32_t port = 0; port < 2; ++port) {
-        const auto sent = rig.Sent(port);
-        ASSERT_EQ(sent.size(), 1u);
-        ASSERT_TRUE(sent[0].isLong);
-        const Bytes& b = sent[0].bytes;
-        ASSERT_EQ(b.size(), 96u);
-        for (std::size_t ch = 0; ch < 16; ++ch) {
-            const auto status = static_cast<std::uint8_t>(0xB0 + ch);
-            EXPECT_EQ(Bytes(b.begin() + 6 * ch, b.begin() + 6 * ch + 6),
-                      (Bytes{status, 0x79, 0x00, status, 0x7B, 0x00}));
-        }
+    std::vector<Bytes> all;
+    for (const auto& [command, bytes] : expected) {
+        ASSERT_TRUE(SendFixedMessage(rig.queue, command));
+        all.push_back(bytes);
     }
+    while (rig.Pump() != 0) {
+    }
+    EXPECT_EQ(rig.LongSent(0), all);
+    EXPECT_EQ(rig.LongSent(1), all);
+    EXPECT_EQ(rig.Sent(0).size(), all.size());  // nothing as short messages
     EXPECT_FALSE(SendFixedMessage(rig.queue, 197));
     EXPECT_FALSE(SendFixedMessage(rig.queue, 205));
 }
 
-TEST(OutputCommands, StartUpAndExitSendOnlyWhatTheSettingsAskFor) {
+// Local control around a run and a reset are the command-line player's test.
+TEST(OutputCommands, AutoLoadSendSendsOnlyWhatTheSettingsAskFor) {
     GeneralSettings settings;
-    {
-        OutputRig rig;
-        AutoLocalAtStartUp(settings, rig.sink);
-        AutoLocalAtExit(settings, rig.sink);
-        for (std::uint32_t value : {0u, 6u}) {  // nothing, and out of range
-            settings.autoLoadSend = value;
-            AutoLoadSend(settings, rig.engine, rig.queue);
-        }
-        rig.Pump();
-        EXPECT_TRUE(rig.Sent(0).empty());
-
-        // Local control goes off at start-up and on at exit, as short messages.
-        settings.autoLocal = true;
-        AutoLocalAtStartUp(settings, rig.sink);
-        AutoLocalAtExit(settings, rig.sink);
-        for (std::uint32_t port = 0; port < 2; ++port) {
-            const auto sent = rig.Sent(port);
-            ASSERT_EQ(sent.size(), 2u);
-            EXPECT_FALSE(sent[0].isLong);
-            EXPECT_EQ(sent[0].shortMessage, PackMessage(0xB0, 0x7A, 0x00));
-            EXPECT_EQ(sent[1].shortMessage, PackMessage(0xB0, 0x7A, 0x7F));
-        }
-    }
-    {
-        OutputRig rig;
-        settings.autoLoadSend = 4;
-        AutoLoadSend(settings, rig.engine, rig.queue);
-        rig.Pump();
-        EXPECT_EQ(rig.LongSent(1), (std::vector<Bytes>{FixedMessage(kCmdGsReset)->bytes}));
-    }
     OutputRig rig;
     rig.song.InsertTrack();
     rig.song.GetTrack(0)->properties.channel = 2;
     rig.song.GetTrack(0)->properties.program = 5;
-    settings.autoLoadSend = 1;
+    AutoLocalAtStartUp(settings, rig.sink);
+    for (std::uint32_t value : {0u, 6u}) {  // nothing, and out of range
+        settings.autoLoadSend = value;
+        AutoLoadSend(settings, rig.engine, rig.queue);
+    }
+    rig.Pump();
+    EXPECT_TRUE(rig.Sent(0).empty());
+    settings.autoLoadSend = 4;
     AutoLoadSend(settings, rig.engine, rig.queue);
-    const auto sent = rig.Sent(0);
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[0].shortMessage, PackMessage(0xC2, 5));
-    EXPECT_TRUE(rig.Sent(1).empty());
+    rig.Pump();
+    EXPECT_EQ(rig.LongSent(1), (std::vector<Bytes>{FixedMessage(kCmdGsReset)->bytes}));
+    settings.autoLoadSend = 1;  // the song's settings, to its track's port alone
+    AutoLoadSend(settings, rig.engine, rig.queue);
+    ASSERT_EQ(rig.Sent(0).size(), 4u);
+    EXPECT_EQ(rig.Sent(0)[1].shortMessage, PackMessage(0xC2, 5));
+    EXPECT_EQ(rig.Sent(1).size(), 1u);
 }
 
 TEST(ChaseSettings, SendsTheLatestValueBeforeThePositionOrTheDefaults) {

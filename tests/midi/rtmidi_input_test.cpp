@@ -1,34 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <vector>
-
 #include "midi/backends/rtmidi_input_assembler.h"
+#include "midi_test_support.h"
 
 namespace kvs {
 namespace {
 
-struct Received {
-    bool isSysex;
-    std::uint32_t message;
-    std::vector<std::uint8_t> bytes;
-};
+using test::ReceivedInput;
+using Bytes = std::vector<std::uint8_t>;
 
-class RecordingSink : public MidiInputSink {
-  public:
-    void OnShortMessage(std::uint32_t device, std::uint32_t message) override {
-        EXPECT_EQ(device, 3u);
-        got.push_back({false, message, {}});
-    }
-    void OnSysexBuffer(std::uint32_t device, std::span<const std::uint8_t> bytes) override {
-        EXPECT_EQ(device, 3u);
-        got.push_back({true, 0, {bytes.begin(), bytes.end()}});
-    }
-    std::vector<Received> got;
-};
-
-std::vector<std::uint8_t> Sysex(std::size_t length) {
-    std::vector<std::uint8_t> bytes(length);
+Bytes Sysex(std::size_t length) {
+    Bytes bytes(length);
     for (std::size_t i = 0; i < length; ++i)
         bytes[i] = static_cast<std::uint8_t>(i % 128);
     bytes.front() = 0xF0;
@@ -37,63 +19,59 @@ std::vector<std::uint8_t> Sysex(std::size_t length) {
 }
 
 TEST(MidiInputAssembler, PacksShortMessagesByTheirLengthAndEndsSysexAtAStatus) {
-    RecordingSink sink;
+    test::RecordingInput sink;
     MidiInputAssembler in(3, sink);
-    in.Feed(std::vector<std::uint8_t>{0x91, 60, 100});
-    in.Feed(std::vector<std::uint8_t>{0xC2, 5});
-    in.Feed(std::vector<std::uint8_t>{0xF8});
-    in.Feed(std::vector<std::uint8_t>{0xF2, 0x10, 0x20});
-    // Cut short, stray data and a lone end byte deliver nothing.
-    in.Feed(std::vector<std::uint8_t>{0x90, 60});
-    in.Feed(std::vector<std::uint8_t>{0x40, 0x41});
-    in.Feed(std::vector<std::uint8_t>{0xF7});
-    // An unterminated SysEx is handed over when a status byte ends it.
-    in.Feed(std::vector<std::uint8_t>{0xF0, 0x41, 0x10});
-    in.Feed(std::vector<std::uint8_t>{0x90, 60, 1});
-    in.Feed(std::vector<std::uint8_t>{0xF0, 0x7E, 0xF0, 0x43, 0xF7});
-    ASSERT_EQ(sink.got.size(), 8u);
-    EXPECT_EQ(sink.got[0].message, 0x643C91u);
-    EXPECT_EQ(sink.got[1].message, 0x05C2u);
-    EXPECT_EQ(sink.got[2].message, 0xF8u);
-    EXPECT_EQ(sink.got[3].message, 0x2010F2u);
-    EXPECT_EQ(sink.got[4].bytes, (std::vector<std::uint8_t>{0xF0, 0x41, 0x10}));
-    EXPECT_EQ(sink.got[5].message, 0x013C90u);
-    EXPECT_EQ(sink.got[6].bytes, (std::vector<std::uint8_t>{0xF0, 0x7E}));
-    EXPECT_EQ(sink.got[7].bytes, (std::vector<std::uint8_t>{0xF0, 0x43, 0xF7}));
+    for (const Bytes& b : std::vector<Bytes>{{0x91, 60, 100},
+                                             {0xC2, 5},
+                                             {0xF8},
+                                             {0xF2, 0x10, 0x20},
+                                             // Cut short, stray data, a lone end: nothing.
+                                             {0x90, 60},
+                                             {0x40, 0x41},
+                                             {0xF7},
+                                             // An unterminated SysEx ends at a status byte.
+                                             {0xF0, 0x41, 0x10},
+                                             {0x90, 60, 1},
+                                             {0xF0, 0x7E, 0xF0, 0x43, 0xF7}})
+        in.Feed(b);
+    EXPECT_EQ(sink.Got(), (std::vector<ReceivedInput>{{3, 0x643C91},
+                                                      {3, 0x05C2},
+                                                      {3, 0xF8},
+                                                      {3, 0x2010F2},
+                                                      {3, 0, {0xF0, 0x41, 0x10}},
+                                                      {3, 0x013C90},
+                                                      {3, 0, {0xF0, 0x7E}},
+                                                      {3, 0, {0xF0, 0x43, 0xF7}}}));
 }
 
 TEST(MidiInputAssembler, DeliversSysexWholeUpToTheBufferSizeAndSplitsLongerOnes) {
     for (std::size_t length : {std::size_t{6}, kSysexBufferSize, kSysexBufferSize + 1,
                                std::size_t{40000}, 2 * kSysexBufferSize + 5}) {
         SCOPED_TRACE(length);
-        RecordingSink sink;
+        test::RecordingInput sink;
         MidiInputAssembler in(3, sink);
-        std::vector<std::uint8_t> message = Sysex(length);
+        const Bytes message = Sysex(length);
         in.Feed(message);
-        std::vector<std::uint8_t> joined;
-        for (const Received& r : sink.got) {
-            ASSERT_TRUE(r.isSysex);
+        Bytes joined;
+        for (const ReceivedInput& r : sink.Got()) {
             EXPECT_LE(r.bytes.size(), kSysexBufferSize);
             joined.insert(joined.end(), r.bytes.begin(), r.bytes.end());
         }
-        EXPECT_EQ(sink.got.size(), (length + kSysexBufferSize - 1) / kSysexBufferSize);
+        EXPECT_EQ(sink.Got().size(), (length + kSysexBufferSize - 1) / kSysexBufferSize);
         EXPECT_EQ(joined, message);
     }
 }
 
 TEST(MidiInputAssembler, JoinsSysexArrivingInPiecesAndLetsRealTimeThrough) {
-    RecordingSink sink;
+    test::RecordingInput sink;
     MidiInputAssembler in(3, sink);
-    std::vector<std::uint8_t> message = Sysex(5000);
+    const Bytes message = Sysex(5000);
     for (std::size_t at = 0; at < message.size(); at += 777) {
-        std::size_t end = std::min(message.size(), at + 777);
-        in.Feed(std::span<const std::uint8_t>(message).subspan(at, end - at));
-        if (at == 777) in.Feed(std::vector<std::uint8_t>{0xF8});  // clock between pieces
+        in.Feed(std::span<const std::uint8_t>(message).subspan(
+            at, std::min<std::size_t>(777, message.size() - at)));
+        if (at == 777) in.Feed(Bytes{0xF8});  // clock between pieces
     }
-    ASSERT_EQ(sink.got.size(), 2u);
-    EXPECT_FALSE(sink.got[0].isSysex);
-    EXPECT_EQ(sink.got[0].message, 0xF8u);
-    EXPECT_EQ(sink.got[1].bytes, message);
+    EXPECT_EQ(sink.Got(), (std::vector<ReceivedInput>{{3, 0xF8}, {3, 0, message}}));
 }
 
 }  // namespace
