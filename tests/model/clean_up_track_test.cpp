@@ -18,13 +18,18 @@ using test::Off;
 using test::On;
 using Timeline = std::vector<test::TimedMessage>;
 
-TEST(CleanUpTrack, DropsDoubledNoteOnsAndStrayNoteOffs) {
+TEST(CleanUpTrack, DropsDoubledNoteOnsAndStrayNoteOffsAndLeavesEmptyTracksAndBadIndicesAlone) {
     Song song;
     ASSERT_TRUE(song.InsertTrack());
+    ASSERT_TRUE(song.InsertTrack());
     Add(*song.GetTrack(0), {{0, On(1, 60)}, {96, On(1, 60)}, {150, Off(1, 60)}, {200, Off(1, 60)}});
-    CleanUpTrack(song, 0);
+    const Track* empty = song.GetTrack(1);
+    for (std::uint32_t i = 0; i < 3; ++i)
+        CleanUpTrack(song, i);
     EXPECT_EQ(Events(*song.GetTrack(0)), (Timeline{{0, On(1, 60)}, {150, Off(1, 60)}}));
     EXPECT_EQ(song.GetTrack(0)->BeatCount(), 2u);
+    EXPECT_EQ(song.GetTrack(1), empty);
+    EXPECT_EQ(song.TrackCount(), 2u);
 }
 
 TEST(CleanUpTrack, EndsWhatIsLeftOnAtTheLastTickAndKeepsTheRest) {
@@ -69,16 +74,6 @@ TEST(CleanUpTrack, EndsWhatIsLeftOnAtTheLastTickAndKeepsTheRest) {
     EXPECT_EQ(clean.properties, properties);
     EXPECT_EQ(clean.Notes().Count(), 1u);
     EXPECT_EQ(clean.BeatCount(), 4u);
-}
-
-TEST(CleanUpTrack, LeavesEmptyTracksAndBadIndicesAlone) {
-    Song song;
-    ASSERT_TRUE(song.InsertTrack());
-    const Track* before = song.GetTrack(0);
-    CleanUpTrack(song, 0);
-    CleanUpTrack(song, 1);
-    EXPECT_EQ(song.GetTrack(0), before);
-    EXPECT_EQ(song.TrackCount(), 1u);
 }
 
 }  // namespace
