@@ -16,13 +16,14 @@ using test::Cc;
 using test::Events;
 using test::Off;
 using test::On;
-using Timeline = std::vector<test::TimedMessage>;
+using test::Timeline;
 
 TEST(CleanUpTrack, DropsDoubledNoteOnsAndStrayNoteOffsAndLeavesEmptyTracksAndBadIndicesAlone) {
     Song song;
     ASSERT_TRUE(song.InsertTrack());
     ASSERT_TRUE(song.InsertTrack());
-    Add(*song.GetTrack(0), {{0, On(1, 60)}, {96, On(1, 60)}, {150, Off(1, 60)}, {200, Off(1, 60)}});
+    const Timeline in = {{0, On(1, 60)}, {96, On(1, 60)}, {150, Off(1, 60)}, {200, Off(1, 60)}};
+    Add(*song.GetTrack(0), in);
     const Track* empty = song.GetTrack(1);
     for (std::uint32_t i = 0; i < 3; ++i)
         CleanUpTrack(song, i);
@@ -42,13 +43,10 @@ TEST(CleanUpTrack, EndsWhatIsLeftOnAtTheLastTickAndKeepsTheRest) {
     old.properties.port = 2;
     ASSERT_TRUE(old.AddSysexEvent(0, {0xF0, 0x01, 0xF7}));
     ASSERT_TRUE(old.DeleteEvent(0, 0));
-    Add(old, {{0, Cc(0, 64, 127)},
-              {5, Cc(1, 67, 100)},
-              {10, On(0, 60)},
-              {20, On(0, 62)},
-              {30, On(0, 60, 0)},
-              {40, PackMessage(0xE2, 0, 70)},
-              {60, Off(0, 70)}});
+    const Timeline in = {{0, Cc(0, 64, 127)}, {5, Cc(1, 67, 100)}, {10, On(0, 60)},
+                         {20, On(0, 62)},     {30, On(0, 60, 0)},  {40, PackMessage(0xE2, 0, 70)},
+                         {60, Off(0, 70)}};
+    Add(old, in);
     ASSERT_TRUE(old.AddSysexEvent(50, {0xF0, 0x7E, 0xF7}));
     ASSERT_TRUE(old.EnsureBeats(4));
     const TrackProperties properties = old.properties;
@@ -57,17 +55,18 @@ TEST(CleanUpTrack, EndsWhatIsLeftOnAtTheLastTickAndKeepsTheRest) {
     const Track& clean = *song.GetTrack(1);
     ASSERT_NE(&clean, &old);
     const Tick last = 4 * 192 - 1;
-    EXPECT_EQ(Events(clean), (Timeline{{0, Cc(0, 64, 127)},
-                                       {5, Cc(1, 67, 100)},
-                                       {10, On(0, 60)},
-                                       {20, On(0, 62)},
-                                       {30, Off(0, 60, 64)},
-                                       {40, PackMessage(0xE2, 0, 70)},
-                                       {50, SysexMessage(1)},
-                                       {last, Off(0, 62, 64)},
-                                       {last, Cc(0, 64, 0)},
-                                       {last, Cc(1, 67, 0)},
-                                       {last, PackMessage(0xE2, 0, 64)}}));
+    const Timeline want = {{0, Cc(0, 64, 127)},
+                           {5, Cc(1, 67, 100)},
+                           {10, On(0, 60)},
+                           {20, On(0, 62)},
+                           {30, Off(0, 60, 64)},
+                           {40, PackMessage(0xE2, 0, 70)},
+                           {50, SysexMessage(1)},
+                           {last, Off(0, 62, 64)},
+                           {last, Cc(0, 64, 0)},
+                           {last, Cc(1, 67, 0)},
+                           {last, PackMessage(0xE2, 0, 64)}};
+    EXPECT_EQ(Events(clean), want);
     ASSERT_NE(clean.Sysex().Find(1), nullptr);
     EXPECT_EQ(clean.Sysex().Find(1)->bytes, (std::vector<std::uint8_t>{0xF0, 0x7E, 0xF7}));
     EXPECT_EQ(clean.Sysex().Count(), 1u);

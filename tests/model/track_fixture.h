@@ -10,6 +10,7 @@
 namespace kvs::test {
 
 using TimedMessage = std::pair<Tick, std::uint32_t>;
+using Timeline = std::vector<TimedMessage>;
 
 inline std::uint32_t On(std::uint8_t channel, std::uint8_t key, std::uint8_t velocity = 100) {
     return PackMessage(0x90 | channel, key, velocity);
@@ -30,7 +31,7 @@ inline std::vector<TimedMessage> Events(const Track& track) {
     return out;
 }
 
-inline void Add(Track& track, std::initializer_list<TimedMessage> events) {
+inline void Add(Track& track, const std::vector<TimedMessage>& events) {
     for (const auto& [tick, message] : events)
         track.AddEvent(tick, message);
 }

@@ -22,7 +22,7 @@ using test::Cc;
 using test::Events;
 using test::Off;
 using test::On;
-using Timeline = std::vector<test::TimedMessage>;
+using test::Timeline;
 
 EventBlock BlockOf(const Timeline& events) {
     EventBlock block;
