@@ -22,8 +22,7 @@ TEST(CleanUpTrack, DropsDoubledNoteOnsAndStrayNoteOffsAndLeavesEmptyTracksAndBad
     Song song;
     ASSERT_TRUE(song.InsertTrack());
     ASSERT_TRUE(song.InsertTrack());
-    const Timeline in = {{0, On(1, 60)}, {96, On(1, 60)}, {150, Off(1, 60)}, {200, Off(1, 60)}};
-    Add(*song.GetTrack(0), in);
+    Add(*song.GetTrack(0), {{0, On(1, 60)}, {96, On(1, 60)}, {150, Off(1, 60)}, {200, Off(1, 60)}});
     const Track* empty = song.GetTrack(1);
     for (std::uint32_t i = 0; i < 3; ++i)
         CleanUpTrack(song, i);
