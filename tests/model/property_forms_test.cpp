@@ -153,42 +153,35 @@ TEST(TrackPropertiesForm, IncomingMidiFillsFieldsAndBankHalves) {
 TEST(ChangePropertiesForm, TempoIsClampedSentToTheEngineAndReadBack) {
     ChangeRecord r;
     r.channel = 2;
-    r.port = 1;
     r.program = 5;
     RecordingOutput out;
-    FakeInstruments instruments;
-    ChangePropertiesForm form(r, &instruments, &out, true);
+    ChangePropertiesForm form(r, nullptr, &out, true);
     form.SetTempoText("5");
     form.LeaveTempo();
     EXPECT_EQ(form.TempoText(), "10");
     form.SpinTempo(500);
     EXPECT_EQ(form.TempoText(), "480");
     EXPECT_EQ(out.tempos, (std::vector<std::uint32_t>{10, 480}));
-
     form.Fields().SetText(PropertyField::Program, "");
     form.Fields().SetText(PropertyField::Volume, "64");
     form.Fields().Leave(PropertyField::Volume);
-    EXPECT_EQ(out.sent, (Sent{{0x4007B2, 1}}));
+    EXPECT_EQ(out.sent, (Sent{{0x4007B2, 0}}));
     const ChangeRecord ok = form.Ok();
     EXPECT_EQ(ok.tempo, 480);
     EXPECT_EQ(ok.program, -1);
     EXPECT_EQ(ok.volume, 64);
-
-    form.SetTempoText("");
-    EXPECT_EQ(form.Ok().tempo, kNoTempo);
     form.SetTempoText("999");  // typed, never left
     EXPECT_EQ(form.Ok().tempo, 480);
-}
+    form.SetTempoText("");
+    EXPECT_EQ(form.Ok().tempo, kNoTempo);
 
-TEST(ChangePropertiesForm, ATrackWithoutChannelSendsNothingButStillTakesInput) {
-    ChangeRecord r;
+    // A track without a channel sends nothing but still takes input.
     r.channel = kNoChannel;
-    RecordingOutput out;
-    ChangePropertiesForm form(r, nullptr, &out, true);
-    form.MidiIn(0x4007B0);
-    EXPECT_EQ(form.Fields().Text(PropertyField::Volume), "64");
+    ChangePropertiesForm none(r, nullptr, &out, true);
+    out.sent.clear();
+    none.MidiIn(0x4007B0);
+    EXPECT_EQ(none.Fields().Text(PropertyField::Volume), "64");
     EXPECT_TRUE(out.sent.empty());
-    EXPECT_FALSE(form.Fields().InstrumentsEnabled());
 }
 
 }  // namespace
