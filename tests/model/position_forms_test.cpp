@@ -11,17 +11,11 @@
 namespace kvs {
 namespace {
 
-// 120 bpm, 4/4: a beat is 500 ms.
-std::unique_ptr<Song> SongAt120() {
-    auto song = std::make_unique<Song>();
-    song->tempo = 120;
-    song->InsertTrack();
-    return song;
-}
-
-TEST(GotoForm, BarAndTimeGoToTheNearestBeat) {
-    auto song = SongAt120();
-    GotoForm form(*song, 0, DisplayUnit::Time);
+TEST(GotoForm, BarAndTimeGoToTheNearestBeatAndTextsTheUnitCannotReadAreRefused) {
+    Song song;  // 120 bpm, 4/4: a beat is 500 ms
+    song.tempo = 120;
+    song.InsertTrack();
+    GotoForm form(song, 0, DisplayUnit::Time);
     form.SetText("0:04.740");  // 9.48 beats
     EXPECT_EQ(form.Ok(), 9u);
     form.SetText("0:04.760");  // 9.52 beats
@@ -37,15 +31,12 @@ TEST(GotoForm, BarAndTimeGoToTheNearestBeat) {
 
     // In 6/8 a beat of the signature is half a stored beat: bar 1 beat 2
     // is tick 96, which rounds to beat 1.
-    song->timeSigNumerator = 6;
-    song->timeSigDenominatorExp = 3;
+    song.timeSigNumerator = 6;
+    song.timeSigDenominatorExp = 3;
     form.SetText("1:2");
     EXPECT_EQ(form.Ok(), 1u);
-}
 
-TEST(GotoForm, RefusesTextsTheUnitCannotRead) {
-    auto song = SongAt120();
-    GotoForm form(*song, 0, DisplayUnit::Position);
+    form.SetUnit(DisplayUnit::Position);
     form.SetText("  42rest");
     EXPECT_EQ(form.Ok(), 42u);
     form.SetText("1234567890123");  // the field keeps nine characters
