@@ -215,7 +215,7 @@ InstrumentLists ThreeLists() {
     return lists;
 }
 
-TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBack) {
+TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBackAndWorksWithoutPortsOrLists) {
     InstrumentLists lists = ThreeLists();
     InstrumentListsForm form(lists, {{0, "Synth"}, {2, "Module"}, {4, "Later port"}});
 
@@ -243,9 +243,8 @@ TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBack) {
     form.Accept(lists);
     EXPECT_EQ(lists.Assignments(),
               (std::vector<std::uint32_t>{kNoInstrumentList, 1, 0, kNoInstrumentList, 1}));
-}
 
-TEST(InstrumentListsForm, WorksWithoutPortsOrLists) {
+    // Without ports or lists.
     InstrumentLists empty;
     InstrumentListsForm noPorts(empty, {}, "** Keine **");
     EXPECT_EQ(noPorts.SelectedPort(), -1);
@@ -256,9 +255,9 @@ TEST(InstrumentListsForm, WorksWithoutPortsOrLists) {
     // An assignment to a list that is gone shows as unassigned.
     InstrumentLists stale;
     stale.SetLists({{"Only", {}}});
-    InstrumentListsForm form(stale, {{0, "Synth"}});
-    form.SelectInstrument(1);
-    form.Accept(stale);
+    InstrumentListsForm before(stale, {{0, "Synth"}});
+    before.SelectInstrument(1);
+    before.Accept(stale);
     stale.SetLists({});
     InstrumentListsForm after(stale, {{0, "Synth"}});
     EXPECT_EQ(after.SelectedInstrument(), 0);

@@ -96,11 +96,9 @@ TEST(PromptTable, TextsSurviveALanguageFileLine) {
     std::set<std::string_view> tips;
     for (const PromptEntry& entry : kBuiltinPrompts) {
         EXPECT_FALSE(entry.key.empty());
-        for (char c : entry.key) {
-            EXPECT_TRUE(std::islower(static_cast<unsigned char>(c)) ||
-                        std::isdigit(static_cast<unsigned char>(c)) || c == '_')
-                << entry.key;
-        }
+        EXPECT_EQ(entry.key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_"),
+                  std::string_view::npos)
+            << entry.key;
         EXPECT_EQ(entry.text.find_first_of("\r\n"), std::string_view::npos) << entry.key;
         EXPECT_LE(entry.text.size(), kPromptMaxText) << entry.key;
         // Outer blanks would not come back from an INI value.
