@@ -44,26 +44,19 @@ std::string Unescaped(std::string_view text) {
 std::vector<std::string> ExpandKeyList(const std::vector<std::string>& lines) {
     std::vector<std::string> keys;
     for (const std::string& line : lines) {
-        const std::string_view item = line;
-        std::size_t to = item.find(" to ");
-        if (to == std::string_view::npos) {
-            keys.emplace_back(item);
+        const std::size_t to = line.find(" to ");
+        if (to == std::string::npos) {
+            keys.push_back(line);
             continue;
         }
-        std::string_view first = item.substr(0, to);
-        std::string_view last = item.substr(to + 4);
-        std::size_t digits = first.size();
-        while (digits > 0 && std::isdigit(static_cast<unsigned char>(first[digits - 1])))
-            --digits;
-        std::string_view stem = first.substr(0, digits);
+        const std::string first = line.substr(0, to), last = line.substr(to + 4);
+        const std::size_t digits = first.find_last_not_of("0123456789") + 1;
         const std::size_t width = first.size() - digits;
         const bool padded = width == last.size() - digits;
-        const int from = std::stoi(std::string(first.substr(digits)));
-        const int upto = std::stoi(std::string(last.substr(digits)));
-        for (int n = from; n <= upto; ++n) {
+        for (int n = std::stoi(first.substr(digits)); n <= std::stoi(last.substr(digits)); ++n) {
             std::string number = std::to_string(n);
             if (padded && number.size() < width) number.insert(0, width - number.size(), '0');
-            keys.push_back(std::string(stem) + number);
+            keys.push_back(first.substr(0, digits) + number);
         }
     }
     return keys;
