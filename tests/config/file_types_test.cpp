@@ -121,9 +121,7 @@ TEST(FileTypeRegistration, AsksBeforeTakingATypeFromAnotherProgram) {
 TEST(FileTypeRegistration, UsesTheLanguagesTextsSafely) {
     Desktop desktop;
     FileTypeTexts texts;
-    texts.actionOpen =
-        "&\xC3\x96"
-        "ffnen";
+    texts.actionOpen = "&\u00D6ffnen";
     texts.actionPlay = "Spielen && Ende\n";
     texts.typeMid = "MIDI-Datei <Standard> & \"mehr\"\x01";
     texts.inUse = "%s geh\xC3\xB6rt einem anderen Programm (100%). %s?";
@@ -132,9 +130,7 @@ TEST(FileTypeRegistration, UsesTheLanguagesTextsSafely) {
     desktop.Register("/opt/kvs/bin/kvs", texts);
 
     const std::string entry = desktop.Read("data/applications/kavelsong.desktop");
-    EXPECT_NE(entry.find("[Desktop Action Open]\nName=\xC3\x96"
-                         "ffnen\n"),
-              std::string::npos);
+    EXPECT_NE(entry.find("[Desktop Action Open]\nName=\u00D6ffnen\n"), std::string::npos);
     EXPECT_NE(entry.find("[Desktop Action Play]\nName=Spielen & Ende\\n\n"), std::string::npos);
     EXPECT_NE(desktop.Read("data/mime/packages/kavelsong.xml")
                   .find("<comment>MIDI-Datei &lt;Standard&gt; &amp; &quot;mehr&quot;</comment>"),
