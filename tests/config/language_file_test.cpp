@@ -93,7 +93,7 @@ TEST_F(LanguageFileTest, OneTranslationLeavesTheRestEnglishAndTheTestMarksTheRes
     }
 }
 
-TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndAnUnwritableNewFileIsReported) {
+TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndUnwritableOrUnreadableFilesAreReported) {
     PromptTable table;
     LoadPrompts(table, lng_);
     TestPromptsResult tested = TestPromptFile(table, lng_, newLng_);
@@ -109,6 +109,18 @@ TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndAnUnwritableNewFileIsReport
     EXPECT_NE(tested.error, kResultOk);
     EXPECT_EQ(tested.message.text, "An error occurred updating the language prompt file");
     EXPECT_EQ(tested.message.icon, PromptMessage::Icon::Exclamation);
+
+    // An unwritable or unreadable file leaves the built-in texts.
+    PromptTable fresh;
+    LoadPromptsResult missingFolder = LoadPrompts(fresh, Path("gone/kvs.lng"));
+    EXPECT_FALSE(missingFolder.created);
+    EXPECT_NE(missingFolder.error, kResultOk);
+    EXPECT_EQ(fresh.Text(prompt::menu_file_open), "&Open ...\tctrl+O");
+
+    fs::create_directory(Path("adir.lng"));
+    LoadPromptsResult directory = LoadPrompts(fresh, Path("adir.lng"));
+    EXPECT_NE(directory.error, kResultOk);
+    EXPECT_EQ(fresh.Text(prompt::ok), "OK");
 }
 
 TEST_F(LanguageFileTest, PresentEmptyValueIsTakenAndLongValueIsCut) {
@@ -155,19 +167,6 @@ TEST_F(LanguageFileTest, PoolOverflowKeepsLaterBuiltInTextsAndShowsTheFilesMessa
     loaded = LoadPrompts(table, lng_);
     ASSERT_TRUE(loaded.message.has_value());
     EXPECT_EQ(loaded.message->text, "The language prompt file is too large to load.");
-}
-
-TEST_F(LanguageFileTest, UnwritableOrUnreadableFileLeavesBuiltInTexts) {
-    PromptTable table;
-    LoadPromptsResult missingFolder = LoadPrompts(table, Path("gone/kvs.lng"));
-    EXPECT_FALSE(missingFolder.created);
-    EXPECT_NE(missingFolder.error, kResultOk);
-    EXPECT_EQ(table.Text(prompt::menu_file_open), "&Open ...\tctrl+O");
-
-    fs::create_directory(Path("adir.lng"));
-    LoadPromptsResult directory = LoadPrompts(table, Path("adir.lng"));
-    EXPECT_NE(directory.error, kResultOk);
-    EXPECT_EQ(table.Text(prompt::ok), "OK");
 }
 
 }  // namespace

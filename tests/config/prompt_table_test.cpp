@@ -62,7 +62,7 @@ std::vector<std::string> ExpandKeyList(const std::vector<std::string>& lines) {
     return keys;
 }
 
-TEST(PromptTable, HoldsEveryPublishedKeyInOrderOnce) {
+TEST(PromptTable, HoldsEveryPublishedKeyInOrderOnceAndThePublishedTextsExactly) {
     const std::vector<std::string> expected = ExpandKeyList(DataLines("prompt_keys.txt"));
     ASSERT_EQ(expected.size(), kPromptCount);
     std::set<std::string_view> seen;
@@ -70,9 +70,7 @@ TEST(PromptTable, HoldsEveryPublishedKeyInOrderOnce) {
         EXPECT_EQ(kBuiltinPrompts[i].key, expected[i]) << "index " << i;
         EXPECT_TRUE(seen.insert(kBuiltinPrompts[i].key).second) << kBuiltinPrompts[i].key;
     }
-}
-
-TEST(PromptTable, PublishedTextsAreUsedExactly) {
+    // The texts published byte for byte are used exactly.
     const std::vector<std::string> lines = DataLines("prompt_texts.txt");
     ASSERT_FALSE(lines.empty());
     for (const std::string& line : lines) {
