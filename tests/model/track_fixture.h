@@ -18,6 +18,9 @@ inline std::uint32_t On(std::uint8_t channel, std::uint8_t key, std::uint8_t vel
 inline std::uint32_t Off(std::uint8_t channel, std::uint8_t key, std::uint8_t velocity = 64) {
     return PackMessage(0x80 | channel, key, velocity);
 }
+inline std::uint32_t Tempo(std::uint8_t bpm) {
+    return PackMessage(EVT_TEMPO, bpm);
+}
 inline std::uint32_t Cc(std::uint8_t channel, std::uint8_t number, std::uint8_t value) {
     return PackMessage(0xB0 | channel, number, value);
 }

@@ -16,8 +16,12 @@ namespace kvs {
 namespace {
 
 using test::B;
+using test::Cc;
 using test::NoteList;
 using test::Notes;
+using test::Off;
+using test::On;
+using test::Tempo;
 
 // Answers the value dialog as a user typing the texts.
 class ScriptedHost : public ToolHost {
@@ -197,11 +201,11 @@ TEST(InsertFromFile, LoadsTheFileSilentlyAndMergesTheChosenTrackAtTheRangeStart)
     test::Fill(*song.GetTrack(0), {{0, 5, 60}});
     (*pass)(song, 0, {2, 3});
     EXPECT_EQ(test::Events(*song.GetTrack(0)),
-              (std::vector<test::TimedMessage>{{0, test::On(0, 60)},
-                                               {5, test::Off(0, 60)},
+              (std::vector<test::TimedMessage>{{0, On(0, 60)},
+                                               {5, Off(0, 60)},
                                                {2 * B, PackMessage(0xC0, 33)},
-                                               {2 * B + 10, test::On(0, 40)},
-                                               {2 * B + 20, test::Off(0, 40)}}));
+                                               {2 * B + 10, On(0, 40)},
+                                               {2 * B + 20, Off(0, 40)}}));
 }
 
 TEST(InsertFromFileForm, StartsOnTheFirstTrackAndReadsTypedChoices) {
