@@ -60,14 +60,10 @@ TEST(ChangeRecord, ApplyReplacesOldPropertyEventsSortsTheNewOnesAndGrowsOnlyWhen
     r.reverb = -1;  // so the channel-5 reverb goes and nothing takes its place
     ASSERT_TRUE(ApplyChangeRecord(track, r));
 
-    const std::vector<TimedMessage> expected = {{kBeat3, EVT_TEMPO | 140u << 8},
-                                                {kBeat3, Cc(0, 0, 1)},
-                                                {kBeat3, Cc(0, 1, 9)},
-                                                {kBeat3, Cc(0, 7, 100)},
-                                                {kBeat3, Cc(0, 32, 2)},
-                                                {kBeat3, PackMessage(0xC0, 20)},
-                                                {kBeat3, On(0, 60)},
-                                                {kBeat3 + 2, Cc(0, 7, 9)}};
+    const test::Timeline expected = {{kBeat3, test::Tempo(140)}, {kBeat3, Cc(0, 0, 1)},
+                                     {kBeat3, Cc(0, 1, 9)},      {kBeat3, Cc(0, 7, 100)},
+                                     {kBeat3, Cc(0, 32, 2)},     {kBeat3, PackMessage(0xC0, 20)},
+                                     {kBeat3, On(0, 60)},        {kBeat3 + 2, Cc(0, 7, 9)}};
     EXPECT_EQ(Events(track), expected);
 
     // Beyond the track it grows only when something is set.
