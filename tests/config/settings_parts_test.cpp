@@ -79,7 +79,7 @@ TEST(PackedSettingsTest, OskKeysFallBackToTheDefaultLayoutWhenUnusable) {
     EXPECT_EQ(ParseOskKeys(many)->keys.size(), OskLayoutSettings::kMaxKeys);
 }
 
-TEST(GeneralOptionsFormTest, OkStoresTheControlsTouchingNothingElseAndUnselectedListsKeepTheirValues) {
+TEST(GeneralOptionsFormTest, OkStoresOnlyTheControlsAndUnselectedListsKeepTheirValues) {
     Settings s;
     s.general.defaultPort = 3;
     s.engine.initDelay = 250;
