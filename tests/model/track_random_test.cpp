@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <utility>
@@ -95,16 +96,11 @@ TEST(TrackRandom, AdoptedTracksMatchBuiltOnesAndNotesPairAsAFullSearchFinds) {
         auto message = [&] {
             const auto channel = static_cast<std::uint8_t>(pick(2));
             const auto key = static_cast<std::uint8_t>(60 + pick(3));
-            switch (pick(4)) {
-                case 0:
-                    return Off(channel, key);
-                case 1:
-                    return On(channel, key, 0);
-                case 2:
-                    return Cc(channel, 7, static_cast<std::uint8_t>(pick(128)));
-                default:
-                    return On(channel, key);
-            }
+            const std::uint32_t kind = pick(4);
+            return kind == 0   ? Off(channel, key)
+                   : kind == 1 ? On(channel, key, 0)
+                   : kind == 2 ? Cc(channel, 7, static_cast<std::uint8_t>(pick(128)))
+                               : On(channel, key);
         };
         const std::uint32_t gap = seed % 2 == 0 ? 3000 * TICKS_PER_BEAT : 2000;
         Timeline events;
@@ -135,36 +131,26 @@ TEST(TrackRandom, AdoptedTracksMatchBuiltOnesAndNotesPairAsAFullSearchFinds) {
             const std::uint32_t n = 1 + pick(100);
             const std::uint32_t op = pick(12);
             SCOPED_TRACE(testing::Message() << "step " << step << " op " << op);
-            auto edit = [&](Track& t) {
-                switch (op) {
-                    case 0:
-                        return t.AddEvent(at, m);
-                    case 1:
-                        return t.DeleteEvent(beat, index);
-                    case 2:
-                        return t.MoveEvent(beat, index, at);
-                    case 3:
-                        return t.MoveNote(beat, index, at);
-                    case 4:
-                        return t.InsertBeat(static_cast<std::int32_t>(beat));
-                    case 5:
-                        return t.DeleteBeat(beat);
-                    case 6:
-                        return t.InsertBeats(beat, n);
-                    case 7:
-                        return t.DeleteBeats(beat, n);
-                    case 8:
-                        return t.ClearBeat(beat);
-                    case 9:
-                        return t.TruncateNotesAt(beat);
-                    case 10:  // rewritten where it stands
-                        if (count != 0) (*t.Bucket(beat))[index].message = m;
-                        return true;
-                    default:
-                        if (count != 0) t.Bucket(beat)->Sort();
-                        return true;
-                }
-            };
+            const std::function<bool(Track&)> edits[] = {
+                [&](Track& t) { return t.AddEvent(at, m); },
+                [&](Track& t) { return t.DeleteEvent(beat, index); },
+                [&](Track& t) { return t.MoveEvent(beat, index, at); },
+                [&](Track& t) { return t.MoveNote(beat, index, at); },
+                [&](Track& t) { return t.InsertBeat(static_cast<std::int32_t>(beat)); },
+                [&](Track& t) { return t.DeleteBeat(beat); },
+                [&](Track& t) { return t.InsertBeats(beat, n); },
+                [&](Track& t) { return t.DeleteBeats(beat, n); },
+                [&](Track& t) { return t.ClearBeat(beat); },
+                [&](Track& t) { return t.TruncateNotesAt(beat); },
+                [&](Track& t) {  // rewritten where it stands
+                    if (count != 0) (*t.Bucket(beat))[index].message = m;
+                    return true;
+                },
+                [&](Track& t) {
+                    if (count != 0) t.Bucket(beat)->Sort();
+                    return true;
+                }};
+            const auto& edit = edits[op];
             ASSERT_EQ(edit(added), edit(adopted));
             ASSERT_EQ(Events(adopted), Events(added));
             ASSERT_EQ(adopted.BeatCount(), added.BeatCount());
