@@ -14,19 +14,13 @@ namespace {
 
 TEST(EventOrder, AtOneTickNoteOffsComeFirstAndNoteOnsLast) {
     // Every kind at one tick, in the order sorting must give whatever the input order.
+    // clang-format off
     const std::vector<std::uint32_t> kinds = {
-        PackMessage(0x8F, 0, 0),
-        PackMessage(EVT_TEMPO, 0xFF, 0xFF),
-        PackMessage(EVT_TIMESIG, 4, 2),
-        PackMessage(0xA0, 60, 10),
-        PackMessage(0xB0, 7, 100),
-        PackMessage(0xC0, 5),
-        PackMessage(0xD0, 20),
-        PackMessage(0xE0, 0, 64),
-        SysexMessage(1),
-        PackMessage(0x90, 60, 0),
-        PackMessage(0x90, 61, 1),  //
-    };
+        PackMessage(0x8F, 0, 0), PackMessage(EVT_TEMPO, 0xFF, 0xFF), PackMessage(EVT_TIMESIG, 4, 2),
+        PackMessage(0xA0, 60, 10), PackMessage(0xB0, 7, 100), PackMessage(0xC0, 5),
+        PackMessage(0xD0, 20), PackMessage(0xE0, 0, 64), SysexMessage(1),
+        PackMessage(0x90, 60, 0), PackMessage(0x90, 61, 1)};
+    // clang-format on
     std::mt19937 rng(7);
     for (int round = 0; round < 20; ++round) {
         BeatBucket bucket;
