@@ -54,17 +54,14 @@ TEST(CleanUpTrack, EndsWhatIsLeftOnAtTheLastTickAndKeepsTheRest) {
     const Track& clean = *song.GetTrack(1);
     ASSERT_NE(&clean, &old);
     const Tick last = 4 * 192 - 1;
-    const Timeline want = {{0, Cc(0, 64, 127)},
-                           {5, Cc(1, 67, 100)},
-                           {10, On(0, 60)},
-                           {20, On(0, 62)},
-                           {30, Off(0, 60, 64)},
-                           {40, PackMessage(0xE2, 0, 70)},
-                           {50, SysexMessage(1)},
-                           {last, Off(0, 62, 64)},
-                           {last, Cc(0, 64, 0)},
-                           {last, Cc(1, 67, 0)},
-                           {last, PackMessage(0xE2, 0, 64)}};
+    // Kept as they were, then at the last tick the note left on, both pedals and the bend.
+    // clang-format off
+    const Timeline want = {
+        {0, Cc(0, 64, 127)}, {5, Cc(1, 67, 100)}, {10, On(0, 60)}, {20, On(0, 62)},
+        {30, Off(0, 60, 64)}, {40, PackMessage(0xE2, 0, 70)}, {50, SysexMessage(1)},
+        {last, Off(0, 62, 64)}, {last, Cc(0, 64, 0)}, {last, Cc(1, 67, 0)},
+        {last, PackMessage(0xE2, 0, 64)}};
+    // clang-format on
     EXPECT_EQ(Events(clean), want);
     ASSERT_NE(clean.Sysex().Find(1), nullptr);
     EXPECT_EQ(clean.Sysex().Find(1)->bytes, (std::vector<std::uint8_t>{0xF0, 0x7E, 0xF7}));
