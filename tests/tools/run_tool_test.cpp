@@ -40,13 +40,14 @@ class ScriptedHost : public ToolHost {
     void TracksAdded() override { ++tracksAdded; }
 };
 
-class BusyLink : public NullEngineLink {
+class Link : public NullEngineLink {
   public:
-    bool Idle() const override { return false; }
+    bool idle = true;
+    bool Idle() const override { return idle; }
 };
 
 struct Fixture {
-    NullEngineLink engine;
+    Link engine;
     PlainBeatSelection selection;
     NoAsk ask;
     EditSession session{engine, selection, ask};
@@ -122,10 +123,10 @@ TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
     f.host.texts = {"1000"};  // out of range: the dialog would stay open
     EXPECT_EQ(f.Run("transpose"), EditResult::Cancelled);
     EXPECT_EQ(f.Run("progression"), EditResult::Cancelled) << "a host without the dialog";
-    BusyLink busy;
     f.host.opened.clear();
-    EXPECT_EQ(RunTool(f.session, busy, f.state, *Tools().Find("transpose"), f.host),
-              EditResult::EngineBusy);
+    f.engine.idle = false;
+    EXPECT_EQ(f.Run("transpose"), EditResult::EngineBusy);
+    f.engine.idle = true;
     f.session.SetCurrentTrack(-1);
     EXPECT_EQ(f.Run("transpose"), EditResult::NoTrack);
     EXPECT_TRUE(f.host.opened.empty());
