@@ -27,14 +27,13 @@ TEST(ChangeRecord, ReadsThePropertyEventsAtTheStartOfTheBeatOnly) {
                 {kBeat3 + 1, Cc(4, 10, 64)},  // not at offset 0
                 {kBeat3 + 1, PackMessage(0xC4, 1)}});
 
-    ChangeRecord want;
-    want.beat = 3;
-    want.channel = 4;
-    want.port = 2;
-    want.tempo = 90;
-    want.bank = 2 * 128 + 5;
-    want.volume = 127;
-    want.program = 33;
+    const ChangeRecord want{.beat = 3,
+                            .channel = 4,
+                            .port = 2,
+                            .program = 33,
+                            .bank = 2 * 128 + 5,
+                            .volume = 127,
+                            .tempo = 90};
     EXPECT_EQ(ReadChangeRecord(track, 3), want);
 
     const ChangeRecord beyond = ReadChangeRecord(track, 50);

@@ -36,13 +36,8 @@ using Sent = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 const std::vector<OutputPort> kPorts = {{"Out A", 0}, {"Out B", 1}};
 
 TrackProperties DrumTrack() {
-    TrackProperties p;
-    p.channel = 9;
-    p.port = 1;
-    p.program = 8;
-    p.bank = 128;
-    p.volume = 100;
-    p.muted = 1;
+    TrackProperties p{
+        .channel = 9, .port = 1, .program = 8, .bank = 128, .volume = 100, .muted = 1, .name = {}};
     p.name.Set("Drums");
     return p;
 }
@@ -151,9 +146,7 @@ TEST(TrackPropertiesForm, IncomingMidiFillsFieldsAndBankHalves) {
 }
 
 TEST(ChangePropertiesForm, TempoIsClampedSentToTheEngineAndReadBack) {
-    ChangeRecord r;
-    r.channel = 2;
-    r.program = 5;
+    ChangeRecord r{.channel = 2, .program = 5};
     RecordingOutput out;
     ChangePropertiesForm form(r, nullptr, &out, true);
     form.SetTempoText("5");
