@@ -147,11 +147,8 @@ TEST_F(SettingsTest, ReadingTakesStoredValuesAsTheyStandSaveWhereTheyCannotWork)
     EXPECT_TRUE(file.Load(s).existed);
     // The unknown port reads as port 0; malformed packed values as the defaults.
     Settings want;
-    want.engine.otherBeats.port = 1;
-    want.engine.firstBeat.channel = 1;
-    want.engine.otherBeats.channel = 16;
-    want.engine.firstBeat.key = 127;
-    want.engine.firstBeat.velocity = 1;
+    want.engine.firstBeat = {.channel = 1, .port = 0, .key = 127, .velocity = 1};
+    want.engine.otherBeats = {.channel = 16, .port = 1, .key = 37, .velocity = 80};
     want.general.scanInit = 5;  // still means "scan nothing"
     want.general.autoLoadSend = 9;
     want.engine.initDelay = kMaxInitDelayMs;
