@@ -72,7 +72,7 @@ TEST_F(DataFolderTest, KvsHomeWinsThenAWritableProgramFolderThenTheConfigFolder)
     EXPECT_NE(folder.error, kResultOk);
 }
 
-TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissing) {
+TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissingAndInstalledDataWins) {
     const fs::path shared = root_ / "prefix" / "share" / "kavelsong";
     fs::create_directories(shared / "examples");
     std::ofstream(shared / "notexfrm.ini") << "[shipped]";
@@ -92,24 +92,21 @@ TEST_F(DataFolderTest, ShippedFilesAreCopiedOnlyWhereMissing) {
 
     EXPECT_EQ(CopyMissingFiles((root_ / "nothing").string(), data.string(), &error), 0u);
     EXPECT_NE(error, kResultOk);
-}
 
-TEST_F(DataFolderTest, InstalledDataWinsOverTheSourceTreeAndListsLandBesideTheSettings) {
-    const fs::path share = root_ / "prefix" / "share" / "kavelsong";
+    // Installed data wins over the source tree; instrument lists land beside the settings.
+    const fs::path share = root_ / "installed" / "share" / "kavelsong";
     const std::string source = (root_ / "source").string();
-    const std::string bin = (root_ / "prefix" / "bin").string() + "/";
+    const std::string bin = (root_ / "installed" / "bin").string() + "/";
     fs::create_directories(bin);
     fs::create_directories(source);
     EXPECT_EQ(ShippedDataFolder(bin, source), source + "/");
     EXPECT_EQ(ShippedDataFolder(bin, (root_ / "none").string()), "");
-
     fs::create_directories(share / "instruments");
     std::ofstream(share / "instruments" / "gm.ini") << "[Instruments]";
     std::ofstream(share / "kavelsong.desktop") << "[Desktop Entry]";
     const std::string shipped = ShippedDataFolder(bin, source);
     EXPECT_EQ(shipped, share.lexically_normal().string() + "/");
-    const fs::path data = root_ / "data";
-    ResultCode error = 1;
+    error = 1;
     EXPECT_EQ(CopyShippedFiles(shipped, data.string(), &error), 1u);
     EXPECT_EQ(error, kResultOk);
     EXPECT_EQ(Slurp(data / "gm.ini"), "[Instruments]");

@@ -61,40 +61,24 @@ TEST(FileTypeRegistration, FreshDesktopGetsEntryTypesAndBindingsWithoutAQuestion
     EXPECT_TRUE(desktop.question.asked.empty());
 
     EXPECT_EQ(desktop.Read("data/applications/kavelsong.desktop"),
-              "[Desktop Entry]\n"
-              "Type=Application\n"
-              "Name=Kavelsong\n"
-              "Icon=kavelsong\n"
-              "Exec=/opt/kvs/bin/kvs %f\n"
-              "Terminal=false\n"
+              "[Desktop Entry]\nType=Application\nName=Kavelsong\nIcon=kavelsong\n"
+              "Exec=/opt/kvs/bin/kvs %f\nTerminal=false\n"
               "Categories=AudioVideo;Audio;Midi;Sequencer;\n"
-              "MimeType=audio/midi;application/x-sysex;\n"
-              "Actions=Open;Play;\n"
-              "\n[Desktop Action Open]\n"
-              "Name=Open\n"
-              "Exec=/opt/kvs/bin/kvs %f\n"
-              "\n[Desktop Action Play]\n"
-              "Name=Play\n"
-              "Exec=/opt/kvs/bin/kvs /p /q %f\n");
+              "MimeType=audio/midi;application/x-sysex;\nActions=Open;Play;\n"
+              "\n[Desktop Action Open]\nName=Open\nExec=/opt/kvs/bin/kvs %f\n"
+              "\n[Desktop Action Play]\nName=Play\nExec=/opt/kvs/bin/kvs /p /q %f\n");
     EXPECT_EQ(desktop.Read("data/mime/packages/kavelsong.xml"),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-              "  <mime-type type=\"audio/midi\">\n"
-              "    <comment>MIDI File</comment>\n"
-              "    <glob pattern=\"*.mid\"/>\n"
-              "  </mime-type>\n"
+              "  <mime-type type=\"audio/midi\">\n    <comment>MIDI File</comment>\n"
+              "    <glob pattern=\"*.mid\"/>\n  </mime-type>\n"
               "  <mime-type type=\"application/x-sysex\">\n"
               "    <comment>System Exclusive File</comment>\n"
-              "    <glob pattern=\"*.syx\"/>\n"
-              "  </mime-type>\n"
-              "</mime-info>\n");
+              "    <glob pattern=\"*.syx\"/>\n  </mime-type>\n</mime-info>\n");
     EXPECT_EQ(desktop.Read("config/mimeapps.list"),
-              "[Default Applications]\n"
-              "audio/midi=kavelsong.desktop;\n"
-              "application/x-sysex=kavelsong.desktop;\n"
-              "\n"
-              "[Added Associations]\n"
-              "audio/midi=kavelsong.desktop;\n"
+              "[Default Applications]\naudio/midi=kavelsong.desktop;\n"
+              "application/x-sysex=kavelsong.desktop;\n\n"
+              "[Added Associations]\naudio/midi=kavelsong.desktop;\n"
               "application/x-sysex=kavelsong.desktop;\n");
     EXPECT_EQ(desktop.tools,
               (std::vector<std::vector<std::string>>{
@@ -111,13 +95,10 @@ TEST(FileTypeRegistration, FreshDesktopGetsEntryTypesAndBindingsWithoutAQuestion
 TEST(FileTypeRegistration, AsksBeforeTakingATypeFromAnotherProgram) {
     Desktop desktop;
     desktop.Write("config/mimeapps.list",
-                  "# chosen by the file manager\n"
-                  "[Default Applications]\n"
+                  "# chosen by the file manager\n[Default Applications]\n"
                   "audio/midi=player.desktop;\n"
                   "application/x-sysex= librarian.desktop ;other.desktop\n"
-                  "text/plain=editor.desktop;\n"
-                  "\n"
-                  "[Added Associations]\n"
+                  "text/plain=editor.desktop;\n\n[Added Associations]\n"
                   "application/x-sysex=librarian.desktop;kavelsong.desktop;\n");
     desktop.question.answers = {false, true};
     const FileTypeOutcome outcome = desktop.Register();
@@ -131,22 +112,16 @@ TEST(FileTypeRegistration, AsksBeforeTakingATypeFromAnotherProgram) {
     EXPECT_TRUE(outcome.syxBound);
     EXPECT_TRUE(fs::exists(desktop.roots.dataHome + "/applications/kavelsong.desktop"));
     EXPECT_EQ(desktop.Read("config/mimeapps.list"),
-              "# chosen by the file manager\n"
-              "[Default Applications]\n"
-              "audio/midi=player.desktop;\n"
-              "application/x-sysex=kavelsong.desktop;\n"
-              "text/plain=editor.desktop;\n"
-              "\n"
-              "[Added Associations]\n"
+              "# chosen by the file manager\n[Default Applications]\n"
+              "audio/midi=player.desktop;\napplication/x-sysex=kavelsong.desktop;\n"
+              "text/plain=editor.desktop;\n\n[Added Associations]\n"
               "application/x-sysex=kavelsong.desktop;librarian.desktop;\n");
 }
 
 TEST(FileTypeRegistration, UsesTheLanguagesTextsSafely) {
     Desktop desktop;
     FileTypeTexts texts;
-    texts.actionOpen =
-        "&\xC3\x96"
-        "ffnen";
+    texts.actionOpen = "&\u00D6ffnen";
     texts.actionPlay = "Spielen && Ende\n";
     texts.typeMid = "MIDI-Datei <Standard> & \"mehr\"\x01";
     texts.inUse = "%s geh\xC3\xB6rt einem anderen Programm (100%). %s?";
@@ -155,9 +130,7 @@ TEST(FileTypeRegistration, UsesTheLanguagesTextsSafely) {
     desktop.Register("/opt/kvs/bin/kvs", texts);
 
     const std::string entry = desktop.Read("data/applications/kavelsong.desktop");
-    EXPECT_NE(entry.find("[Desktop Action Open]\nName=\xC3\x96"
-                         "ffnen\n"),
-              std::string::npos);
+    EXPECT_NE(entry.find("[Desktop Action Open]\nName=\u00D6ffnen\n"), std::string::npos);
     EXPECT_NE(entry.find("[Desktop Action Play]\nName=Spielen & Ende\\n\n"), std::string::npos);
     EXPECT_NE(desktop.Read("data/mime/packages/kavelsong.xml")
                   .find("<comment>MIDI-Datei &lt;Standard&gt; &amp; &quot;mehr&quot;</comment>"),

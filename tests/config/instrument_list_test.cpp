@@ -28,17 +28,9 @@ InstrumentList ReadText(const std::string& text, std::string_view errorText = "<
 
 TEST(InstrumentListReader, ReadsChannelsProgramsBanksAndWholeNames) {
     const InstrumentList list = ReadText(
-        "; heading comment\r\n"
-        "0,1,1,ignored before the section\r\n"
-        "[INSTRUMENTS]\r\n"
-        "Name=First\r\n"
-        "\r\n"
-        "0,0,0,Grand Piano\r\n"
-        "; a comment inside\r\n"
-        "10,25,128,Brush Kit\r\n"
-        "NAME=Synth A\r\n"
-        "3,-1,70000,Wrapped\r\n"
-        "16, 7,2, Leading blank\r\n");
+        "; heading comment\r\n0,1,1,ignored before the section\r\n[INSTRUMENTS]\r\nName=First\r\n"
+        "\r\n0,0,0,Grand Piano\r\n; a comment inside\r\n10,25,128,Brush Kit\r\n"
+        "NAME=Synth A\r\n3,-1,70000,Wrapped\r\n16, 7,2, Leading blank\r\n");
     EXPECT_EQ(list.name, "Synth A");  // the later name line wins
     ASSERT_EQ(list.entries.size(), 4u);
     EXPECT_EQ(list.entries[0], (InstrumentEntry{kAnyChannel, 0, 0, "Grand Piano"}));
@@ -49,12 +41,7 @@ TEST(InstrumentListReader, ReadsChannelsProgramsBanksAndWholeNames) {
 
 TEST(InstrumentListReader, ForeignLineEndsEntriesAndMarksTheName) {
     const InstrumentList list = ReadText(
-        "[instruments]\n"
-        "name=Module\n"
-        "1,0,0,Piano\n"
-        "2,1,0,Strings\n"
-        "[ports]\n"
-        "3,2,0,Never read\n");
+        "[instruments]\nname=Module\n1,0,0,Piano\n2,1,0,Strings\n[ports]\n3,2,0,Never read\n");
     EXPECT_EQ(list.name, "Module <Error loading>");
     ASSERT_EQ(list.entries.size(), 2u);
     EXPECT_EQ(list.entries[1].name, "Strings");
@@ -145,15 +132,10 @@ TEST(InstrumentListLoading, ShippedGeneralMidiListNamesProgramsAndKits) {
 }
 
 std::vector<InstrumentList> TwoLists() {
-    InstrumentList a{"Module",
-                     {{kAnyChannel, 0, 0, "Piano"},
-                      {kAnyChannel, 5, 0, "EP"},
-                      {kAnyChannel, 5, 0, "EP twin"},
-                      {kAnyChannel, 5, 8, "EP var"},
-                      {9, 0, 0, "Kit"},
-                      {9, 16, 0, "Power"}}};
-    InstrumentList b{"Module", {{kAnyChannel, 1, 0, "Other"}}};
-    return {a, b};
+    const std::vector<InstrumentEntry> a = {
+        {kAnyChannel, 0, 0, "Piano"},  {kAnyChannel, 5, 0, "EP"}, {kAnyChannel, 5, 0, "EP twin"},
+        {kAnyChannel, 5, 8, "EP var"}, {9, 0, 0, "Kit"},          {9, 16, 0, "Power"}};
+    return {{"Module", a}, {"Module", {{kAnyChannel, 1, 0, "Other"}}}};
 }
 
 TEST(InstrumentAssignment, ResolvesStoredNamesAndWritesThemBack) {
@@ -233,7 +215,7 @@ InstrumentLists ThreeLists() {
     return lists;
 }
 
-TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBack) {
+TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBackAndWorksWithoutPortsOrLists) {
     InstrumentLists lists = ThreeLists();
     InstrumentListsForm form(lists, {{0, "Synth"}, {2, "Module"}, {4, "Later port"}});
 
@@ -261,9 +243,8 @@ TEST(InstrumentListsForm, EditsACopyThatOnlyOkHandsBack) {
     form.Accept(lists);
     EXPECT_EQ(lists.Assignments(),
               (std::vector<std::uint32_t>{kNoInstrumentList, 1, 0, kNoInstrumentList, 1}));
-}
 
-TEST(InstrumentListsForm, WorksWithoutPortsOrLists) {
+    // Without ports or lists.
     InstrumentLists empty;
     InstrumentListsForm noPorts(empty, {}, "** Keine **");
     EXPECT_EQ(noPorts.SelectedPort(), -1);
@@ -274,9 +255,9 @@ TEST(InstrumentListsForm, WorksWithoutPortsOrLists) {
     // An assignment to a list that is gone shows as unassigned.
     InstrumentLists stale;
     stale.SetLists({{"Only", {}}});
-    InstrumentListsForm form(stale, {{0, "Synth"}});
-    form.SelectInstrument(1);
-    form.Accept(stale);
+    InstrumentListsForm before(stale, {{0, "Synth"}});
+    before.SelectInstrument(1);
+    before.Accept(stale);
     stale.SetLists({});
     InstrumentListsForm after(stale, {{0, "Synth"}});
     EXPECT_EQ(after.SelectedInstrument(), 0);

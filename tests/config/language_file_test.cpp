@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,13 +16,6 @@ namespace fs = std::filesystem;
 
 class LanguageFileTest : public ::testing::Test, protected test::TempFolder {
   protected:
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     // The "key=value" lines under [Prompts], line ends dropped.
     static std::vector<std::string> PromptLines(const std::string& text) {
         std::vector<std::string> lines;
@@ -42,6 +33,7 @@ class LanguageFileTest : public ::testing::Test, protected test::TempFolder {
         return lines;
     }
 
+    std::string Lng() const { return Read("kvs.lng"); }
     const std::string lng_ = Path("kvs.lng");
     const std::string newLng_ = Path("newkvs.lng");
 };
@@ -53,7 +45,7 @@ TEST_F(LanguageFileTest, FirstStartWritesEveryPromptAndSecondReadsThemBack) {
     EXPECT_EQ(first.error, kResultOk);
     EXPECT_FALSE(first.message.has_value());
 
-    const std::string text = Read(lng_);
+    const std::string text = Lng();
     std::vector<std::string> lines = PromptLines(text);
     ASSERT_EQ(lines.size(), kPromptCount);
     EXPECT_EQ(lines[13], "menu_file_open=&Open ...\tctrl+O");
@@ -67,18 +59,18 @@ TEST_F(LanguageFileTest, FirstStartWritesEveryPromptAndSecondReadsThemBack) {
     for (std::size_t i = 0; i < kPromptCount; ++i) {
         EXPECT_EQ(again.Text(i), kBuiltinPrompts[i].text) << kBuiltinPrompts[i].key;
     }
-    EXPECT_EQ(Read(lng_), text);  // reading never rewrites the file
+    EXPECT_EQ(Lng(), text);  // reading never rewrites the file
 }
 
 TEST_F(LanguageFileTest, OneTranslationLeavesTheRestEnglishAndTheTestMarksTheRest) {
-    Write(lng_, "[Prompts]\r\nmenu_file_open=&Ouvrir ...\tctrl+O\r\n");
+    Write("kvs.lng", "[Prompts]\r\nmenu_file_open=&Ouvrir ...\tctrl+O\r\n");
     PromptTable table;
     LoadPromptsResult loaded = LoadPrompts(table, lng_);
     EXPECT_FALSE(loaded.created);
     EXPECT_EQ(table.Text(prompt::menu_file_open), "&Ouvrir ...\tctrl+O");
     EXPECT_EQ(table.Text(prompt::menu_file_save), kBuiltinPrompts[prompt::menu_file_save].text);
 
-    Write(newLng_, "stale text that must go\r\n[Other]\r\nx=1\r\n");
+    Write("newkvs.lng", "stale text that must go\r\n[Other]\r\nx=1\r\n");
     TestPromptsResult tested = TestPromptFile(table, lng_, newLng_);
     EXPECT_FALSE(tested.allPresent);
     EXPECT_EQ(tested.missing, kPromptCount - 1);
@@ -87,7 +79,7 @@ TEST_F(LanguageFileTest, OneTranslationLeavesTheRestEnglishAndTheTestMarksTheRes
               "Some prompts are missing in the language file. Please check the file newkvs.lng");
     EXPECT_EQ(tested.message.icon, PromptMessage::Icon::Information);
 
-    const std::string out = Read(newLng_);
+    const std::string out = Read("newkvs.lng");
     EXPECT_TRUE(out.starts_with("; Prompt file for KVS - Kavelsong\r\n\r\n[Prompts]\r\n"))
         << out.substr(0, 80);
     EXPECT_EQ(out.find("stale"), std::string::npos);
@@ -101,7 +93,7 @@ TEST_F(LanguageFileTest, OneTranslationLeavesTheRestEnglishAndTheTestMarksTheRes
     }
 }
 
-TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndAnUnwritableNewFileIsReported) {
+TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndUnwritableOrUnreadableFilesAreReported) {
     PromptTable table;
     LoadPrompts(table, lng_);
     TestPromptsResult tested = TestPromptFile(table, lng_, newLng_);
@@ -111,18 +103,30 @@ TEST_F(LanguageFileTest, CompleteFilePassesTheTestAndAnUnwritableNewFileIsReport
     EXPECT_EQ(tested.message.icon, PromptMessage::Icon::Information);
     EXPECT_FALSE(fs::exists(newLng_));
 
-    Write(lng_, "[Prompts]\r\nok=Bien\r\n");
+    Write("kvs.lng", "[Prompts]\r\nok=Bien\r\n");
     LoadPrompts(table, lng_);
     tested = TestPromptFile(table, lng_, Path("no-such-folder/newkvs.lng"));
     EXPECT_NE(tested.error, kResultOk);
     EXPECT_EQ(tested.message.text, "An error occurred updating the language prompt file");
     EXPECT_EQ(tested.message.icon, PromptMessage::Icon::Exclamation);
+
+    // An unwritable or unreadable file leaves the built-in texts.
+    PromptTable fresh;
+    LoadPromptsResult missingFolder = LoadPrompts(fresh, Path("gone/kvs.lng"));
+    EXPECT_FALSE(missingFolder.created);
+    EXPECT_NE(missingFolder.error, kResultOk);
+    EXPECT_EQ(fresh.Text(prompt::menu_file_open), "&Open ...\tctrl+O");
+
+    fs::create_directory(Path("adir.lng"));
+    LoadPromptsResult directory = LoadPrompts(fresh, Path("adir.lng"));
+    EXPECT_NE(directory.error, kResultOk);
+    EXPECT_EQ(fresh.Text(prompt::ok), "OK");
 }
 
 TEST_F(LanguageFileTest, PresentEmptyValueIsTakenAndLongValueIsCut) {
     const std::string longText(1500, 'w');
-    Write(lng_, "[Prompts]\r\nmenu_file_open=\r\ncancel=" + longText +
-                    "\r\nerror_badvalue=Wert  mit\tTab & 100% \"Zeichen\"\r\n");
+    Write("kvs.lng", "[Prompts]\r\nmenu_file_open=\r\ncancel=" + longText +
+                         "\r\nerror_badvalue=Wert  mit\tTab & 100% \"Zeichen\"\r\n");
     PromptTable table;
     LoadPrompts(table, lng_);
     EXPECT_EQ(table.Text(prompt::menu_file_open), "");
@@ -143,7 +147,7 @@ TEST_F(LanguageFileTest, PoolOverflowKeepsLaterBuiltInTextsAndShowsTheFilesMessa
                     "\r\n";
         }
     }
-    Write(lng_, file);
+    Write("kvs.lng", file);
     PromptTable table;
     LoadPromptsResult loaded = LoadPrompts(table, lng_);
     EXPECT_EQ(loaded.taken, 79u);
@@ -159,23 +163,10 @@ TEST_F(LanguageFileTest, PoolOverflowKeepsLaterBuiltInTextsAndShowsTheFilesMessa
     file = "[Prompts]\r\n";
     for (std::size_t i = 0; i < 90; ++i)
         file += std::string(kBuiltinPrompts[i].key) + "=" + std::string(1023, 'z') + "\r\n";
-    Write(lng_, file);
+    Write("kvs.lng", file);
     loaded = LoadPrompts(table, lng_);
     ASSERT_TRUE(loaded.message.has_value());
     EXPECT_EQ(loaded.message->text, "The language prompt file is too large to load.");
-}
-
-TEST_F(LanguageFileTest, UnwritableOrUnreadableFileLeavesBuiltInTexts) {
-    PromptTable table;
-    LoadPromptsResult missingFolder = LoadPrompts(table, Path("gone/kvs.lng"));
-    EXPECT_FALSE(missingFolder.created);
-    EXPECT_NE(missingFolder.error, kResultOk);
-    EXPECT_EQ(table.Text(prompt::menu_file_open), "&Open ...\tctrl+O");
-
-    fs::create_directory(Path("adir.lng"));
-    LoadPromptsResult directory = LoadPrompts(table, Path("adir.lng"));
-    EXPECT_NE(directory.error, kResultOk);
-    EXPECT_EQ(table.Text(prompt::ok), "OK");
 }
 
 }  // namespace

@@ -22,19 +22,13 @@ namespace fs = std::filesystem;
 
 class ProfileStoreTest : public ::testing::Test, protected test::TempFolder {};
 
-TEST(ProfileStoreReadTest, SectionsAndKeysMatchWithoutCaseAndMissingKeysGiveTheDefault) {
+TEST(ProfileStoreReadTest,
+     SectionsAndKeysMatchWithoutCaseMissingKeysGiveTheDefaultAndCutsAreWhole) {
     ProfileStore store("unused");
     store.Parse(
-        "orphan=before any section\n"
-        "[Options]\n"
-        "; comment=not a key\n"
-        "  InitDelay = 250  \n"
-        "noequals\n"
-        "initdelay=second copy\n"
-        "[other]\n"
-        "initdelay=other section\n"
-        "[OPTIONS]\n"
-        "late=second section of the same name\n");
+        "orphan=before any section\n[Options]\n; comment=not a key\n  InitDelay = 250  \n"
+        "noequals\ninitdelay=second copy\n[other]\ninitdelay=other section\n"
+        "[OPTIONS]\nlate=second section of the same name\n");
     EXPECT_EQ(store.GetString("OPTIONS", "initdelay", "x", 100), "250");
     EXPECT_EQ(store.GetString("options", "INITDELAY", "x", 100), "250");
     EXPECT_EQ(store.GetString("OTHER", "InitDelay", "x", 100), "other section");
@@ -47,10 +41,8 @@ TEST(ProfileStoreReadTest, SectionsAndKeysMatchWithoutCaseAndMissingKeysGiveTheD
     EXPECT_EQ(store.GetString("OPTIONS", "initdelay", "", 2), "25");
     EXPECT_EQ(store.Keys("options"), (std::vector<std::string>{"InitDelay"}));
     EXPECT_TRUE(store.Keys("nowhere").empty());
-}
 
-TEST(ProfileStoreReadTest, CuttingNeverLeavesHalfACharacter) {
-    ProfileStore store("unused");
+    // Cutting never leaves half a character.
     store.Parse("[s]\nname=ab\xC3\xA9\xE2\x82\xAC\n");  // "abé€"
     EXPECT_EQ(store.GetString("s", "name", "", 3), "ab");
     EXPECT_EQ(store.GetString("s", "name", "", 4), "ab\xC3\xA9");
@@ -83,15 +75,8 @@ TEST(ProfileStoreReadTest, IntegersTakeTheLeadingDigitsAndValuesLoseOuterQuotes)
 
 TEST_F(ProfileStoreTest, WritesKeepEveryOtherLineCommentAndUnknownKey) {
     const std::string original =
-        "; my notes\r\n"
-        "\r\n"
-        "[OPTIONS]\r\n"
-        "  Custom = keep me \r\n"
-        "initdelay=5\r\n"
-        "; trailing comment\r\n"
-        "\r\n"
-        "[ports]\r\n"
-        "x_out_name=Synth\r\n";
+        "; my notes\r\n\r\n[OPTIONS]\r\n  Custom = keep me \r\ninitdelay=5\r\n"
+        "; trailing comment\r\n\r\n[ports]\r\nx_out_name=Synth\r\n";
     ProfileStore store(Write("kvs.ini", original));
     ASSERT_EQ(store.Load(), kResultOk);
     EXPECT_TRUE(store.Exists());
@@ -107,19 +92,9 @@ TEST_F(ProfileStoreTest, WritesKeepEveryOtherLineCommentAndUnknownKey) {
     EXPECT_FALSE(store.Dirty());
 
     EXPECT_EQ(Read("kvs.ini"),
-              "; my notes\r\n"
-              "\r\n"
-              "[OPTIONS]\r\n"
-              "  Custom = keep me \r\n"
-              "initdelay=300\r\n"
-              "followplay=0\r\n"
-              "; trailing comment\r\n"
-              "\r\n"
-              "[ports]\r\n"
-              "x_out_name=Synth\r\n"
-              "\r\n"
-              "[NewSection]\r\n"
-              "k=v\r\n");
+              "; my notes\r\n\r\n[OPTIONS]\r\n  Custom = keep me \r\ninitdelay=300\r\n"
+              "followplay=0\r\n; trailing comment\r\n\r\n[ports]\r\nx_out_name=Synth\r\n"
+              "\r\n[NewSection]\r\nk=v\r\n");
 
     store.DeleteKey("OPTIONS", "CUSTOM");
     EXPECT_FALSE(store.HasKey("OPTIONS", "Custom"));
@@ -128,15 +103,7 @@ TEST_F(ProfileStoreTest, WritesKeepEveryOtherLineCommentAndUnknownKey) {
 
 TEST(ProfileStoreWriteTest, ReadsBetweenWritesSeeTheTextAsWritten) {
     ProfileStore store("unused");
-    store.Parse(
-        "[a]\n"
-        "k=1\n"
-        "K=2\n"
-        "; after the keys\n"
-        "[b]\n"
-        "x=1\n"
-        "[A]\n"
-        "late=1\n");
+    store.Parse("[a]\nk=1\nK=2\n; after the keys\n[b]\nx=1\n[A]\nlate=1\n");
     store.WriteString("A", "k", "9");  // the first copy, in the first [a]
     EXPECT_EQ(store.GetString("a", "K", "", 9), "9");
     store.DeleteKey("a", "k");  // every copy goes

@@ -16,7 +16,7 @@ std::string Entries(const RecentFiles& r) {
     return s;
 }
 
-TEST(RecentFilesTest, AnOpenedFileMovesToTheTopAndANinthDropsTheOldest) {
+TEST(RecentFilesTest, AnOpenedFileMovesToTheTopANinthDropsTheOldestAndUnstorableOnesAreSkipped) {
     RecentFiles recent;
     for (int i = 1; i <= 8; ++i)
         recent.Add("/s/" + std::to_string(i) + ".mid", "/cwd");
@@ -27,10 +27,9 @@ TEST(RecentFilesTest, AnOpenedFileMovesToTheTopAndANinthDropsTheOldest) {
     EXPECT_EQ(
         Entries(recent),
         "/home/u/music/nine.mid /S/6.MID /s/8.mid /s/7.mid /s/5.mid /s/4.mid /s/3.mid /s/2.mid");
-}
 
-TEST(RecentFilesTest, EmptyNamesAndPathsTooLongToStoreAreNotListed) {
-    RecentFiles recent;
+    // Empty names and paths too long to store are not listed.
+    recent = RecentFiles{};
     recent.Add("/a.mid", "/");
     recent.Add("", "/");
     recent.Add("/" + std::string(RecentFiles::kMaxChars, 'x'), "/");
@@ -80,7 +79,7 @@ TEST(PackedSettingsTest, OskKeysFallBackToTheDefaultLayoutWhenUnusable) {
     EXPECT_EQ(ParseOskKeys(many)->keys.size(), OskLayoutSettings::kMaxKeys);
 }
 
-TEST(GeneralOptionsFormTest, ShowsTheSettingsAndOkStoresTheControlsTouchingNothingElse) {
+TEST(GeneralOptionsFormTest, OkStoresOnlyTheControlsAndUnselectedListsKeepTheirValues) {
     Settings s;
     s.general.defaultPort = 3;
     s.engine.initDelay = 250;
@@ -102,26 +101,24 @@ TEST(GeneralOptionsFormTest, ShowsTheSettingsAndOkStoresTheControlsTouchingNothi
     expected.general.followPlay = false;
     expected.general.autoLoadSend = 5;
     EXPECT_EQ(stored, expected);
-}
 
-TEST(GeneralOptionsFormTest, UnselectedListsKeepTheirValuesAndABadDelayStoresZero) {
-    Settings s;
+    // Unselected lists keep their values; a bad delay stores zero.
+    s = Settings{};
     s.general.defaultPort = 7;  // a disabled or missing device
     s.general.scanInit = 5;     // outside the list
     s.general.autoLoadSend = 6;
     s.engine.initDelay = 100;
-    GeneralOptionsForm form(s, {{"Synth", 0}});
-    EXPECT_EQ(form.portIndex, -1);
-    EXPECT_EQ(form.scanInitIndex, -1);
-    EXPECT_EQ(form.autoLoadSendIndex, -1);
-    form.delayText = "12ms";
-    form.Ok(s);
-    EXPECT_EQ(s.general.defaultPort, 7u);
-    EXPECT_EQ(s.general.scanInit, 5u);
-    EXPECT_EQ(s.general.autoLoadSend, 6u);
-    EXPECT_EQ(s.engine.initDelay, 0u);
-    form.delayText = "4294967295";
-    form.Ok(s);
+    GeneralOptionsForm other(s, {{"Synth", 0}});
+    EXPECT_EQ(other.portIndex, -1);
+    EXPECT_EQ(other.scanInitIndex, -1);
+    EXPECT_EQ(other.autoLoadSendIndex, -1);
+    Settings kept = s;
+    kept.engine.initDelay = 0;
+    other.delayText = "12ms";
+    other.Ok(s);
+    EXPECT_EQ(s, kept);
+    other.delayText = "4294967295";
+    other.Ok(s);
     EXPECT_EQ(s.engine.initDelay, kMaxInitDelayMs);
 
     EXPECT_EQ(ParseDialogNumber(""), 0u);

@@ -27,23 +27,21 @@ TEST(ChangeRecord, ReadsThePropertyEventsAtTheStartOfTheBeatOnly) {
                 {kBeat3 + 1, Cc(4, 10, 64)},  // not at offset 0
                 {kBeat3 + 1, PackMessage(0xC4, 1)}});
 
-    const ChangeRecord r = ReadChangeRecord(track, 3);
-    EXPECT_EQ(r.beat, 3u);
-    EXPECT_EQ(r.channel, 4);
-    EXPECT_EQ(r.port, 2);
-    EXPECT_EQ(r.tempo, 90);
-    EXPECT_EQ(r.bank, 2 * 128 + 5);
-    EXPECT_EQ(r.volume, 127);
-    EXPECT_EQ(r.program, 33);
-    EXPECT_EQ(r.pan, -1);
-    EXPECT_EQ(r.reverb, -1);
+    const ChangeRecord want{.beat = 3,
+                            .channel = 4,
+                            .port = 2,
+                            .program = 33,
+                            .bank = 2 * 128 + 5,
+                            .volume = 127,
+                            .tempo = 90};
+    EXPECT_EQ(ReadChangeRecord(track, 3), want);
 
     const ChangeRecord beyond = ReadChangeRecord(track, 50);
     EXPECT_EQ(beyond.program, -1);
     EXPECT_EQ(beyond.tempo, kNoTempo);
 }
 
-TEST(ChangeRecord, ApplyReplacesOldPropertyEventsAndSortsTheNewOnes) {
+TEST(ChangeRecord, ApplyReplacesOldPropertyEventsSortsTheNewOnesAndGrowsOnlyWhenSet) {
     Track track;
     Add(track, {{kBeat3, On(0, 60)},
                 {kBeat3, PackMessage(0xC3, 10)},
@@ -61,28 +59,22 @@ TEST(ChangeRecord, ApplyReplacesOldPropertyEventsAndSortsTheNewOnes) {
     r.reverb = -1;  // so the channel-5 reverb goes and nothing takes its place
     ASSERT_TRUE(ApplyChangeRecord(track, r));
 
-    const std::vector<TimedMessage> expected = {{kBeat3, EVT_TEMPO | 140u << 8},
-                                                {kBeat3, Cc(0, 0, 1)},
-                                                {kBeat3, Cc(0, 1, 9)},
-                                                {kBeat3, Cc(0, 7, 100)},
-                                                {kBeat3, Cc(0, 32, 2)},
-                                                {kBeat3, PackMessage(0xC0, 20)},
-                                                {kBeat3, On(0, 60)},
-                                                {kBeat3 + 2, Cc(0, 7, 9)}};
+    const test::Timeline expected = {{kBeat3, test::Tempo(140)}, {kBeat3, Cc(0, 0, 1)},
+                                     {kBeat3, Cc(0, 1, 9)},      {kBeat3, Cc(0, 7, 100)},
+                                     {kBeat3, Cc(0, 32, 2)},     {kBeat3, PackMessage(0xC0, 20)},
+                                     {kBeat3, On(0, 60)},        {kBeat3 + 2, Cc(0, 7, 9)}};
     EXPECT_EQ(Events(track), expected);
-}
 
-TEST(ChangeRecord, ApplyBeyondTheTrackGrowsItOnlyWhenSomethingIsSet) {
-    Track track;
-    ChangeRecord r;
-    r.beat = 7;
-    ASSERT_TRUE(ApplyChangeRecord(track, r));
-    EXPECT_EQ(track.BeatCount(), 0u);
-    r.chorus = 5;
-    r.channel = 2;
-    ASSERT_TRUE(ApplyChangeRecord(track, r));
-    EXPECT_EQ(track.BeatCount(), 8u);
-    EXPECT_EQ(Events(track), (std::vector<TimedMessage>{{7 * TICKS_PER_BEAT, Cc(2, 93, 5)}}));
+    // Beyond the track it grows only when something is set.
+    Track beyond;
+    ChangeRecord empty;
+    empty.beat = 7;
+    ASSERT_TRUE(ApplyChangeRecord(beyond, empty));
+    EXPECT_EQ(beyond.BeatCount(), 0u);
+    empty.chorus = 5;
+    empty.channel = 2;
+    ASSERT_TRUE(ApplyChangeRecord(beyond, empty));
+    EXPECT_EQ(Events(beyond), (std::vector<TimedMessage>{{7 * TICKS_PER_BEAT, Cc(2, 93, 5)}}));
 }
 
 }  // namespace

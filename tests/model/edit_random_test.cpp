@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -22,24 +23,18 @@ void FillRandomTrack(Track& track, std::mt19937& rng) {
         const Tick tick = pick(24 * TICKS_PER_BEAT);
         const auto channel = static_cast<std::uint8_t>(pick(2));
         const auto key = static_cast<std::uint8_t>(60 + pick(4));
-        switch (pick(6)) {
-            case 0:
-            case 1:
-                track.AddEvent(tick, PackMessage(0x90 | channel, key, 100));
-                if (pick(5) != 0)
-                    track.AddEvent(
-                        tick + 1 + pick(3 * TICKS_PER_BEAT),
-                        PackMessage(pick(3) != 0 ? 0x80 | channel : 0x90 | channel, key));
-                break;
-            case 2:
-                track.AddEvent(tick, PackMessage(0xB0 | channel, 7, static_cast<std::uint8_t>(i)));
-                break;
-            case 3:
-                track.AddEvent(tick, PackMessage(EVT_TEMPO, static_cast<std::uint8_t>(60 + i)));
-                break;
-            default:
-                track.AddSysexEvent(tick, {0xF0, static_cast<std::uint8_t>(i), 0xF7});
-                break;
+        const std::uint32_t kind = pick(6);
+        if (kind < 2) {
+            track.AddEvent(tick, PackMessage(0x90 | channel, key, 100));
+            if (pick(5) != 0)
+                track.AddEvent(tick + 1 + pick(3 * TICKS_PER_BEAT),
+                               PackMessage(pick(3) != 0 ? 0x80 | channel : 0x90 | channel, key));
+        } else if (kind == 2) {
+            track.AddEvent(tick, PackMessage(0xB0 | channel, 7, static_cast<std::uint8_t>(i)));
+        } else if (kind == 3) {
+            track.AddEvent(tick, PackMessage(EVT_TEMPO, static_cast<std::uint8_t>(60 + i)));
+        } else {
+            track.AddSysexEvent(tick, {0xF0, static_cast<std::uint8_t>(i), 0xF7});
         }
     }
     for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
@@ -72,32 +67,21 @@ bool RandomEdit(EditFixture& f, std::mt19937& rng) {
         f.session.Copy();
         f.Select(caret, caret);
     }
-    const EditResult r = [&] {
-        switch (pick(9)) {
-            case 0:
-                return f.session.Cut();
-            case 1:
-                return f.session.Paste();
-            case 2:
-                return f.session.PasteMultiple(1 + pick(3));
-            case 3:
-                return f.session.Merge();
-            case 4:
-                return f.session.MergeMultiple(1 + pick(3));
-            case 5:
-                return f.session.DeleteBeats();
-            case 6:
-                return f.session.ClearBeats();
-            case 7:
-                return f.session.InsertBeats();
-            default: {
-                TrackProperties p = f.T(0).properties;
-                p.volume = static_cast<std::int16_t>(pick(128));
-                return f.session.SetTrackProperties(p);
-            }
-        }
-    }();
-    return r == EditResult::Done;
+    const std::function<EditResult()> edits[] = {
+        [&] { return f.session.Cut(); },
+        [&] { return f.session.Paste(); },
+        [&] { return f.session.PasteMultiple(1 + pick(3)); },
+        [&] { return f.session.Merge(); },
+        [&] { return f.session.MergeMultiple(1 + pick(3)); },
+        [&] { return f.session.DeleteBeats(); },
+        [&] { return f.session.ClearBeats(); },
+        [&] { return f.session.InsertBeats(); },
+        [&] {
+            TrackProperties p = f.T(0).properties;
+            p.volume = static_cast<std::int16_t>(pick(128));
+            return f.session.SetTrackProperties(p);
+        }};
+    return edits[pick(9)]() == EditResult::Done;
 }
 
 TEST(EditRandom, EveryEditUndoesAndRedoesToTheSameDumpWithSysexBlocksOwned) {

@@ -14,6 +14,7 @@ using test::Events;
 using test::Off;
 using test::On;
 using test::TimedMessage;
+using test::Timeline;
 
 constexpr Tick B = TICKS_PER_BEAT;
 
@@ -21,19 +22,16 @@ TEST(EditClipboard, CopyTakesNotesBegunInTheRangeWholeAndLeavesOthersBehind) {
     EditFixture f;
     // A two-beat note from beat 7; a note begun before the range; a note
     // without an end; a controller.
-    Add(f.T(), {{7 * B, On(0, 60)},
-                {7 * B + 383, Off(0, 60)},
-                {3 * B, On(0, 50)},
-                {5 * B, Off(0, 50)},
-                {6 * B, On(0, 70)},
-                {6 * B + 5, Cc(0, 7, 90)}});
+    const Timeline in = {{7 * B, On(0, 60)},  {7 * B + 383, Off(0, 60)}, {3 * B, On(0, 50)},
+                         {5 * B, Off(0, 50)}, {6 * B, On(0, 70)},        {6 * B + 5, Cc(0, 7, 90)}};
+    Add(f.T(), in);
     f.Select(8, 4);  // the order of anchor and caret does not matter
     ASSERT_EQ(f.session.Copy(), EditResult::Done);
     // The note runs one beat past the range, so the clipboard is 5 beats long.
     EXPECT_EQ(f.session.ClipboardLength(), 5u);
-    EXPECT_EQ(Events(*f.session.Clipboard()),
-              (std::vector<TimedMessage>{
-                  {2 * B + 5, Cc(0, 7, 90)}, {3 * B, On(0, 60)}, {3 * B + 383, Off(0, 60)}}));
+    const Timeline copied = {
+        {2 * B + 5, Cc(0, 7, 90)}, {3 * B, On(0, 60)}, {3 * B + 383, Off(0, 60)}};
+    EXPECT_EQ(Events(*f.session.Clipboard()), copied);
     EXPECT_EQ(f.T().EventCount(), 6u);
     EXPECT_EQ(f.session.UndoCopy(), nullptr);
     EXPECT_EQ(f.session.GetSong().modified, 0u);
@@ -56,9 +54,9 @@ TEST(EditClipboard, PastingInsideANoteCutsItWhileMergingLeavesItWhole) {
         ASSERT_EQ(f.session.Copy(), EditResult::Done);
         f.Select(2, 2);
         ASSERT_EQ(paste ? f.session.Paste() : f.session.Merge(), EditResult::Done);
-        const std::vector<TimedMessage> pasted = {
+        const Timeline pasted = {
             {0, On(0, 40)}, {2 * B - 1, Off(0, 40)}, {2 * B, Cc(0, 1, 1)}, {9 * B, Cc(0, 1, 1)}};
-        const std::vector<TimedMessage> merged = {
+        const Timeline merged = {
             {0, On(0, 40)}, {2 * B, Cc(0, 1, 1)}, {4 * B + 10, Off(0, 40)}, {8 * B, Cc(0, 1, 1)}};
         EXPECT_EQ(Events(f.T()), paste ? pasted : merged);
         EXPECT_EQ(f.selection.Caret(), 3u);
@@ -82,11 +80,10 @@ TEST(EditClipboard, MultipleCopiesFollowEachOtherAndACancelledCountChangesNothin
 
     f.ask.numbers = {3};
     ASSERT_EQ(f.session.PasteMultiple(), EditResult::Done);
-    const std::vector<TimedMessage> events = Events(f.T());
+    const Timeline events = Events(f.T());
+    const Timeline third = {{9 * B, On(0, 60)}, {10 * B + 20, Off(0, 60)}, {11 * B, Cc(0, 7, 1)}};
     ASSERT_EQ(events.size(), 9u);
-    EXPECT_EQ(events[6], (TimedMessage{9 * B, On(0, 60)}));
-    EXPECT_EQ(events[7], (TimedMessage{10 * B + 20, Off(0, 60)}));
-    EXPECT_EQ(events[8], (TimedMessage{11 * B, Cc(0, 7, 1)}));
+    EXPECT_EQ(Timeline(events.begin() + 6, events.end()), third);
     EXPECT_EQ(f.selection.Caret(), 11u);
 
     // Merged copies overlap the music instead of moving it.
@@ -138,44 +135,36 @@ TEST(EditBeats, DeleteWithAnEmptySelectionRemovesOneColumnFromTheAnchor) {
     EXPECT_EQ(f.T().BeatCount(), 16u);
 }
 
-TEST(EditBeats, CutCopiesThenDeletesAndInsertLengthensNotesCrossingTheCaret) {
+TEST(EditBeats, CutCopiesThenDeletesInsertLengthensNotesCrossingTheCaretAndClearEndsThem) {
     EditFixture f;
     Add(f.T(), {{0, On(0, 60)}, {3 * B + 10, Off(0, 60)}, {2 * B, Cc(0, 1, 1)}});
     f.Select(2, 3);
     ASSERT_EQ(f.session.Cut(), EditResult::Done);
     EXPECT_EQ(f.session.ClipboardLength(), 1u);
-    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {2 * B + 10, Off(0, 60)}}));
+    EXPECT_EQ(Events(f.T()), (Timeline{{0, On(0, 60)}, {2 * B + 10, Off(0, 60)}}));
     EXPECT_EQ(f.selection.Anchor(), 2u);
 
     f.selection.SetZoom(2);
     f.Select(3, 1);
     ASSERT_EQ(f.session.InsertBeats(), EditResult::Done);
-    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {4 * B + 10, Off(0, 60)}}));
+    EXPECT_EQ(Events(f.T()), (Timeline{{0, On(0, 60)}, {4 * B + 10, Off(0, 60)}}));
     EXPECT_EQ(f.selection.Caret(), 3u);  // the selection collapses onto the anchor
-}
 
-TEST(EditBeats, ClearEndsNotesBeforeTheRangeAndKeepsTheSelection) {
-    EditFixture f;
-    Add(f.T(), {{0, On(0, 60)},
-                {5 * B, Off(0, 60)},
-                {2 * B, On(0, 62)},
-                {9 * B, Off(0, 62)},
-                {3 * B, Cc(0, 7, 1)}});
-    f.Select(4, 2);
+    // Clearing ends notes before the range and keeps the selection.
+    Add(f.T(), {{3 * B, On(0, 62)}, {9 * B, Off(0, 62)}, {3 * B, Cc(0, 7, 1)}});
+    f.selection.SetZoom(1);
+    f.Select(4, 3);
     ASSERT_EQ(f.session.ClearBeats(), EditResult::Done);
-    EXPECT_EQ(Events(f.T()), (std::vector<TimedMessage>{{0, On(0, 60)}, {2 * B - 1, Off(0, 60)}}));
+    EXPECT_EQ(Events(f.T()), (Timeline{{0, On(0, 60)}, {3 * B - 1, Off(0, 60)}}));
     EXPECT_EQ(f.selection.Anchor(), 4u);
-    EXPECT_EQ(f.selection.Caret(), 2u);
+    EXPECT_EQ(f.selection.Caret(), 3u);
 }
 
 TEST(EditFind, ForwardPassesTheFirstEventOfTheNextBeatAndBackwardStartsBeforeTheCaret) {
     EditFixture f;
-    Add(f.T(), {{4 * B, Cc(1, 7, 1)},
-                {4 * B + 1, Cc(2, 7, 2)},
-                {6 * B, Cc(3, 10, 3)},
-                {2 * B, Cc(0, 7, 4)},
-                {3 * B + 9, Cc(0, 7, 5)},
-                {3 * B + 10, Cc(0, 7, 6)}});
+    const Timeline in = {{4 * B, Cc(1, 7, 1)}, {4 * B + 1, Cc(2, 7, 2)}, {6 * B, Cc(3, 10, 3)},
+                         {2 * B, Cc(0, 7, 4)}, {3 * B + 9, Cc(0, 7, 5)}, {3 * B + 10, Cc(0, 7, 6)}};
+    Add(f.T(), in);
     f.session.SetSearch({PackMessage(0xB0, 7), 0});  // controller 7, forward
     f.Select(3, 3);
     ASSERT_EQ(f.session.FindNext(), EditResult::Done);

@@ -4,6 +4,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -102,27 +103,23 @@ struct EditFixture {
 // Everything that makes a track what it is, SysEx bytes included, as text.
 inline std::string Dump(const Track& track) {
     const TrackProperties& p = track.properties;
-    std::string out = std::string(p.name.View()) + " ch" + std::to_string(p.channel) + " port" +
-                      std::to_string(p.port) + " " + std::to_string(p.program) + "/" +
-                      std::to_string(p.bank) + "/" + std::to_string(p.volume) + "/" +
-                      std::to_string(p.pan) + "/" + std::to_string(p.reverb) + "/" +
-                      std::to_string(p.chorus) + " m" + std::to_string(p.muted) + " beats " +
-                      std::to_string(track.BeatCount()) + "\n";
+    std::ostringstream out;
+    out << p.name.View() << " ch" << p.channel << " port" << p.port << " " << p.program << "/"
+        << p.bank << "/" << p.volume << "/" << p.pan << "/" << p.reverb << "/" << p.chorus << " m"
+        << p.muted << " beats " << track.BeatCount() << "\n";
     for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat) {
         for (const Event& e : *track.Bucket(beat)) {
-            out += std::to_string(beat) + ":" + std::to_string(e.offset) + " " +
-                   std::to_string(e.message);
-            if (IsSysex(e.message)) {
-                const SysexBlock* block = track.Sysex().Find(SysexId(e.message));
-                out += block == nullptr ? " missing" : " [" + std::to_string(block->Length()) + "]";
-                if (block != nullptr)
-                    for (std::uint8_t b : block->bytes)
-                        out += " " + std::to_string(b);
-            }
-            out += "\n";
+            out << beat << ":" << e.offset << " " << e.message;
+            const SysexBlock* block =
+                IsSysex(e.message) ? track.Sysex().Find(SysexId(e.message)) : nullptr;
+            if (IsSysex(e.message) && block == nullptr) out << " missing";
+            if (block != nullptr)
+                for (std::uint8_t b : block->bytes)
+                    out << " " << +b;
+            out << "\n";
         }
     }
-    return out;
+    return out.str();
 }
 
 }  // namespace kvs::test

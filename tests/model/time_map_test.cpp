@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "model/song.h"
 #include "model/track.h"
@@ -87,16 +88,14 @@ TEST(MeterMap, SixEightChangeInsideABarOpensTheNextBar) {
     song.GetTrack(0)->AddEvent(0, Signature(3, 2));  // the very first event counts too
     song.GetTrack(0)->AddEvent(0, PackMessage(0xB0, 7, 100));
     song.GetTrack(0)->AddEvent(960, Signature(6, 3));
-    EXPECT_EQ(TicksToBarBeat(song, 0), (BarBeat{1, 1}));
-    EXPECT_EQ(TicksToBarBeat(song, 576), (BarBeat{2, 1}));
-    EXPECT_EQ(TicksToBarBeat(song, 960), (BarBeat{2, 3}));
-    EXPECT_EQ(TicksToBarBeat(song, 961), (BarBeat{3, 1}));
-    EXPECT_EQ(TicksToBarBeat(song, 960 + 96), (BarBeat{3, 2}));
-    EXPECT_EQ(TicksToBarBeat(song, 960 + 6 * 96), (BarBeat{4, 1}));
+    const std::pair<Tick, BarBeat> cases[] = {{0, {1, 1}},   {576, {2, 1}},  {960, {2, 3}},
+                                              {961, {3, 1}}, {1056, {3, 2}}, {1536, {4, 1}}};
+    for (const auto& [tick, bb] : cases)
+        EXPECT_EQ(TicksToBarBeat(song, tick), bb) << tick;
     EXPECT_EQ(BarBeatToTicks(song, 2, 3), 960u);
     EXPECT_EQ(BarBeatToTicks(song, 3, 1), 960u);
-    EXPECT_EQ(BarBeatToTicks(song, 3, 2), 960u + 96);
-    EXPECT_EQ(BarBeatToTicks(song, 4, 1), 960u + 6 * 96);
+    EXPECT_EQ(BarBeatToTicks(song, 3, 2), 1056u);
+    EXPECT_EQ(BarBeatToTicks(song, 4, 1), 1536u);
 }
 
 TEST(MeterMap, BarsAndBeatsRoundTripWithChangesOnBarLines) {
@@ -118,11 +117,17 @@ TEST(MeterMap, BarsAndBeatsRoundTripWithChangesOnBarLines) {
     }
 }
 
-TEST(MeterMap, UnusableSignaturesAreSkippedWithoutDividingByZero) {
+TEST(MeterMap, UnusableSignaturesAndOutOfRangeBarsAndBeatsAreSafe) {
     Song song;
     InitSong(song, 120, 0, 40);  // falls back to 4/4
     EXPECT_EQ(TicksToBarBeat(song, 768), (BarBeat{2, 1}));
-    EXPECT_EQ(BarBeatToTicks(song, 2, 1), 768u);
+    EXPECT_EQ(BarBeatToTicks(song, 0, 1), 0u);
+    EXPECT_EQ(BarBeatToTicks(song, 1, 0), 0u);
+    EXPECT_EQ(BarBeatToTicks(song, 2, 0), 576u);  // the beat before bar 2
+    EXPECT_EQ(BarBeatToTicks(song, 1, 5), 768u);  // beats run on into the next bar
+    EXPECT_EQ(BarBeatToTicks(song, kMax, kMax), kMax);
+    EXPECT_EQ(TicksToBarBeat(song, kMax), (BarBeat{1 + kMax / 768, 1 + kMax % 768 / 192}));
+
     song.timeSigNumerator = 6;
     song.timeSigDenominatorExp = 3;
     song.GetTrack(0)->AddEvent(576, Signature(0, 2));
@@ -131,20 +136,9 @@ TEST(MeterMap, UnusableSignaturesAreSkippedWithoutDividingByZero) {
     EXPECT_EQ(TicksToBarBeat(song, 1728 + 96), (BarBeat{4, 2}));
     EXPECT_EQ(BarBeatToTicks(song, 4, 2), 1728u + 96);
     // 1/512: the finest signature whose beat is still a whole tick.
-    song.timeSigNumerator = 1;
-    song.timeSigDenominatorExp = 9;
-    EXPECT_EQ(TicksToBarBeat(song, 500), (BarBeat{501, 1}));
-}
-
-TEST(MeterMap, OutOfRangeBarsAndBeatsStayInRange) {
-    Song song;
-    InitSong(song, 120, 4, 2);
-    EXPECT_EQ(BarBeatToTicks(song, 0, 1), 0u);
-    EXPECT_EQ(BarBeatToTicks(song, 1, 0), 0u);
-    EXPECT_EQ(BarBeatToTicks(song, 2, 0), 576u);  // the beat before bar 2
-    EXPECT_EQ(BarBeatToTicks(song, 1, 5), 768u);  // beats run on into the next bar
-    EXPECT_EQ(BarBeatToTicks(song, kMax, kMax), kMax);
-    EXPECT_EQ(TicksToBarBeat(song, kMax), (BarBeat{1 + kMax / 768, 1 + kMax % 768 / 192}));
+    Song fine;
+    InitSong(fine, 120, 1, 9);
+    EXPECT_EQ(TicksToBarBeat(fine, 500), (BarBeat{501, 1}));
 }
 
 }  // namespace

@@ -10,12 +10,16 @@
 namespace kvs::test {
 
 using TimedMessage = std::pair<Tick, std::uint32_t>;
+using Timeline = std::vector<TimedMessage>;
 
 inline std::uint32_t On(std::uint8_t channel, std::uint8_t key, std::uint8_t velocity = 100) {
     return PackMessage(0x90 | channel, key, velocity);
 }
 inline std::uint32_t Off(std::uint8_t channel, std::uint8_t key, std::uint8_t velocity = 64) {
     return PackMessage(0x80 | channel, key, velocity);
+}
+inline std::uint32_t Tempo(std::uint8_t bpm) {
+    return PackMessage(EVT_TEMPO, bpm);
 }
 inline std::uint32_t Cc(std::uint8_t channel, std::uint8_t number, std::uint8_t value) {
     return PackMessage(0xB0 | channel, number, value);
@@ -30,7 +34,7 @@ inline std::vector<TimedMessage> Events(const Track& track) {
     return out;
 }
 
-inline void Add(Track& track, std::initializer_list<TimedMessage> events) {
+inline void Add(Track& track, const std::vector<TimedMessage>& events) {
     for (const auto& [tick, message] : events)
         track.AddEvent(tick, message);
 }

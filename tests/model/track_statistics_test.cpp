@@ -16,20 +16,12 @@ using test::On;
 
 TEST(TrackStatistics, CountsEveryKindIntoItsRow) {
     Track track;
-    Add(track, {{0, EVT_TEMPO | 120u << 8},
-                {0, EVT_TIMESIG | 0x0203u << 8},
-                {10, On(0, 64, 90)},
-                {20, On(1, 40, 30)},
-                {30, On(0, 64, 0)},
-                {40, Off(1, 40)},
-                {192, Cc(0, 7, 100)},
-                {192, Cc(0, 64, 127)},
-                {192, Cc(0, 2, 1)},
-                {193, PackMessage(0xA0, 64, 5)},
-                {194, PackMessage(0xC0, 5)},
-                {195, PackMessage(0xD0, 5)},
-                {196, PackMessage(0xE0, 0, 64)},
-                {400, On(2, 100, 127)}});
+    Add(track, {{0, PackMessage(EVT_TEMPO, 120)}, {0, PackMessage(EVT_TIMESIG, 3, 2)}});
+    Add(track, {{10, On(0, 64, 90)}, {20, On(1, 40, 30)}, {30, On(0, 64, 0)}, {40, Off(1, 40)}});
+    Add(track, {{192, Cc(0, 7, 100)}, {192, Cc(0, 64, 127)}, {192, Cc(0, 2, 1)}});
+    Add(track, {{193, PackMessage(0xA0, 64, 5)}, {194, PackMessage(0xC0, 5)}});
+    Add(track, {{195, PackMessage(0xD0, 5)}, {196, PackMessage(0xE0, 0, 64)}});
+    Add(track, {{400, On(2, 100, 127)}});
     track.AddSysexEvent(500, {0xF0, 0x7E, 0xF7});
 
     const TrackStatistics stats = CountTrackStatistics(track);

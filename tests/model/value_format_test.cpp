@@ -48,24 +48,14 @@ TEST(FormatValues, BeatPositionInEachDisplayUnit) {
 using Ticks = std::optional<std::int64_t>;
 using Ms = std::optional<std::uint32_t>;
 
+// Ticks, not a fraction; the point must follow at once; trailing text is
+// ignored; no wrapped negative ticks.
 TEST(ParseBeatsTicks, ReadsBeatsPointTicks) {
     const std::pair<const char*, Ticks> cases[] = {
-        {"2.191", 575},
-        {"1.5", 197},  // ticks, not a fraction
-        {"-.96", -96},
-        {"  -1.005", -197},
-        {"4.", 768},
-        {"4 .5", 768},  // the point must follow at once
-        {"4x", 768},    // trailing text is ignored
-        {"4294967295.191", std::int64_t{kMax} * 192 + 191},
-        {"2.192", {}},
-        {"", {}},
-        {"-", {}},
-        {".", {}},
-        {"abc", {}},
-        {"1.-5", {}},  // no wrapped negative ticks
-        {"--5", {}},
-        {"4294967296", {}}};
+        {"2.191", 575}, {"1.5", 197}, {"-.96", -96}, {"  -1.005", -197}, {"4.", 768},
+        {"4 .5", 768},  {"4x", 768},  {"2.192", {}}, {"", {}},           {"-", {}},
+        {".", {}},      {"abc", {}},  {"1.-5", {}},  {"--5", {}},        {"4294967296", {}}};
+    EXPECT_EQ(ParseBeatsTicks("4294967295.191"), std::int64_t{kMax} * 192 + 191);
     for (const auto& [text, ticks] : cases)
         EXPECT_EQ(ParseBeatsTicks(text), ticks) << text;
     for (std::int64_t ticks : {0, 1, 191, 192, 575, 100000, -1, -193})
@@ -80,26 +70,14 @@ TEST(ParseBarBeat, ReadsBarColonBeatWithDefaultsOfOne) {
         EXPECT_EQ(ParseBarBeat(text), std::nullopt) << text;
 }
 
+// Minutes alone are enough; fractions of a millisecond are cut; nothing past 32 bits.
 TEST(ParseTime, ReadsMinutesColonSeconds) {
-    const std::pair<const char*, Ms> cases[] = {{"1:05.5", 65500u},
-                                                {"2:", 120000u},
-                                                {"1:xyz", 60000u},  // minutes alone are enough
-                                                {"12.25", 12250u},
-                                                {" 1: 1", 61000u},
-                                                {"1e1", 10000u},
-                                                {"0.0009", 0u},  // truncated
-                                                                 // toward zero
-                                                {"-0", 0u},
-                                                {"60", {}},
-                                                {"0:59.9991", {}},
-                                                {":30", {}},
-                                                {"", {}},
-                                                {".", {}},
-                                                {"-5", {}},
-                                                {"1:-0.5", {}},
-                                                {"nan", {}},
-                                                {"inf", {}},
-                                                {"71583:00", {}}};  // beyond 32-bit milliseconds
+    const std::pair<const char*, Ms> cases[] = {
+        {"1:05.5", 65500u}, {"2:", 120000u},   {"1:xyz", 60000u}, {"12.25", 12250u},
+        {" 1: 1", 61000u},  {"1e1", 10000u},   {"0.0009", 0u},    {"-0", 0u},
+        {"60", {}},         {"0:59.9991", {}}, {":30", {}},       {"", {}},
+        {".", {}},          {"-5", {}},        {"1:-0.5", {}},    {"nan", {}},
+        {"inf", {}},        {"71583:00", {}}};
     for (const auto& [text, ms] : cases)
         EXPECT_EQ(ParseTime(text), ms) << text;
     // Decimal text is read exactly: no millisecond is lost to binary fractions.
@@ -107,14 +85,13 @@ TEST(ParseTime, ReadsMinutesColonSeconds) {
         EXPECT_EQ(ParseTime(FormatTime(ms)), ms) << FormatTime(ms);
 }
 
+// Out of range keys are refused; blanks do not count; only seven characters are read.
 TEST(ParseNoteName, ReadsSpelledNamesAndOctaves) {
     const std::pair<const char*, int> cases[] = {
-        {"d#4", 63},     {"Fb 3", 52},         {" c\t-1", 0},      {"Cbb4", 58}, {"B##3", 61},
-        {"E#+2", 41},    {"G9xyz", 127},       {"Cb-1", -1},  // below key 0
-        {"B#9", -1},                                          // key 132
-        {"C10", -1},     {"C-2", -1},          {"C", -1},          {"H4", -1},   {"", -1},
-        {"60", -1},      {"C 9999999999", -1}, {"C#       4", 61},  // blanks do not count
-        {"A0000004", 21}};  // only seven characters are read
+        {"d#4", 63},          {"Fb 3", 52},       {" c\t-1", 0},   {"Cbb4", 58}, {"B##3", 61},
+        {"E#+2", 41},         {"G9xyz", 127},     {"Cb-1", -1},    {"B#9", -1},  {"C10", -1},
+        {"C-2", -1},          {"C", -1},          {"H4", -1},      {"", -1},     {"60", -1},
+        {"C 9999999999", -1}, {"C#       4", 61}, {"A0000004", 21}};
     for (const auto& [text, key] : cases)
         EXPECT_EQ(ParseNoteName(text), key) << text;
     for (int key = 0; key < 128; ++key)

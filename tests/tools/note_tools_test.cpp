@@ -17,9 +17,13 @@ namespace kvs {
 namespace {
 
 using test::B;
+using test::Cc;
 using test::Fill;
 using test::NoteList;
 using test::Notes;
+using test::Off;
+using test::On;
+using test::Tempo;
 using Timed = std::vector<test::TimedMessage>;
 
 // The notes after the named tool ran over range with the dialog's values.
@@ -94,9 +98,9 @@ TEST(NoteTools, KeysVelocitiesTimesAndLengthsFollowTheirRules) {
     for (const Case& c : cases)
         EXPECT_EQ(After(c.tool, c.values, c.range, c.in), c.out) << c.tool << " " << c.values[0];
     Track track;  // quantising leaves other events where they are
-    Fill(track, {{25, 60, 60}}, {{30, test::Cc(0, 1, 1)}});
+    Fill(track, {{25, 60, 60}}, {{30, Cc(0, 1, 1)}});
     Quantise(track, {0, 1}, 4, 100, 0);
-    EXPECT_EQ(test::Events(track)[0], (test::TimedMessage{30, test::Cc(0, 1, 1)}));
+    EXPECT_EQ(test::Events(track)[0], (test::TimedMessage{30, Cc(0, 1, 1)}));
 }
 
 // Tools that rewrite notes in place stop a beat's backward scan at a note on
@@ -118,7 +122,7 @@ TEST(NoteTools, ANoteWithoutAnEndStopsItsBeatOnlyForTheToolsThatRewriteNotes) {
     for (std::size_t n = 0; n < std::size(stopping); ++n) {
         Track track;
         Fill(track, {{10, 20, 60}, {40, 50, 60}, {B + 10, B + 20, 60}},
-             {{30, test::On(1, 60)}});  // never ended
+             {{30, On(1, 60)}});  // never ended
         const auto before = test::Events(track);
         stopping[n](track);
         const auto after = test::Events(track);
@@ -133,13 +137,12 @@ TEST(NoteTools, ANoteWithoutAnEndStopsItsBeatOnlyForTheToolsThatRewriteNotes) {
 
 TEST(NoteTools, TrueNoteOffsTakeTheNewVelocityAndVelocityZeroEndsStayZero) {
     Track track;
-    Fill(track, {{0, 10, 60}}, {{20, test::On(0, 61)}, {30, PackMessage(0x90, 61, 0)}});
+    Fill(track, {{0, 10, 60}}, {{20, On(0, 61)}, {30, On(0, 61, 0)}});
     ChangeVelocity(track, {0, 1}, 50, 0);
     VelocityCrescendo(track, {0, 1}, 150);
-    EXPECT_EQ(test::Events(track), (Timed{{0, test::On(0, 60, 50)},
-                                          {10, test::Off(0, 60, 50)},
-                                          {20, test::On(0, 61, 52)},
-                                          {30, PackMessage(0x90, 61, 0)}}));
+    EXPECT_EQ(
+        test::Events(track),
+        (Timed{{0, On(0, 60, 50)}, {10, Off(0, 60, 50)}, {20, On(0, 61, 52)}, {30, On(0, 61, 0)}}));
 }
 
 TEST(QuantiseTick, SnapsToTheNearestGridPointEarlierOnATieAndSwingsInsidePairs) {
@@ -169,10 +172,8 @@ TEST(Legato, VelocityZeroEndsAreNoNextNote) {
     Track chords;
     for (std::uint8_t key : {60, 64}) {
         const auto low = static_cast<std::uint8_t>(key - 8);
-        test::Add(chords, {{0, test::On(0, key)},
-                           {90, PackMessage(0x90, key, 0)},
-                           {96, test::On(0, low)},
-                           {180, PackMessage(0x90, low, 0)}});
+        test::Add(chords,
+                  {{0, On(0, key)}, {90, On(0, key, 0)}, {96, On(0, low)}, {180, On(0, low, 0)}});
     }
     test::SortAll(chords);
     Legato(chords, {0, 1}, 0);
@@ -181,72 +182,56 @@ TEST(Legato, VelocityZeroEndsAreNoNextNote) {
 
 TEST(SetChannel, MovesNotesWithTheirEndsAndChannelEventsButNotOthers) {
     Track track;  // the note off at 20 ends a note begun before the range
-    Fill(track, {{10, 3 * B, 60}},
-         {{20, test::Off(1, 50)},
-          {30, test::Cc(3, 7, 90)},
-          {40, PackMessage(0xE4, 0, 64)},
-          {50, PackMessage(EVT_TEMPO, 120)},
-          {B + 10, test::Cc(3, 7, 90)}});
+    Fill(track, {{10, 3 * B, 60}}, {{20, Off(1, 50)}, {30, Cc(3, 7, 90)}, {50, Tempo(120)}});
+    Fill(track, {}, {{40, PackMessage(0xE4, 0, 64)}, {B + 10, Cc(3, 7, 90)}});
     SetChannel(track, {0, 1}, 9);
-    EXPECT_EQ(test::Events(track), (Timed{{10, test::On(9, 60)},
-                                          {20, test::Off(1, 50)},
-                                          {30, test::Cc(9, 7, 90)},
-                                          {40, PackMessage(0xE9, 0, 64)},
-                                          {50, PackMessage(EVT_TEMPO, 120)},
-                                          {B + 10, test::Cc(3, 7, 90)},
-                                          {3 * B, test::Off(9, 60)}}));
+    const Timed want = {{10, On(9, 60)},    {20, Off(1, 50)},
+                        {30, Cc(9, 7, 90)}, {40, PackMessage(0xE9, 0, 64)},
+                        {50, Tempo(120)},   {B + 10, Cc(3, 7, 90)},
+                        {3 * B, Off(9, 60)}};
+    EXPECT_EQ(test::Events(track), want);
 }
 
 TEST(ChangeControllers, ScalesEachTypeWithinItsRangeKeepingTheChannel) {
     Track track;
-    Fill(track, {},
-         {{0, PackMessage(EVT_TEMPO, 120)},
-          {1, PackMessage(EVT_TEMPO, 15)},
-          {2, test::Cc(3, 7, 120)},
-          {3, test::Cc(3, 10, 120)},
-          {4, PackMessage(0xE2, 0, 0x60)}});  // bend 4096
+    Fill(track, {}, {{0, Tempo(120)}, {1, Tempo(15)}, {2, Cc(3, 7, 120)}, {3, Cc(3, 10, 120)}});
+    Fill(track, {}, {{4, PackMessage(0xE2, 0, 0x60)}});  // bend 4096
     const auto at = [&](std::size_t i) { return test::Events(track)[i].second; };
     ChangeControllers(track, {0, 1}, 131, 50, 0);
-    EXPECT_EQ(at(0), PackMessage(EVT_TEMPO, 60));
-    EXPECT_EQ(at(1), PackMessage(EVT_TEMPO, 10)) << "the minimum";
+    EXPECT_EQ(at(0), Tempo(60));
+    EXPECT_EQ(at(1), Tempo(10)) << "the minimum";
     ChangeControllers(track, {0, 1}, 7, 100, 20);
-    EXPECT_EQ(at(2), test::Cc(3, 7, 127));
-    EXPECT_EQ(at(3), test::Cc(3, 10, 120)) << "another controller";
+    EXPECT_EQ(at(2), Cc(3, 7, 127));
+    EXPECT_EQ(at(3), Cc(3, 10, 120)) << "another controller";
     ChangeControllers(track, {0, 1}, 130, 300, -100);
     EXPECT_EQ(at(4), PackMessage(0xE2, 0x7F, 0x7F)) << "bend 8191";
     ChangeControllers(track, {0, 1}, 130, 0, -16000);
     EXPECT_EQ(at(4), PackMessage(0xE2, 0, 0)) << "bend -8192";
     ControllerRenumber(track, {0, 1}, 10, 91);
-    EXPECT_EQ(at(3), test::Cc(3, 91, 120));
+    EXPECT_EQ(at(3), Cc(3, 91, 120));
 }
 
 TEST(DeleteEvents, NotesGoWithTheirEndsAndControllersByTypeOnAnyChannel) {
     Track track;  // an end after the range; a key outside it; a note after it
     Fill(track, {{10, 3 * B, 60}, {20, 30, 80}, {B + 10, B + 20, 62}},
-         {{50, test::Cc(0, 7, 1)},
-          {60, test::Cc(5, 7, 2)},
-          {70, test::Cc(5, 8, 3)},
-          {80, PackMessage(EVT_TEMPO, 90)}});
+         {{50, Cc(0, 7, 1)}, {60, Cc(5, 7, 2)}, {70, Cc(5, 8, 3)}, {80, Tempo(90)}});
     DeleteNotes(track, {0, 1}, 60, 79);
     DeleteControllers(track, {0, 1}, 7);
     DeleteControllers(track, {0, 1}, 131);
-    EXPECT_EQ(test::Events(track), (Timed{{20, test::On(0, 80)},
-                                          {30, test::Off(0, 80)},
-                                          {70, test::Cc(5, 8, 3)},
-                                          {B + 10, test::On(0, 62)},
-                                          {B + 20, test::Off(0, 62)}}));
+    EXPECT_EQ(Notes(track), (NoteList{{20, 30, 80}, {B + 10, B + 20, 62}}));
+    EXPECT_EQ(track.EventCount(), 5u);
+    EXPECT_EQ(test::Events(track)[2], (test::TimedMessage{70, Cc(5, 8, 3)}));
 }
 
 TEST(Reverse, MirrorsTheRangeKeepingLengths) {
     Track track;
-    Fill(track, {{0, 95, 60, 90}},
-         {{100, test::Cc(0, 7, 1)}, {200, test::On(1, 62, 80)}, {250, PackMessage(0x91, 62, 0)}});
+    Fill(track, {{0, 95, 60, 90}}, {{100, Cc(0, 7, 1)}, {200, On(1, 62, 80)}, {250, On(1, 62, 0)}});
     Reverse(track, {0, 2});
-    EXPECT_EQ(test::Events(track), (Timed{{134, test::On(1, 62, 80)},
-                                          {184, PackMessage(0x81, 62, 0)},
-                                          {284, test::Cc(0, 7, 1)},
-                                          {289, test::On(0, 60, 90)},
-                                          {384, test::Off(0, 60)}}));
+    EXPECT_EQ(test::Events(track), (Timed{{134, On(1, 62, 80)},
+                                          {184, Off(1, 62, 0)},
+                                          {284, Cc(0, 7, 1)},
+                                          {289, On(0, 60, 90)},
+                                          {384, Off(0, 60)}}));
     // A note beyond the range's end starts just after its first tick; one
     // starting on the range's last tick must still start before it ends.
     EXPECT_EQ(After("reverse", {}, {0, 1}, {{B - 1, 3 * B, 60}, {B - 10, 2 * B, 61}}),
@@ -260,9 +245,8 @@ TEST(ChannelSplit, AppendsATrackPerUsedChannelInOrderAndLeavesTheSourceAlone) {
     source.properties.name.Set("Piano");
     source.properties.program = 5;
     // Two notes on channel 1 share one end; one never ends and is left out.
-    Fill(source, {{20, 30, 61}}, {{80, PackMessage(EVT_TEMPO, 90)}});
-    Fill(source, {{40, 50, 62}},
-         {{45, test::On(1, 62)}, {60, test::On(1, 70)}, {70, test::Cc(1, 7, 80)}}, 1);
+    Fill(source, {{20, 30, 61}}, {{80, Tempo(90)}});
+    Fill(source, {{40, 50, 62}}, {{45, On(1, 62)}, {60, On(1, 70)}, {70, Cc(1, 7, 80)}}, 1);
     Fill(source, {{10, B + 10, 60}}, {}, 9);
     Fill(source, {{B + 20, B + 30, 63}}, {}, 3);  // after the range
     const auto before = test::Events(source);
@@ -272,13 +256,10 @@ TEST(ChannelSplit, AppendsATrackPerUsedChannelInOrderAndLeavesTheSourceAlone) {
     EXPECT_EQ(test::Events(*song.GetTrack(0)), before);
     EXPECT_EQ(song.GetTrack(3)->properties.channel, 9);
     EXPECT_EQ(song.GetTrack(3)->properties.program, 5);
-    EXPECT_EQ(
-        test::Events(*song.GetTrack(1)),
-        (Timed{{20, test::On(0, 61)}, {30, test::Off(0, 61)}, {80, PackMessage(EVT_TEMPO, 90)}}));
-    EXPECT_EQ(test::Events(*song.GetTrack(2)), (Timed{{40, test::On(1, 62)},
-                                                      {45, test::On(1, 62)},
-                                                      {50, test::Off(1, 62)},
-                                                      {70, test::Cc(1, 7, 80)}}));
+    EXPECT_EQ(test::Events(*song.GetTrack(1)),
+              (Timed{{20, On(0, 61)}, {30, Off(0, 61)}, {80, Tempo(90)}}));
+    EXPECT_EQ(test::Events(*song.GetTrack(2)),
+              (Timed{{40, On(1, 62)}, {45, On(1, 62)}, {50, Off(1, 62)}, {70, Cc(1, 7, 80)}}));
     EXPECT_EQ(Notes(*song.GetTrack(3)), (NoteList{{10, B + 10, 60}}));
     EXPECT_EQ(ChannelSplit(song, 0, {1, 1}), 0u) << "an empty range";
     EXPECT_EQ(ChannelSplit(song, 0, {5, 9}), 0u) << "no events";
@@ -291,7 +272,7 @@ TEST(SplitNotes, SortsNotesByTheInclusiveBoundsAndCopiesOtherEventsToBoth) {
     source.properties.channel = 4;
     // Inclusive lengths 11, 768, 769 and 11.
     Fill(source, {{0, 10, 59, 40}, {20, 787, 60, 50}, {30, 798, 71, 60}, {40, 50, 72, 127}},
-         {{60, test::Cc(0, 64, 127)}});
+         {{60, Cc(0, 64, 127)}});
     const auto keys = [&](std::uint32_t t) {
         std::vector<int> out;
         for (const test::PairedNote& n : Notes(*song.GetTrack(t)))

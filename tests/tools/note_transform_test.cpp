@@ -169,27 +169,20 @@ TEST(NoteTransformPass, ChangesOnlyTheKeysOfNotesBegunInTheRange) {
     EXPECT_EQ(Events(track), notes(40, 40, 67));
 }
 
-// The shipped preset file must do what each preset's name says.
-class ShippedPresets : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const std::string shipped = std::string(KVS_TEST_DATA_DIR) + "/../../data/";
-        Strings errors;
-        ASSERT_TRUE(
-            store_.LoadFiles(shipped + "notexfrm.ini", shipped + "none.ini", prompts_, &errors));
-        ASSERT_TRUE(errors.empty());
-        ASSERT_EQ(store_.Count(), 29u);
-    }
-    const TransformMap& Map(std::size_t index) const { return store_.At(index)->map; }
-
-    PromptTable prompts_;
-    NoteTransforms store_;
-};
-
-// Spot checks that each kind of preset does what its name says.
-TEST_F(ShippedPresets, EachKindOfPresetDoesWhatItsNameSays) {
-    for (std::size_t i = 0; i < store_.Count(); ++i)
-        EXPECT_EQ(store_.At(i)->name, prompts_.Text(prompt::tools_ntxfm_0 + i)) << i;
+// Spot checks that each kind of shipped preset does what its name says.
+TEST(ShippedPresets, EachKindOfPresetDoesWhatItsNameSays) {
+    const std::string shipped = std::string(KVS_TEST_DATA_DIR) + "/../../data/";
+    PromptTable prompts;
+    NoteTransforms store;
+    Strings errors;
+    ASSERT_TRUE(store.LoadFiles(shipped + "notexfrm.ini", shipped + "none.ini", prompts, &errors));
+    ASSERT_TRUE(errors.empty());
+    ASSERT_EQ(store.Count(), 29u);
+    const auto Map = [&store](std::size_t index) -> const TransformMap& {
+        return store.At(index)->map;
+    };
+    for (std::size_t i = 0; i < store.Count(); ++i)
+        EXPECT_EQ(store.At(i)->name, prompts.Text(prompt::tools_ntxfm_0 + i)) << i;
     for (int k = 0; k < 128; ++k)
         EXPECT_TRUE(Map(0)[k] == k && Map(3)[k] == 60) << k;  // none; all notes same
     // In G (base -5): major to minor lowers B, minor to major raises B flat.

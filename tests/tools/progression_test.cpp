@@ -26,14 +26,8 @@ Values Written(const ProgressionParams& p, const LfoParams& lfo = {}, Track* int
 }
 
 ProgressionParams Ramp(std::uint16_t type, std::int32_t from, std::int32_t to, std::uint32_t end) {
-    ProgressionParams p;
-    p.type = type;
-    p.channel = 2;
-    p.endTick = end;
-    p.startValue = from;
-    p.endValue = to;
-    p.flags = 0;
-    return p;
+    return {
+        .type = type, .channel = 2, .endTick = end, .startValue = from, .endValue = to, .flags = 0};
 }
 
 constexpr std::uint32_t Wave(LfoWave wave) {

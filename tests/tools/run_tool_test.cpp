@@ -40,13 +40,14 @@ class ScriptedHost : public ToolHost {
     void TracksAdded() override { ++tracksAdded; }
 };
 
-class BusyLink : public NullEngineLink {
+class Link : public NullEngineLink {
   public:
-    bool Idle() const override { return false; }
+    bool idle = true;
+    bool Idle() const override { return idle; }
 };
 
 struct Fixture {
-    NullEngineLink engine;
+    Link engine;
     PlainBeatSelection selection;
     NoAsk ask;
     EditSession session{engine, selection, ask};
@@ -122,10 +123,10 @@ TEST(RunTool, OpensWithTheInitialValuesAndChangesNothingOnCancelOrRefusal) {
     f.host.texts = {"1000"};  // out of range: the dialog would stay open
     EXPECT_EQ(f.Run("transpose"), EditResult::Cancelled);
     EXPECT_EQ(f.Run("progression"), EditResult::Cancelled) << "a host without the dialog";
-    BusyLink busy;
     f.host.opened.clear();
-    EXPECT_EQ(RunTool(f.session, busy, f.state, *Tools().Find("transpose"), f.host),
-              EditResult::EngineBusy);
+    f.engine.idle = false;
+    EXPECT_EQ(f.Run("transpose"), EditResult::EngineBusy);
+    f.engine.idle = true;
     f.session.SetCurrentTrack(-1);
     EXPECT_EQ(f.Run("transpose"), EditResult::NoTrack);
     EXPECT_TRUE(f.host.opened.empty());
@@ -183,8 +184,8 @@ TEST(InsertFromFile, LoadsTheFileSilentlyAndMergesTheChosenTrackAtTheRangeStart)
     Song file;
     file.InsertTrack();
     file.InsertTrack();
-    test::Fill(*file.GetTrack(1), {{10, 20, 40}},
-               {{0, PackMessage(0xC0, 33)}});  // an initial scan would take it
+    // An initial scan would take the program change.
+    test::Fill(*file.GetTrack(1), {{10, 20, 40}}, {{0, PackMessage(0xC0, 33)}});
     ASSERT_EQ(SaveSongFile(dir + "/in.mid", file, SaveType::Full, {}), kResultOk);
 
     std::string error;
@@ -196,12 +197,10 @@ TEST(InsertFromFile, LoadsTheFileSilentlyAndMergesTheChosenTrackAtTheRangeStart)
     song.InsertTrack();
     test::Fill(*song.GetTrack(0), {{0, 5, 60}});
     (*pass)(song, 0, {2, 3});
-    EXPECT_EQ(test::Events(*song.GetTrack(0)),
-              (std::vector<test::TimedMessage>{{0, test::On(0, 60)},
-                                               {5, test::Off(0, 60)},
-                                               {2 * B, PackMessage(0xC0, 33)},
-                                               {2 * B + 10, test::On(0, 40)},
-                                               {2 * B + 20, test::Off(0, 40)}}));
+    EXPECT_EQ(Notes(*song.GetTrack(0)), (NoteList{{0, 5, 60}, {2 * B + 10, 2 * B + 20, 40}}));
+    EXPECT_EQ(song.GetTrack(0)->EventCount(), 5u);
+    EXPECT_EQ(test::Events(*song.GetTrack(0))[2],
+              (test::TimedMessage{2 * B, PackMessage(0xC0, 33)}));
 }
 
 TEST(InsertFromFileForm, StartsOnTheFirstTrackAndReadsTypedChoices) {

@@ -142,23 +142,23 @@ TEST(ToolPairing, EveryToolKeepsNotesPairedAndSysexBlocksExact) {
             }
 
             const Census after = Take(*song.GetTrack(0));
-            const std::string where = "seed " + std::to_string(seed) + " step " +
-                                      std::to_string(step) + " " + std::string(tool.name);
-            EXPECT_EQ(after.unpaired, 0u) << where;
-            EXPECT_TRUE(after.sysexExact) << where;
-            EXPECT_EQ(after.blocks, before.blocks) << where;
+            SCOPED_TRACE(testing::Message()
+                         << "seed " << seed << " step " << step << " " << tool.name);
+            EXPECT_EQ(after.unpaired, 0u);
+            EXPECT_TRUE(after.sysexExact);
+            EXPECT_EQ(after.blocks, before.blocks);
             if (tool.name == "delete-notes") {
-                EXPECT_EQ(before.ons - after.ons, before.ends - after.ends) << where;
+                EXPECT_EQ(before.ons - after.ons, before.ends - after.ends);
             } else if (tool.name != "clean-up") {
-                EXPECT_EQ(after.ons, before.ons) << where;
-                EXPECT_EQ(after.ends, before.ends) << where;
+                EXPECT_EQ(after.ons, before.ons);
+                EXPECT_EQ(after.ends, before.ends);
             }
             // Split parts: paired notes (shared ends stay shared), their own blocks.
             for (std::uint32_t t = tracksBefore; t < song.TrackCount(); ++t) {
                 const Census part = Take(*song.GetTrack(t));
-                EXPECT_EQ(part.unpaired, 0u) << where << " new track " << t;
-                EXPECT_TRUE(part.sysexExact) << where << " new track " << t;
-                EXPECT_LE(part.ends, part.ons) << where << " new track " << t;
+                EXPECT_EQ(part.unpaired, 0u) << "new track " << t;
+                EXPECT_TRUE(part.sysexExact) << "new track " << t;
+                EXPECT_LE(part.ends, part.ons) << "new track " << t;
             }
             if (HasFailure()) return;
             before = after;
