@@ -1,35 +1,19 @@
 #include "files/midi_file_reader.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
-#include "model/song.h"
-#include "model/track.h"
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::Cat;
+using test::Text;
 using Evs = std::vector<std::pair<Tick, std::uint32_t>>;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-Bytes Text(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
 Bytes BigEndian(std::uint32_t v, int n) {
     Bytes out;
     for (int i = n - 1; i >= 0; --i)

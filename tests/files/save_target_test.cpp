@@ -1,43 +1,27 @@
 #include <fcntl.h>
 #include <grp.h>
-#include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <string>
-#include <system_error>
 #include <thread>
-#include <vector>
 
 #include "files/byte_writer.h"
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::ReadAll;
+using test::WriteRaw;
 const Bytes kData{'M', 'T', 'h', 'd', 0, 0, 0, 6};
 const Bytes kOld{'o', 'l', 'd'};
 
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-void WriteRaw(const std::string& path, const Bytes& bytes, mode_t mode) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    ::chmod(path.c_str(), mode);
-}
 struct stat Lstat(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
@@ -70,21 +54,7 @@ int AsNonRoot(const std::function<int()>& f) {
     return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
 
-class SaveTargetTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kvs-target-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-    std::string dir_;
-};
+class SaveTargetTest : public test::TempDirTest {};
 
 TEST_F(SaveTargetTest, AFifoIsWrittenInPlaceAndOneNobodyReadsIsAnErrorNotAHang) {
     const std::string fifo = Path("f.mid");
