@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "app/cli/cli.h"
 #include "cli_test_support.h"
-#include "jack_test_support.h"
 #include "midi/backends/virtual_midi_log.h"
 
 namespace kvs {
@@ -15,10 +11,11 @@ namespace {
 using test::LogLine;
 using test::ParseLog;
 using test::RunArgs;
+using Strings = std::vector<std::string>;
 
 // 480 beats per minute: C4 for half a beat, E4 on beat 1, G4 on beat 2 held
 // to the song end, then a program change.
-std::vector<std::uint8_t> FastSong() {
+test::Bytes FastSong() {
     return test::Format0Song(
         {0x00, 0xFF, 0x51, 0x03, 0x01, 0xE8, 0x48,        // 125,000 us per beat
          0x00, 0x90, 0x3C, 0x64, 0x30, 0x80, 0x3C, 0x40,  // C4
@@ -27,8 +24,8 @@ std::vector<std::uint8_t> FastSong() {
          0x00, 0xFF, 0x2F, 0x00});
 }
 
-std::vector<std::string> Notes(const std::vector<LogLine>& lines) {
-    std::vector<std::string> notes;
+Strings Notes(const std::vector<LogLine>& lines) {
+    Strings notes;
     for (const LogLine& l : lines)
         if (l.bytes[0] == '9' || l.bytes[0] == '8') notes.push_back(l.bytes);
     return notes;
@@ -54,8 +51,8 @@ TEST(CliPlay, VirtualLogHoldsEveryMessageInOrderWithTimesThatNeverGoBack) {
         EXPECT_GE(lines[i].ms, due) << lines[i].bytes;
     }
     // G4 still sounds at the song end: stopping releases it, velocity 64.
-    EXPECT_EQ(Notes(lines), (std::vector<std::string>{"90 3C 64", "80 3C 40", "90 40 50",
-                                                      "80 40 40", "90 43 70", "80 43 40"}));
+    EXPECT_EQ(Notes(lines),
+              (Strings{"90 3C 64", "80 3C 40", "90 40 50", "80 40 40", "90 43 70", "80 43 40"}));
     EXPECT_NE(test::ReadText(log).find(" C0 05\n"), std::string::npos);
 
     // Times before the start clamp to zero; long messages print whole.
@@ -84,33 +81,18 @@ TEST(CliPlay, OptionsShapeWhatIsSent) {
     const auto clocks = std::count_if(lines.begin(), lines.end(), isClock);
     EXPECT_GE(clocks, 2 * 24);
     EXPECT_LE(clocks, 2 * 24 + 1);
-    std::vector<std::string> before;
+    Strings before;
     for (auto l = lines.begin(); l != firstClock; ++l)
         before.push_back(l->bytes);
     // Two count-in clicks (other-beat velocity 80), then the click of beat 2
     // (not a bar start) comes before the first clock of the music.
-    EXPECT_EQ(before, (std::vector<std::string>{"99 25 50", "89 25 50", "99 25 50", "89 25 50",
-                                                "99 25 50"}));
-    const std::vector<std::string> notes = Notes(lines);
+    EXPECT_EQ(before, (Strings{"99 25 50", "89 25 50", "99 25 50", "89 25 50", "99 25 50"}));
+    const Strings notes = Notes(lines);
     EXPECT_EQ(std::count(notes.begin(), notes.end(), "90 43 70"), 1);
     EXPECT_EQ(std::count(notes.begin(), notes.end(), "90 3C 64"), 0);
 }
 
-TEST(CliPlay, BadPortsAndMissingFilesExitWithTwo) {
-    test::ScopedHome home;
-    const std::string song = home.File("fast.mid");
-    test::WriteBytes(song, FastSong());
-
-    const test::CliRun port = RunArgs({"play", song, "--midi", "virtual", "--port", "3"});
-    EXPECT_EQ(port.status, kExitFileError);
-    EXPECT_NE(port.err.find("no MIDI OUT port 3"), std::string::npos);
-    EXPECT_EQ(RunArgs({"play", song, "--midi", "virtual", "--port", "Nowhere"}).status,
-              kExitFileError);
-    EXPECT_EQ(RunArgs({"play", home.File("missing.mid"), "--midi", "virtual"}).status,
-              kExitFileError);
-}
-
-TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputWithLocalControlAroundTheRun) {
+TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputAndBadPortsExitWithTwo) {
     test::ScopedHome home("virtual");
     const std::string song = home.File("fast.mid");
     test::WriteBytes(song, FastSong());
@@ -122,8 +104,7 @@ TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputWithLocalControlAround
     const std::string log = home.File("env.log");
     const test::ScopedEnv logEnv("KVS_MIDI_LOG", log);
 
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"play", song, "--midi", "virtual"}, {"play", song}}) {
+    for (const Strings& args : {Strings{"play", song, "--midi", "virtual"}, {"play", song}}) {
         std::filesystem::remove(log);
         const test::CliRun r = RunArgs(args);
         ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -134,6 +115,12 @@ TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputWithLocalControlAround
         EXPECT_EQ(lines.back().bytes, "B0 7A 7F");
         EXPECT_EQ(Notes(lines).size(), 6u);
     }
+
+    const test::CliRun port = RunArgs({"play", song, "--midi", "virtual", "--port", "3"});
+    EXPECT_EQ(port.status, kExitFileError);
+    EXPECT_NE(port.err.find("no MIDI OUT port 3"), std::string::npos);
+    EXPECT_EQ(RunArgs({"play", song, "--port", "Nowhere"}).status, kExitFileError);
+    EXPECT_EQ(RunArgs({"play", home.File("missing.mid")}).status, kExitFileError);
 }
 
 TEST(CliPlay, TerminationEndsPlayAndRecordLikeCtrlC) {
@@ -142,11 +129,11 @@ TEST(CliPlay, TerminationEndsPlayAndRecordLikeCtrlC) {
     const std::string log = home.File("play.log");
     const std::string take = home.File("take.mid");
     test::WriteBytes(song, FastSong());
-    const std::vector<std::vector<std::string>> runs = {
+    const std::vector<Strings> runs = {
         {KVS_CLI_PATH, "play", song, "--loop", "0:4", "--midi", "virtual", "--log", log},
         {KVS_CLI_PATH, "record", take, "--in", "0", "--port", "0"}};
     for (const int signal : {SIGTERM, SIGHUP}) {
-        for (const std::vector<std::string>& args : runs) {
+        for (const Strings& args : runs) {
             const pid_t pid = test::Spawn(args, "");
             ASSERT_GT(pid, 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
@@ -154,7 +141,7 @@ TEST(CliPlay, TerminationEndsPlayAndRecordLikeCtrlC) {
             EXPECT_EQ(test::WaitExit(pid, std::chrono::seconds(10)), 0) << args[1] << signal;
         }
         // Every note the endless loop started was released, and the take saved.
-        const std::vector<std::string> notes = Notes(ParseLog(test::ReadText(log)));
+        const Strings notes = Notes(ParseLog(test::ReadText(log)));
         const auto ons = std::count_if(notes.begin(), notes.end(),
                                        [](const std::string& n) { return n[0] == '9'; });
         EXPECT_GT(ons, 0);
