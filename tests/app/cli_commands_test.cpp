@@ -30,9 +30,9 @@ TEST(CliCommands, FileErrorsExitWithTwoAndNameTheFile) {
     const test::CliRun dump = RunArgs({"dump", bad, "--default-port", "5"});
     EXPECT_EQ(dump.status, kExitFileError);
     EXPECT_EQ(dump.err, invalid);
-    EXPECT_NE(dump.out.find(" port=5 program=-1 bank=-1 volume=-1 pan=-1 reverb=-1 chorus=-1 "
-                            "muted=0 beats=1\n  0 00403C90\n  96 00403C80\ntrack 1 "),
-              std::string::npos)
+    EXPECT_TRUE(test::Has(dump.out,
+                          " port=5 program=-1 bank=-1 volume=-1 pan=-1 reverb=-1 chorus=-1 "
+                          "muted=0 beats=1\n  0 00403C90\n  96 00403C80\ntrack 1 "))
         << dump.out;
 
     const test::CliRun info = RunArgs({"info", bad});

@@ -53,7 +53,7 @@ TEST(CliPlay, VirtualLogHoldsEveryMessageInOrderWithTimesThatNeverGoBack) {
     // G4 still sounds at the song end: stopping releases it, velocity 64.
     EXPECT_EQ(Notes(lines),
               (Strings{"90 3C 64", "80 3C 40", "90 40 50", "80 40 40", "90 43 70", "80 43 40"}));
-    EXPECT_NE(test::ReadText(log).find(" C0 05\n"), std::string::npos);
+    EXPECT_TRUE(test::Has(test::ReadText(log), " C0 05\n"));
 
     // Times before the start clamp to zero; long messages print whole.
     RecordedMidiMessage sysex;
@@ -118,7 +118,7 @@ TEST(CliPlay, VirtualBackendAndOptionPlayToOneLoggedOutputAndBadPortsExitWithTwo
 
     const test::CliRun port = RunArgs({"play", song, "--midi", "virtual", "--port", "3"});
     EXPECT_EQ(port.status, kExitFileError);
-    EXPECT_NE(port.err.find("no MIDI OUT port 3"), std::string::npos);
+    EXPECT_TRUE(test::Has(port.err, "no MIDI OUT port 3"));
     EXPECT_EQ(RunArgs({"play", song, "--port", "Nowhere"}).status, kExitFileError);
     EXPECT_EQ(RunArgs({"play", home.File("missing.mid")}).status, kExitFileError);
 }

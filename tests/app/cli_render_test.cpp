@@ -61,7 +61,7 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     const std::string fa = home.File("a.flac");
     const test::CliRun flac = RunArgs({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
     ASSERT_EQ(flac.status, kExitOk) << flac.err;
-    EXPECT_NE(flac.out.find(" 48."), std::string::npos) << flac.out;
+    EXPECT_TRUE(test::Has(flac.out, " 48.")) << flac.out;
     ASSERT_EQ(
         RunArgs({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"}).status,
         kExitOk);
@@ -77,7 +77,7 @@ TEST(CliRender, FailuresExitWithTwoAndLeaveNothingBehind) {
     const test::CliRun r =
         RunArgs({"render", test::ExampleSongPath(), out, "--soundfont", home.File("none.sf2")});
     EXPECT_EQ(r.status, kExitFileError);
-    EXPECT_NE(r.err.find("cannot load the sound font"), std::string::npos) << r.err;
+    EXPECT_TRUE(test::Has(r.err, "cannot load the sound font")) << r.err;
     EXPECT_EQ(RunArgs({"render", home.File("missing.mid"), out}).status, kExitFileError);
     EXPECT_FALSE(std::filesystem::exists(out));
 
@@ -86,7 +86,7 @@ TEST(CliRender, FailuresExitWithTwoAndLeaveNothingBehind) {
     std::filesystem::create_directory(folder);
     const test::CliRun f = RunArgs({"render", test::ExampleSongPath(), folder});
     EXPECT_EQ(f.status, kExitFileError);
-    EXPECT_NE(f.err.find(folder + ": "), std::string::npos) << f.err;
+    EXPECT_TRUE(test::Has(f.err, folder + ": ")) << f.err;
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     for (const auto& entry : std::filesystem::directory_iterator(home.File("")))
         EXPECT_EQ(entry.path().filename().string().rfind(".kvs-", 0), std::string::npos);

@@ -71,6 +71,10 @@ inline void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, {text.begin(), text.end()});
 }
 
+inline bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 struct CliRun {
     int status;
     std::string out;
