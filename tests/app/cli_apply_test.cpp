@@ -6,6 +6,7 @@ namespace kvs {
 namespace {
 
 using test::RunArgs;
+using test::RunOk;
 
 constexpr Tick B = TICKS_PER_BEAT;
 
@@ -45,26 +46,22 @@ TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
 
-    test::CliRun r =
-        RunArgs({"apply", in, out, "--tool", "transpose:1", "--track", "2", "--beats", "1:3"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    RunOk({"apply", in, out, "--tool", "transpose:1", "--track", "2", "--beats", "1:3"});
     std::unique_ptr<Song> song = test::LoadSong(out);
     EXPECT_EQ(Keys(*song, 0)[1].second, 60) << "other tracks untouched";
     EXPECT_EQ(Keys(*song, 1), (std::vector<std::pair<Tick, int>>{
                                   {10, 60}, {B + 10, 61}, {2 * B + 10, 61}, {3 * B + 10, 60}}));
 
-    r = RunArgs({"apply", in, out, "--tool=quantise:2,100", "--all-tracks", "--beats", "1:2"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    RunOk({"apply", in, out, "--tool=quantise:2,100", "--all-tracks", "--beats", "1:2"});
     song = test::LoadSong(out);
     for (std::uint32_t t = 0; t < 3; ++t) {
         EXPECT_EQ(Keys(*song, t)[1].first, B) << t;
         EXPECT_EQ(Keys(*song, t)[2].first, 2 * B + 10) << t;
     }
 
-    r = RunArgs({"apply", in, out, "--tool", "set-length:100,-0.050"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    RunOk({"apply", in, out, "--tool", "set-length:100,-0.050"});
     EXPECT_EQ(test::LoadSong(out)->GetTrack(0)->NoteLength(0, 0), 91 - 50);
-    EXPECT_EQ(RunArgs({"apply", in, out, "--tool", "time-glide:-3.096"}).status, kExitOk);
+    RunOk({"apply", in, out, "--tool", "time-glide:-3.096"});
 }
 
 TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
@@ -88,9 +85,7 @@ TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
     test::ScopedHome dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
-    const test::CliRun r =
-        RunArgs({"apply", in, out, "--tool", "note-transform:major to minor,G#"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    RunOk({"apply", in, out, "--tool", "note-transform:major to minor,G#"});
     const std::unique_ptr<Song> song = test::LoadSong(out);
     for (const auto& [tick, key] : Keys(*song, 0))
         EXPECT_EQ(key, 59) << tick;
@@ -98,8 +93,7 @@ TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
 }
 
 TEST(CliApply, ListShowsEveryToolWithFieldsInTheirTextForms) {
-    const test::CliRun r = RunArgs({"apply", "--list"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    const test::CliRun r = RunOk({"apply", "--list"});
     for (const char* line :
          {"transpose: Transpose (all tracks, undo)\n    1. Transpose (integer): initial -12, "
           "range -127 to 127\n",

@@ -12,6 +12,7 @@ namespace kvs {
 namespace {
 
 using test::RunArgs;
+using test::RunOk;
 
 // Two declared tracks: a complete one with a note, then a chunk cut short.
 std::vector<std::uint8_t> TruncatedFile() {
@@ -59,8 +60,7 @@ TEST(CliCommands, FileErrorsExitWithTwoAndNameTheFile) {
 TEST(CliCommands, FullConvertGivesTheExampleItsOwnBytes) {
     test::TempDir dir;
     const std::string copy = dir.File("copy.mid");
-    const test::CliRun r = RunArgs({"convert", test::ExampleSongPath(), copy});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
+    const test::CliRun r = RunOk({"convert", test::ExampleSongPath(), copy});
     EXPECT_TRUE(r.out.empty());
     // The example is written the way the program writes files.
     EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(test::ExampleSongPath()));

@@ -12,6 +12,7 @@ namespace kvs {
 namespace {
 
 using test::RunArgs;
+using test::RunOk;
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
@@ -26,9 +27,8 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     test::ScopedHome home;
     const std::string a = home.File("a.wav");
     const std::string b = home.File("b.wav");
-    const test::CliRun first = RunArgs({"render", test::ExampleSongPath(), a, "--rate", "22050"});
-    ASSERT_EQ(first.status, kExitOk) << first.err;
-    ASSERT_EQ(RunArgs({"render", test::ExampleSongPath(), b, "--rate", "22050"}).status, kExitOk);
+    RunOk({"render", test::ExampleSongPath(), a, "--rate", "22050"});
+    RunOk({"render", test::ExampleSongPath(), b, "--rate", "22050"});
 
     const std::vector<std::uint8_t> wav = test::ReadBytes(a);
     EXPECT_EQ(wav, test::ReadBytes(b));
@@ -59,12 +59,9 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
 
     // The extension, in any case, chooses FLAC.
     const std::string fa = home.File("a.flac");
-    const test::CliRun flac = RunArgs({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
-    ASSERT_EQ(flac.status, kExitOk) << flac.err;
+    const test::CliRun flac = RunOk({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
     EXPECT_TRUE(test::Has(flac.out, " 48.")) << flac.out;
-    ASSERT_EQ(
-        RunArgs({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"}).status,
-        kExitOk);
+    RunOk({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"});
     const std::vector<std::uint8_t> bytes = test::ReadBytes(fa);
     ASSERT_GT(bytes.size(), 4000u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "fLaC");

@@ -9,6 +9,7 @@ namespace kvs {
 namespace {
 
 using test::RunArgs;
+using test::RunOk;
 using test::ScopedHome;
 
 constexpr const char* kNoSettings = "No settings file found.  Using defaults.\n";
@@ -27,8 +28,7 @@ std::string TrackLine(const test::CliRun& run) {
 
 TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoLaterStartsWriteOnlyChangedSettings) {
     ScopedHome home;
-    const test::CliRun first = RunArgs({"info", test::ExampleSongPath()});
-    EXPECT_EQ(first.status, kExitOk);
+    const test::CliRun first = RunOk({"info", test::ExampleSongPath()});
     EXPECT_EQ(first.err, kNoSettings);
     EXPECT_TRUE(std::filesystem::exists(home.File("kvs.lng")));
     // A key the file lacks would come back with any write at all.
@@ -40,21 +40,15 @@ TEST(CliStartUp, FirstStartCreatesTheFilesAndSaysSoLaterStartsWriteOnlyChangedSe
     test::WriteText(home.File("kvs.ini"), ini);
 
     for (const char* command : {"info", "dump"}) {
-        const test::CliRun again = RunArgs({command, test::ExampleSongPath()});
-        EXPECT_EQ(again.status, kExitOk);
+        const test::CliRun again = RunOk({command, test::ExampleSongPath()});
         EXPECT_TRUE(again.err.empty()) << again.err;
     }
     std::ostringstream err;
-    {
-        CliSession unchanged(err);
-        EXPECT_EQ(unchanged.Finish(), kResultOk);
-    }
+    EXPECT_EQ(CliSession(err).Finish(), kResultOk);
     EXPECT_EQ(test::ReadText(home.File("kvs.ini")), ini);
-    {
-        CliSession changed(err);
-        changed.CurrentSettings().general.scanInit = 2;
-        EXPECT_EQ(changed.Finish(), kResultOk);
-    }
+    CliSession changed(err);
+    changed.CurrentSettings().general.scanInit = 2;
+    EXPECT_EQ(changed.Finish(), kResultOk);
     EXPECT_TRUE(test::Has(test::ReadText(home.File("kvs.ini")), "\r\nScanInit=2\r\n"));
     EXPECT_TRUE(err.str().empty()) << err.str();
 }
@@ -89,20 +83,16 @@ TEST(CliStartUp, PortNamesResolveThroughTheDevicesAndAliasesWithoutAsking) {
     ScopedHome home("virtual");
     RunArgs({"settings"});
     const std::string named = home.File("named.mid");
-    ASSERT_EQ(RunArgs({"convert", test::ExampleSongPath(), named, "--out-ports",
-                       "Studio Alias,KVS Virtual Out"})
-                  .status,
-              kExitOk);
-    auto ports = [&](std::vector<std::string> extra) {
-        std::vector<std::string> args = {"dump", named};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const test::CliRun r = RunArgs(args);
-        EXPECT_EQ(r.status, kExitOk) << r.err;
+    RunOk(
+        {"convert", test::ExampleSongPath(), named, "--out-ports", "Studio Alias,KVS Virtual Out"});
+    auto ports = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"dump", named});
+        const std::string out = RunOk(args).out;
         std::string found;
-        for (std::size_t at = r.out.find("\ntrack "); at != std::string::npos;
-             at = r.out.find("\ntrack ", at + 1)) {
-            const std::size_t p = r.out.find(" port=", at) + 6;
-            found += r.out.substr(p, r.out.find(' ', p) - p);
+        for (std::size_t at = out.find("\ntrack "); at != std::string::npos;
+             at = out.find("\ntrack ", at + 1)) {
+            const std::size_t p = out.find(" port=", at) + 6;
+            found += out.substr(p, out.find(' ', p) - p);
         }
         return found;
     };
@@ -118,7 +108,7 @@ TEST(CliStartUp, PortNamesResolveThroughTheDevicesAndAliasesWithoutAsking) {
 
     // Saving names ports by the device table unless names are given.
     const std::string resaved = home.File("resaved.mid");
-    ASSERT_EQ(RunArgs({"convert", named, resaved}).status, kExitOk);
+    RunOk({"convert", named, resaved});
     const std::string bytes = test::ReadText(resaved);
     EXPECT_TRUE(test::Has(bytes, "KVS Synth"));
     EXPECT_EQ(bytes.find("Studio Alias"), std::string::npos);
@@ -126,8 +116,7 @@ TEST(CliStartUp, PortNamesResolveThroughTheDevicesAndAliasesWithoutAsking) {
 
 TEST(CliSettings, PrintsTheFolderAndEveryValueInEffectWithoutWritingTheFile) {
     ScopedHome home;
-    const test::CliRun first = RunArgs({"settings"});
-    EXPECT_EQ(first.status, kExitOk);
+    const test::CliRun first = RunOk({"settings"});
     EXPECT_EQ(first.out.rfind("Data folder: " + home.File("") + "\n[OPTIONS]\ninitdelay = 0\n", 0),
               0u)
         << first.out;
@@ -137,8 +126,7 @@ TEST(CliSettings, PrintsTheFolderAndEveryValueInEffectWithoutWritingTheFile) {
     test::WriteText(home.File("kvs.ini"),
                     "[ports]\r\nmine=kept\r\n[OPTIONS]\r\nScanInit=abc\r\nautoclean=1\r\n");
     const std::string before = test::ReadText(home.File("kvs.ini"));
-    const test::CliRun r = RunArgs({"settings"});
-    EXPECT_EQ(r.status, kExitOk);
+    const test::CliRun r = RunOk({"settings"});
     EXPECT_TRUE(r.err.empty()) << r.err;
     EXPECT_LT(r.out.find("[ports]\nmine = kept\n"), r.out.find("[OPTIONS]\n"));
     EXPECT_TRUE(test::Has(r.out, "\nScanInit = 0\n"));
@@ -164,14 +152,12 @@ void EditLanguageFile(const ScopedHome& home, const std::string& key, const char
 
 TEST(CliPrompts, TestReportsMissingPromptsInNewLanguageFileAndFailsWhenItCannotWriteIt) {
     ScopedHome home;
-    const test::CliRun complete = RunArgs({"prompts", "--test"});
-    EXPECT_EQ(complete.status, kExitOk);
+    const test::CliRun complete = RunOk({"prompts", "--test"});
     EXPECT_EQ(complete.out, "All prompts are present in the language file\n");
     EXPECT_FALSE(std::filesystem::exists(home.File("newkvs.lng")));
 
     EditLanguageFile(home, "prompt_ok", nullptr);
-    const test::CliRun missing = RunArgs({"prompts", "--test"});
-    EXPECT_EQ(missing.status, kExitOk);
+    const test::CliRun missing = RunOk({"prompts", "--test"});
     EXPECT_EQ(missing.out,
               "Some prompts are missing in the language file. Please check the file newkvs.lng\n");
     EXPECT_TRUE(test::Has(test::ReadText(home.File("newkvs.lng")),
@@ -212,8 +198,7 @@ TEST(CliPorts, ListsEveryDeviceWithItsNamesEnableFlagAndOpenState) {
     test::AddPortsLines(home,
                         "KVS Virtual Out_out_name=Desk \"Left\"\r\nKVS Virtual In_in_enable=0\r\n");
 
-    const test::CliRun r = RunArgs({"ports"});
-    EXPECT_EQ(r.status, kExitOk);
+    const test::CliRun r = RunOk({"ports"});
     const std::string expected =
         "MIDI IN\n"
         "  0  system=\"KVS Virtual In\"  friendly=\"KVS Virtual In\"  disabled  closed\n"

@@ -88,6 +88,13 @@ inline CliRun RunArgs(const std::vector<std::string>& args) {
     return {status, out.str(), err.str()};
 }
 
+// Runs a command that must succeed.
+inline CliRun RunOk(const std::vector<std::string>& args) {
+    CliRun r = RunArgs(args);
+    EXPECT_EQ(r.status, kExitOk) << args[0] << ": " << r.err;
+    return r;
+}
+
 // Sets a variable for the life of the object, then puts the old value back.
 class ScopedEnv {
   public:

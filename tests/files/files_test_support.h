@@ -28,6 +28,13 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
 inline Bytes Text(std::string_view s) {
     return Bytes(s.begin(), s.end());
 }
+// Bytes from pairs of hex digits; spaces are ignored.
+inline Bytes Hex(std::string_view hex) {
+    Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += hex[i] == ' ' ? 1 : 2)
+        if (hex[i] != ' ') out.push_back(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    return out;
+}
 inline Bytes ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});

@@ -9,16 +9,13 @@ namespace {
 
 using test::AddTrack;
 using test::Bytes;
+using test::Hex;
 using test::Text;
 using test::TrackAt;
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-template <typename... T>
-Bytes B(T... bytes) {
-    return Bytes{static_cast<std::uint8_t>(bytes)...};
 }
 
 // The bodies of the file's track chunks; every length field must match.
@@ -37,9 +34,8 @@ std::vector<Bytes> Chunks(const Bytes& file) {
     return chunks;
 }
 
-const Bytes kSongItems = {0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0,         // 100 bpm
-                          0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08};  // 4/4
-const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+const Bytes kSongItems = Hex("00 FF 51 03 09 27 C0 00 FF 58 04 04 02 18 08");  // 100 bpm, 4/4
+const Bytes kEnd = Hex("00 FF 2F 00");
 
 // The track's chunk body between the song items (first track only) and the end.
 Bytes Body(const Song& song, std::uint32_t track = 0) {
@@ -56,14 +52,13 @@ TEST(ByteWriter, WritesVarLenInAtMostFourBytesAndNumbersBigEndian) {
     ByteWriter w;
     for (std::uint32_t v : {0u, 0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 0x0FFFFFFFu})
         w.VarLen(v);
-    EXPECT_EQ(w.Take(),
-              (B(0x00, 0x7F, 0x81, 0x00, 0xFF, 0x7F, 0x81, 0x80, 0x00, 0xFF, 0xFF, 0xFF, 0x7F)));
+    EXPECT_EQ(w.Take(), Hex("00 7F 81 00 FF 7F 81 80 00 FF FF FF 7F"));
     ByteWriter n;
     n.BE16(0x1234);
     n.BE32(0x89ABCDEF);
     n.PatchBE32(2, 0x01020304);
     n.PatchBE32(3, 0xFFFFFFFF);  // would run past the end: ignored
-    EXPECT_EQ(n.Take(), (B(0x12, 0x34, 0x01, 0x02, 0x03, 0x04)));
+    EXPECT_EQ(n.Take(), Hex("12 34 01 02 03 04"));
 }
 
 TEST(MidiFileWriter, WritesTheHeaderAndOnlyTheSongItemsThatAreSet) {
@@ -71,10 +66,10 @@ TEST(MidiFileWriter, WritesTheHeaderAndOnlyTheSongItemsThatAreSet) {
     AddTrack(song);
     AddTrack(song);
     song.loop = 1;  // no marker set: neither marker nor loop record
-    const Bytes header = Text("MThd") + B(0, 0, 0, 6, 0, 1, 0, 2, 0x00, 0xC0);
-    EXPECT_EQ(WriteMidiFile1(song, true, {"Only port"}), header + Text("MTrk") + B(0, 0, 0, 19) +
-                                                             kSongItems + kEnd + Text("MTrk") +
-                                                             B(0, 0, 0, 4) + kEnd);
+    const Bytes header = Text("MThd") + Hex("00 00 00 06 00 01 00 02 00 C0");
+    EXPECT_EQ(WriteMidiFile1(song, true, {"Only port"}),
+              header + Text("MTrk") + Hex("00 00 00 13") + kSongItems + kEnd + Text("MTrk") +
+                  Hex("00 00 00 04") + kEnd);
 
     song.tempo = 120;
     song.timeSigNumerator = 6;
@@ -85,11 +80,10 @@ TEST(MidiFileWriter, WritesTheHeaderAndOnlyTheSongItemsThatAreSet) {
     TrackAt(song, 1).properties.name.Set("Bass");
     const std::vector<Bytes> chunks = Chunks(WriteMidiFile1(song, false, {}));
     ASSERT_EQ(chunks.size(), 2u);
-    EXPECT_EQ(chunks[0], (B(0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04, 0x06,
-                            0x03, 0x18, 0x08, 0x00, 0xFF, 0x01, 0x04)) +
-                             Text("Song") + B(0x00, 0xFF, 0x02, 0x03) + Text("(c)") +
-                             B(0x00, 0xFF, 0x03, 0x04) + Text("Lead") + kEnd);
-    EXPECT_EQ(chunks[1], B(0x00, 0xFF, 0x03, 0x04) + Text("Bass") + kEnd);
+    EXPECT_EQ(chunks[0], (Hex("00 FF 51 03 07 A1 20 00 FF 58 04 06 03 18 08 00 FF 01 04")) +
+                             Text("Song") + Hex("00 FF 02 03") + Text("(c)") + Hex("00 FF 03 04") +
+                             Text("Lead") + kEnd);
+    EXPECT_EQ(chunks[1], Hex("00 FF 03 04") + Text("Bass") + kEnd);
 }
 
 // Markers, then loop (only when a marker is set), then the track's port
@@ -104,15 +98,16 @@ TEST(MidiFileWriter, FullFormAddsMarkersLoopAndPortRecords) {
     song.loop = 1;
     Bytes marks;
     for (std::uint32_t slot = 0; slot < kMarkerCount; ++slot)
-        marks = marks + (slot == 0    ? B(4, 0, 0, 0)
-                         : slot == 21 ? B(4, 3, 2, 1)
-                                      : B(0xFF, 0xFF, 0xFF, 0xFF));
+        marks = marks + (slot == 0    ? Hex("04 00 00 00")
+                         : slot == 21 ? Hex("04 03 02 01")
+                                      : Hex("FF FF FF FF"));
     const auto kvs = [](std::string_view tag, const Bytes& value) {
-        return B(0x00, 0xFF, 0x7F, 11 + value.size(), 0x00, 0x27, 0x4A) + Text(tag) + value;
+        return Hex("00 FF 7F") + Bytes{static_cast<std::uint8_t>(11 + value.size())} +
+               Hex("00 27 4A") + Text(tag) + value;
     };
     const std::vector<Bytes> full = Chunks(WriteMidiFile1(song, true, {"A", "Synth B"}));
     ASSERT_EQ(full.size(), 3u);
-    EXPECT_EQ(full[0], kSongItems + kvs("KVSmark=", marks) + kvs("KVSloop=", B(1)) +
+    EXPECT_EQ(full[0], kSongItems + kvs("KVSmark=", marks) + kvs("KVSloop=", Hex("01")) +
                            kvs("KVSport=", Text("Synth B")) + kEnd);
     EXPECT_EQ(full[1], kvs("KVSport=", Text("A")) + kEnd);
     EXPECT_EQ(full[2], kEnd);
@@ -138,10 +133,10 @@ TEST(MidiFileWriter, InitialPropertiesAreWrittenOnTheTrackChannelInOrder) {
     volumeOnly.channel = 3;
     volumeOnly.volume = 90;
     // The bank's MSB rides on the running status of its LSB.
-    EXPECT_EQ(Body(song), B(0x00, 0xB0, 0x20, 0x01, 0x00, 0x00, 0x03, 0x00, 0xC0, 0x05, 0x00, 0xB0,
-                            0x07, 0x64, 0x00, 0x0A, 0x40, 0x00, 0x5B, 0x28, 0x00, 0x5D, 0x00));
+    EXPECT_EQ(Body(song),
+              Hex("00 B0 20 01 00 00 03 00 C0 05 00 B0 07 64 00 0A 40 00 5B 28 00 5D 00"));
     EXPECT_TRUE(Body(song, 1).empty());
-    EXPECT_EQ(Body(song, 2), B(0x00, 0xB3, 0x07, 0x5A));
+    EXPECT_EQ(Body(song, 2), Hex("00 B3 07 5A"));
 }
 
 // Running status holds only between channel messages; events that write
@@ -160,12 +155,12 @@ TEST(MidiFileWriter, EventStreamDeltasAndRunningStatus) {
     t.AddEvent(20, PackMessage(0x90, 0x41, 0x64));
     t.AddEvent(400, PackMessage(0x80, 0x41, 0x40));
     t.AddEvent(390, PackMessage(0x80, 0x40, 0x40));
-    EXPECT_EQ(Body(song), B(0x00, 0x90, 0x3C, 0x64, 0x00, 0x3E, 0x64,              // running
-                            0x0A, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,        // SysEx
-                            0x00, 0x90, 0x40, 0x64,                                // status again
-                            0x0A, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,              // tempo
-                            0x00, 0x90, 0x41, 0x64, 0x82, 0x7C, 0x80, 0x41, 0x40,  // late
-                            0x00, 0x40, 0x40));
+    EXPECT_EQ(Body(song), Hex("00 90 3C 64 00 3E 64"        // running
+                              "0A F0 05 7E 7F 09 01 F7"     // SysEx
+                              "00 90 40 64"                 // status again
+                              "0A FF 51 03 07 A1 20"        // tempo
+                              "00 90 41 64 82 7C 80 41 40"  // late
+                              "00 40 40"));
 }
 
 TEST(MidiFileWriter, SetChannelReplacesTheChannelOfEveryChannelMessage) {
@@ -183,17 +178,15 @@ TEST(MidiFileWriter, SetChannelReplacesTheChannelOfEveryChannelMessage) {
     for (int i = 0; i < 0x10000; ++i)
         set.Sysex().Remove(set.Sysex().Add({0xF0, 0xF7}));
     set.AddSysexEvent(1, {0xF0, 0x42, 0xF7});
-    EXPECT_EQ(Body(song), B(0x00, 0x99, 0x3C, 0x64, 0x00, 0xC9, 0x05, 0x00, 0xE9, 0x00, 0x40, 0x00,
-                            0x99, 0x3C, 0x00, 0x01, 0xF0, 0x02, 0x42, 0xF7));
-    EXPECT_EQ(Body(song, 1), B(0x00, 0x91, 0x3C, 0x64, 0x00, 0xC2, 0x05));
+    EXPECT_EQ(Body(song), Hex("00 99 3C 64 00 C9 05 00 E9 00 40 00 99 3C 00 01 F0 02 42 F7"));
+    EXPECT_EQ(Body(song, 1), Hex("00 91 3C 64 00 C2 05"));
 }
 
 TEST(MidiFileWriter, GapLongerThanADeltaCanHoldIsBridgedAndReadsBackInPlace) {
     const Tick far = 0x0FFFFFFF + 300;
     Song song;
     AddTrack(song).AddEvent(far, PackMessage(0x90, 0x3C, 0x64));
-    EXPECT_EQ(Body(song),
-              B(0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x82, 0x2C, 0x90, 0x3C, 0x64));
+    EXPECT_EQ(Body(song), Hex("FF FF FF 7F FF 7F 00 82 2C 90 3C 64"));
     Song loaded;
     ASSERT_EQ(ReadMidiFile(WriteMidiFile1(song, false, {}), loaded, LoadOptions{}), kResultOk);
     ASSERT_EQ(loaded.TrackCount(), 1u);
@@ -212,12 +205,12 @@ TEST(MidiFileWriter, ValuesTheFileCannotHoldAreBroughtIntoRange) {
         const Bytes chunk = Chunks(WriteMidiFile1(song, false, {}))[0];
         return Bytes(chunk.begin() + 4, chunk.begin() + 7);
     };
-    EXPECT_EQ(tempoBytes(0), (B(0xFF, 0xFF, 0xFF)));
-    EXPECT_EQ(tempoBytes(2), (B(0xFF, 0xFF, 0xFF)));      // 30000000 needs 25 bits
-    EXPECT_EQ(tempoBytes(70000), (B(0x00, 0x03, 0x93)));  // as 65535 bpm
+    EXPECT_EQ(tempoBytes(0), (Hex("FF FF FF")));
+    EXPECT_EQ(tempoBytes(2), (Hex("FF FF FF")));      // 30000000 needs 25 bits
+    EXPECT_EQ(tempoBytes(70000), (Hex("00 03 93")));  // as 65535 bpm
     song.tempo = 100;
     // Data bytes keep 7 bits, or they would read back as status bytes.
-    EXPECT_EQ(Body(song), B(0x00, 0xC0, 0x48, 0x00, 0x90, 0x3C, 0x64));
+    EXPECT_EQ(Body(song), Hex("00 C0 48 00 90 3C 64"));
 
     // More tracks than the header can count: it says 65535 and holds that many.
     Song wide;
@@ -225,7 +218,7 @@ TEST(MidiFileWriter, ValuesTheFileCannotHoldAreBroughtIntoRange) {
         wide.InsertTrack();
     const Bytes file = WriteMidiFile1(wide, false, {});
     ASSERT_GE(file.size(), 14u);
-    EXPECT_EQ(B(file[10], file[11]), B(0xFF, 0xFF));
+    EXPECT_EQ(Bytes(file.begin() + 10, file.begin() + 12), Hex("FF FF"));
     EXPECT_EQ(Chunks(file).size(), 0xFFFFu);
 }
 
@@ -247,14 +240,13 @@ TEST(MidiFileWriter, Type0MergesTracksInTimeOrderLowestTrackFirstOnTies) {
     const Bytes file = WriteMidiFile0(song);
     ASSERT_GE(file.size(), 14u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 14),
-              Text("MThd") + B(0, 0, 0, 6, 0, 0, 0, 1, 0x00, 0xC0));
+              Text("MThd") + Hex("00 00 00 06 00 00 00 01 00 C0"));
     const std::vector<Bytes> chunks = Chunks(file);
     ASSERT_EQ(chunks.size(), 1u);
     EXPECT_EQ(chunks[0], kSongItems +
-                             B(0x00, 0xFF, 0x03, 0x02, 'T', '0',  // only track 0's name
-                               0x00, 0xC2, 0x07,                  // track 1's program
-                               0x00, 0x90, 0x3C, 0x64, 0x00, 0x92, 0x40, 0x64, 0x64, 0x82, 0x40,
-                               0x40, 0x64, 0x80, 0x3C, 0x40, 0x81, 0x48, 0xC5, 0x01) +
+                             Hex("00 FF 03 02 54 30"  // only track 0's name
+                                 "00 C2 07"           // track 1's program
+                                 "00 90 3C 64 00 92 40 64 64 82 40 40 64 80 3C 40 81 48 C5 01") +
                              kEnd);
 }
 
