@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <cstring>
 
-#include "app/cli/cli.h"
 #include "cli_test_support.h"
 #include "midi/backends/fluid_synth_layer.h"
 
@@ -14,12 +11,12 @@ namespace {
 using test::RunArgs;
 using test::RunOk;
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
-}
-
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+// A little-endian number of the file (the machine's order too).
+template <typename T>
+T At(const test::Bytes& b, std::size_t at) {
+    T v{};
+    std::memcpy(&v, b.data() + at, sizeof v);
+    return v;
 }
 
 TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
@@ -30,7 +27,7 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     RunOk({"render", test::ExampleSongPath(), a, "--rate", "22050"});
     RunOk({"render", test::ExampleSongPath(), b, "--rate", "22050"});
 
-    const std::vector<std::uint8_t> wav = test::ReadBytes(a);
+    const test::Bytes wav = test::ReadBytes(a);
     EXPECT_EQ(wav, test::ReadBytes(b));
     ASSERT_GT(wav.size(), 44u);
     const auto text = [&](std::size_t at, std::size_t n) {
@@ -38,8 +35,8 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
                            wav.begin() + static_cast<long>(at + n));
     };
     EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
-    EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
-    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_EQ(At<std::uint32_t>(wav, 4), wav.size() - 8);
+    EXPECT_EQ(At<std::uint32_t>(wav, 40), wav.size() - 44);
     // PCM, stereo, 22050 frames of 4 bytes a second, 16 bits.
     EXPECT_EQ(text(16, 20),
               std::string("\x10\0\0\0\x01\0\x02\0\x22\x56\0\0\x88\x58\x01\0\x04\0\x10\0", 20));
@@ -52,7 +49,7 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     EXPECT_LE(seconds, 48.0 + 2.0);
     std::size_t loud = 0;
     for (std::size_t i = 44; i + 1 < wav.size(); i += 2) {
-        const auto s = static_cast<std::int16_t>(Le16(wav, i));
+        const auto s = At<std::int16_t>(wav, i);
         if (s > 1000 || s < -1000) ++loud;
     }
     EXPECT_GT(loud, 22050u);
@@ -62,7 +59,7 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     const test::CliRun flac = RunOk({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
     EXPECT_TRUE(test::Has(flac.out, " 48.")) << flac.out;
     RunOk({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"});
-    const std::vector<std::uint8_t> bytes = test::ReadBytes(fa);
+    const test::Bytes bytes = test::ReadBytes(fa);
     ASSERT_GT(bytes.size(), 4000u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "fLaC");
     EXPECT_EQ(bytes, test::ReadBytes(home.File("b.FLAC")));
