@@ -1,5 +1,6 @@
 #include "files/midi_file_reader.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -357,13 +358,12 @@ TEST(MidiFileReader, LoadsRealFiles) {
     for (const auto& entry : std::filesystem::directory_iterator(
              std::filesystem::path(KVS_TEST_DATA_DIR) / "midi-real")) {
         const std::string name = entry.path().filename().string();
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes bytes = test::ReadAll(entry.path());
         ASSERT_GE(bytes.size(), 14u) << name;
         ++files;
-        bool good = true;
-        for (std::string_view b : bent)
-            good = good && name.find(b) == std::string::npos;
+        const bool good = std::none_of(std::begin(bent), std::end(bent), [&](std::string_view b) {
+            return name.find(b) != std::string::npos;
+        });
         const std::uint32_t declared = (bytes[10] << 8) | bytes[11];
         for (int scan : {0, 1, 2, 3}) {
             LoadOptions options;
