@@ -38,9 +38,11 @@ class JackServer {
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;
 
-    std::string why_;
+    // Empty when the server is up.
+    const std::string& Why() const { return why_; }
 
   private:
+    std::string why_;
     std::string name_;
     ScopedEnv server_;
     ScopedEnv noAutoStart_;
@@ -68,7 +70,7 @@ void CountEcho(double, std::vector<unsigned char>* message, void* notes) {
 TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
     test::ScopedHome home;
     JackServer server;
-    if (!server.why_.empty()) GTEST_SKIP() << "JACK record skipped: " << server.why_;
+    if (!server.Why().empty()) GTEST_SKIP() << "JACK record skipped: " << server.Why();
 
     std::atomic<int> echoed{0};
     std::unique_ptr<RtMidiOut> source;
