@@ -41,7 +41,7 @@ void ExpectInvalid(const std::string& in, const std::string& out, const char* to
     EXPECT_FALSE(std::filesystem::exists(out)) << tool;
 }
 
-TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
+TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrackWithItsPresets) {
     test::ScopedHome dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
@@ -62,6 +62,14 @@ TEST(CliApply, RunsAToolOverTheChosenTrackAndBeatsOrOverEveryUnmutedTrack) {
     RunOk({"apply", in, out, "--tool", "set-length:100,-0.050"});
     EXPECT_EQ(test::LoadSong(out)->GetTrack(0)->NoteLength(0, 0), 91 - 50);
     RunOk({"apply", in, out, "--tool", "time-glide:-3.096"});
+
+    // The shipped presets reach the data folder at start-up and the tool finds
+    // them by name: C is the major third of A flat, lowered to B.
+    RunOk({"apply", in, out, "--tool", "note-transform:major to minor,G#"});
+    song = test::LoadSong(out);
+    for (const auto& [tick, key] : Keys(*song, 0))
+        EXPECT_EQ(key, 59) << tick;
+    EXPECT_EQ(Keys(*song, 1).front().second, 60);
 }
 
 TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
@@ -77,19 +85,6 @@ TEST(CliApply, RefusesBadValuesAndUnknownToolsWithoutSaving) {
     EXPECT_EQ(RunArgs({"apply", in, out, "--tool", "transpose", "--track", "4"}).status,
               kExitUsage);
     EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-// The shipped presets reach the data folder at start-up and the tool finds
-// them by name: C is the major third of A flat, lowered to B.
-TEST(CliApply, NoteTransformUsesTheShippedPresetsByName) {
-    test::ScopedHome dir;
-    const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
-    RunOk({"apply", in, out, "--tool", "note-transform:major to minor,G#"});
-    const std::unique_ptr<Song> song = test::LoadSong(out);
-    for (const auto& [tick, key] : Keys(*song, 0))
-        EXPECT_EQ(key, 59) << tick;
-    EXPECT_EQ(Keys(*song, 1).front().second, 60);
 }
 
 TEST(CliApply, ListShowsEveryToolWithFieldsInTheirTextForms) {

@@ -30,7 +30,7 @@ test::CliRun Edit(const std::string& in, const std::string& out, const Strings& 
     return RunArgs(args);
 }
 
-TEST(CliEdit, StepsApplyInOrderAndTheSongIsSavedWhole) {
+TEST(CliEdit, StepsApplyInOrderTheSongIsSavedWholeAndUndoRestoresIt) {
     test::TempDir dir;
     const std::string in = WriteSong(dir);
     const std::string out = dir.File("out.mid");
@@ -54,24 +54,22 @@ TEST(CliEdit, StepsApplyInOrderAndTheSongIsSavedWhole) {
     EXPECT_EQ(song->name.View(), "Tune");
     EXPECT_EQ(song->markers[kMarkerLeft], 6u);
     EXPECT_EQ(song->markers[kFirstMark + 19], 6u);
-}
 
-TEST(CliEdit, UndoAfterADeleteSavesTheSongAsItWasAndTrackCommandsWork) {
-    test::TempDir dir;
-    const std::string in = WriteSong(dir);
+    // Undo after a delete saves the song as it was.
     const std::string same = dir.File("same.mid");
     ASSERT_EQ(Edit(in, same, {"select=0:2", "delete", "undo"}).status, kExitOk);
     EXPECT_EQ(RunArgs({"dump", same}).out, RunArgs({"dump", in}).out);
 
-    const std::string moved = dir.File("moved.mid");
-    const test::CliRun r = Edit(in, moved,
-                                {"--default-port", "0", "insert-track", "track-name=new",
-                                 "move-track=1", "track=3", "delete-track"});
-    ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::unique_ptr<Song> song = test::LoadSong(moved);
-    ASSERT_EQ(song->TrackCount(), 2u);
-    EXPECT_EQ(song->GetTrack(0)->properties.name.View(), "new");
-    EXPECT_EQ(test::NoteOns(*song->GetTrack(1)).size(), 2u);
+    // Insert, name, move and delete tracks.
+    const std::string movedPath = dir.File("moved.mid");
+    const test::CliRun edited = Edit(in, movedPath,
+                                     {"--default-port", "0", "insert-track", "track-name=new",
+                                      "move-track=1", "track=3", "delete-track"});
+    ASSERT_EQ(edited.status, kExitOk) << edited.err;
+    const std::unique_ptr<Song> moved = test::LoadSong(movedPath);
+    ASSERT_EQ(moved->TrackCount(), 2u);
+    EXPECT_EQ(moved->GetTrack(0)->properties.name.View(), "new");
+    EXPECT_EQ(test::NoteOns(*moved->GetTrack(1)).size(), 2u);
 }
 
 TEST(CliEdit, RefusedOrMalformedStepsExitWithOneAndALoadFailureWithTwoSavingNothing) {

@@ -116,7 +116,7 @@ TEST(MidiFileWriter, FullFormAddsMarkersLoopAndPortRecords) {
     EXPECT_TRUE(Body(song, 1).empty());
 }
 
-TEST(MidiFileWriter, InitialPropertiesAreWrittenOnTheTrackChannelInOrder) {
+TEST(MidiFileWriter, TheTrackChannelCarriesTheInitialPropertiesAndEveryChannelMessage) {
     Song song;
     TrackProperties& p = AddTrack(song).properties;
     p.channel = 0;
@@ -137,6 +137,24 @@ TEST(MidiFileWriter, InitialPropertiesAreWrittenOnTheTrackChannelInOrder) {
               Hex("00 B0 20 01 00 00 03 00 C0 05 00 B0 07 64 00 0A 40 00 5B 28 00 5D 00"));
     EXPECT_TRUE(Body(song, 1).empty());
     EXPECT_EQ(Body(song, 2), Hex("00 B3 07 5A"));
+
+    // A set channel replaces the channel of every channel message.
+    Song other;
+    Track& set = AddTrack(other);
+    set.properties.channel = 9;
+    Track& own = AddTrack(other);
+    for (Track* t : {&set, &own}) {
+        t->AddEvent(0, PackMessage(0x91, 0x3C, 0x64));
+        t->AddEvent(0, PackMessage(0xC2, 0x05));
+    }
+    set.AddEvent(0, PackMessage(0xE5, 0x00, 0x40));
+    set.AddEvent(0, PackMessage(0x93, 0x3C, 0x00) | 0xFF000000);
+    // SysEx ids are 24 bits wide; the channel must not cut them to 16.
+    for (int i = 0; i < 0x10000; ++i)
+        set.Sysex().Remove(set.Sysex().Add({0xF0, 0xF7}));
+    set.AddSysexEvent(1, {0xF0, 0x42, 0xF7});
+    EXPECT_EQ(Body(other), Hex("00 99 3C 64 00 C9 05 00 E9 00 40 00 99 3C 00 01 F0 02 42 F7"));
+    EXPECT_EQ(Body(other, 1), Hex("00 91 3C 64 00 C2 05"));
 }
 
 // Running status holds only between channel messages; events that write
@@ -161,25 +179,6 @@ TEST(MidiFileWriter, EventStreamDeltasAndRunningStatus) {
                               "0A FF 51 03 07 A1 20"        // tempo
                               "00 90 41 64 82 7C 80 41 40"  // late
                               "00 40 40"));
-}
-
-TEST(MidiFileWriter, SetChannelReplacesTheChannelOfEveryChannelMessage) {
-    Song song;
-    Track& set = AddTrack(song);
-    set.properties.channel = 9;
-    Track& own = AddTrack(song);
-    for (Track* t : {&set, &own}) {
-        t->AddEvent(0, PackMessage(0x91, 0x3C, 0x64));
-        t->AddEvent(0, PackMessage(0xC2, 0x05));
-    }
-    set.AddEvent(0, PackMessage(0xE5, 0x00, 0x40));
-    set.AddEvent(0, PackMessage(0x93, 0x3C, 0x00) | 0xFF000000);
-    // SysEx ids are 24 bits wide; the channel must not cut them to 16.
-    for (int i = 0; i < 0x10000; ++i)
-        set.Sysex().Remove(set.Sysex().Add({0xF0, 0xF7}));
-    set.AddSysexEvent(1, {0xF0, 0x42, 0xF7});
-    EXPECT_EQ(Body(song), Hex("00 99 3C 64 00 C9 05 00 E9 00 40 00 99 3C 00 01 F0 02 42 F7"));
-    EXPECT_EQ(Body(song, 1), Hex("00 91 3C 64 00 C2 05"));
 }
 
 TEST(MidiFileWriter, GapLongerThanADeltaCanHoldIsBridgedAndReadsBackInPlace) {
