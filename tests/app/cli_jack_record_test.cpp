@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "cli_test_support.h"
+#include "midi/jack_test_support.h"
 
 namespace kvs {
 namespace {
@@ -12,42 +13,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::ScopedEnv;
 using test::WaitExit;
-
-// A JACK server of its own on the dummy driver, found by every client of
-// this process and its children through JACK_DEFAULT_SERVER, so a server the
-// machine already runs is never touched.
-class JackServer {
-  public:
-    JackServer()
-        : name_("kvs-cli-test-" + std::to_string(getpid())),
-          server_("JACK_DEFAULT_SERVER", name_),
-          noAutoStart_("JACK_NO_START_SERVER", "1") {
-        pid_ = test::Spawn({"jackd", "-n", name_, "-d", "dummy", "-r", "48000", "-p", "256"}, "");
-        if (pid_ < 0) {
-            why_ = "jackd could not be started (is jackd2 installed?)";
-            return;
-        }
-        const pid_t waiter = test::Spawn({"jack_wait", "-w", "-s", name_, "-t", "5"}, "");
-        if (waiter < 0 || WaitExit(waiter, 10s) != 0) why_ = "jackd did not come up";
-    }
-    ~JackServer() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        (void)WaitExit(pid_, 5s);  // kills it outright when it does not end
-    }
-    JackServer(const JackServer&) = delete;
-    JackServer& operator=(const JackServer&) = delete;
-
-    // Empty when the server is up.
-    const std::string& Why() const { return why_; }
-
-  private:
-    std::string why_;
-    std::string name_;
-    ScopedEnv server_;
-    ScopedEnv noAutoStart_;
-    pid_t pid_ = -1;
-};
 
 bool WaitForText(const std::string& path, const std::string& text, std::chrono::seconds timeout) {
     const auto deadline = test::Clock::now() + timeout;
@@ -69,8 +34,8 @@ void CountEcho(double, std::vector<unsigned char>* message, void* notes) {
 // saved song holds every note in the order played.
 TEST(CliJackRecord, WhatAnotherClientSendsIsSavedInOrder) {
     test::ScopedHome home;
-    JackServer server;
-    if (!server.Why().empty()) GTEST_SKIP() << "JACK record skipped: " << server.Why();
+    test::JackServer server;
+    if (!server.Up()) GTEST_SKIP() << "JACK record skipped: " << server.Why();
 
     std::atomic<int> echoed{0};
     std::unique_ptr<RtMidiOut> source;
