@@ -9,14 +9,14 @@ namespace {
 using test::RunArgs;
 
 TEST(CliCommands, FileErrorsExitWithTwoAndNameTheFile) {
-    test::TempDir dir;
+    test::TempFolder dir;
     // Two declared tracks: a complete one with a note, then a chunk cut short.
-    const std::string bad = dir.File("cut.mid");
+    const std::string bad = dir.Path("cut.mid");
     test::WriteText(bad,
                     std::string("MThd\0\0\0\6\0\1\0\2\0\xC0MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80"
                                 "\x3C\x40\0\xFF\x2F\0MTrk\0\0\0\x64\0\x90",
                                 44));
-    const std::string out = dir.File("out.mid");
+    const std::string out = dir.Path("out.mid");
     const test::CliRun dump = RunArgs({"dump", bad, "--default-port", "5"});
     const test::CliRun info = RunArgs({"info", bad});
     const test::CliRun convert = RunArgs({"convert", bad, out});
@@ -34,17 +34,17 @@ TEST(CliCommands, FileErrorsExitWithTwoAndNameTheFile) {
     EXPECT_FALSE(std::filesystem::exists(out));
 
     const std::string notFound = ": " + ResultMessage(SystemError(ENOENT)) + "\n";
-    const std::string absent = dir.File("absent.mid");
+    const std::string absent = dir.Path("absent.mid");
     EXPECT_EQ(RunArgs({"info", absent}).err, "kvs-cli: " + absent + notFound);
-    const std::string unwritable = dir.File("no-such-folder/out.mid");
+    const std::string unwritable = dir.Path("no-such-folder/out.mid");
     const test::CliRun save = RunArgs({"convert", test::ExampleSongPath(), unwritable});
     EXPECT_EQ(save.status, kExitFileError);
     EXPECT_EQ(save.err, "kvs-cli: " + unwritable + notFound);
 }
 
 TEST(CliCommands, FullConvertGivesTheExampleItsOwnBytes) {
-    test::TempDir dir;
-    const std::string copy = dir.File("copy.mid");
+    test::TempFolder dir;
+    const std::string copy = dir.Path("copy.mid");
     EXPECT_TRUE(test::RunOk({"convert", test::ExampleSongPath(), copy}).out.empty());
     // The example is written the way the program writes files.
     EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(test::ExampleSongPath()));
@@ -60,9 +60,9 @@ int RunProgram(const std::string& home, const std::string& args, const std::stri
 }
 
 TEST(CliProgram, AFirstStartCopiesTheShippedFilesAndTheBinaryDescribesTheExample) {
-    test::TempDir dir;
-    const std::string home = dir.File("home");
-    const std::string out = dir.File("out.txt");
+    test::TempFolder dir;
+    const std::string home = dir.Path("home");
+    const std::string out = dir.Path("out.txt");
     ASSERT_EQ(RunProgram(home, "info '" + test::ExampleSongPath() + "'", out), 0);
     EXPECT_EQ(test::ReadText(out).rfind("Name:       Minuet in G\nCopyright:  (C) 2025", 0), 0u)
         << test::ReadText(out);

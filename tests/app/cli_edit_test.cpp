@@ -11,7 +11,7 @@ using Strings = std::vector<std::string>;
 constexpr Tick B = TICKS_PER_BEAT;
 
 // Track 1: beat-long notes at beats 0 and 2; track 2: a controller at beat 1.
-std::string WriteSong(const test::TempDir& dir) {
+std::string WriteSong(const test::TempFolder& dir) {
     Song song;
     Track& lead = test::AddTrack(song);
     lead.AddEvent(0, PackMessage(0x90, 60, 100));
@@ -19,7 +19,7 @@ std::string WriteSong(const test::TempDir& dir) {
     lead.AddEvent(2 * B, PackMessage(0x90, 62, 100));
     lead.AddEvent(3 * B - 1, PackMessage(0x80, 62, 64));
     test::AddTrack(song).AddEvent(B, PackMessage(0xB0, 1, 5));
-    const std::string path = dir.File("in.mid");
+    const std::string path = dir.Path("in.mid");
     EXPECT_EQ(SaveSongFile(path, song, SaveType::Full, {}), kResultOk);
     return path;
 }
@@ -31,9 +31,9 @@ test::CliRun Edit(const std::string& in, const std::string& out, const Strings& 
 }
 
 TEST(CliEdit, StepsApplyInOrderTheSongIsSavedWholeAndUndoRestoresIt) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
+    const std::string out = dir.Path("out.mid");
     const test::CliRun r = Edit(in, out,
                                 {"track=1", "select=0:1", "copy", "select=4:4", "paste-multiple=2",
                                  "set-marker=left", "track-name=Solo", "channel=3", "program=5",
@@ -56,12 +56,12 @@ TEST(CliEdit, StepsApplyInOrderTheSongIsSavedWholeAndUndoRestoresIt) {
     EXPECT_EQ(song->markers[kFirstMark + 19], 6u);
 
     // Undo after a delete saves the song as it was.
-    const std::string same = dir.File("same.mid");
+    const std::string same = dir.Path("same.mid");
     ASSERT_EQ(Edit(in, same, {"select=0:2", "delete", "undo"}).status, kExitOk);
     EXPECT_EQ(RunArgs({"dump", same}).out, RunArgs({"dump", in}).out);
 
     // Insert, name, move and delete tracks.
-    const std::string movedPath = dir.File("moved.mid");
+    const std::string movedPath = dir.Path("moved.mid");
     const test::CliRun edited = Edit(in, movedPath,
                                      {"--default-port", "0", "insert-track", "track-name=new",
                                       "move-track=1", "track=3", "delete-track"});
@@ -73,9 +73,9 @@ TEST(CliEdit, StepsApplyInOrderTheSongIsSavedWholeAndUndoRestoresIt) {
 }
 
 TEST(CliEdit, RefusedOrMalformedStepsExitWithOneAndALoadFailureWithTwoSavingNothing) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const std::string in = WriteSong(dir);
-    const std::string out = dir.File("out.mid");
+    const std::string out = dir.Path("out.mid");
     // Each refusal has its own text; the edit layer's tests cover the rest.
     const std::pair<Strings, std::string> refused[] = {
         {{"mute", "paste"}, "step 2 (paste): the clipboard is empty"},
@@ -96,7 +96,7 @@ TEST(CliEdit, RefusedOrMalformedStepsExitWithOneAndALoadFailureWithTwoSavingNoth
         EXPECT_TRUE(test::Has(r.err, "usage: kvs-cli edit")) << r.err;
     }
     EXPECT_EQ(RunArgs({"edit", in}).status, kExitUsage);
-    EXPECT_EQ(Edit(dir.File("absent.mid"), out, {"copy"}).status, kExitFileError);
+    EXPECT_EQ(Edit(dir.Path("absent.mid"), out, {"copy"}).status, kExitFileError);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 

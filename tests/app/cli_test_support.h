@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/cli/cli.h"
+#include "config/config_test_support.h"
 #include "files/file_result.h"
 #include "files/song_file.h"
 #include "model/song.h"
@@ -33,26 +34,6 @@ namespace kvs::test {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvs-cli-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
@@ -122,12 +103,12 @@ class ScopedEnv {
 class ScopedHome {
   public:
     explicit ScopedHome(const char* midi = "none")
-        : home_("KVS_HOME", dir_.File("")), midi_("KVS_MIDI", midi) {}
+        : home_("KVS_HOME", dir_.Path("")), midi_("KVS_MIDI", midi) {}
 
-    std::string File(const std::string& name) const { return dir_.File(name); }
+    std::string File(const std::string& name) const { return dir_.Path(name); }
 
   private:
-    TempDir dir_;
+    TempFolder dir_;
     ScopedEnv home_;
     ScopedEnv midi_;
 };

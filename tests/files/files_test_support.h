@@ -13,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_test_support.h"
 #include "model/song.h"
+#include "model/track_fixture.h"
 
 namespace kvs::test {
 
@@ -49,18 +51,10 @@ inline void WriteRaw(const std::string& path, const Bytes& bytes, mode_t mode = 
 // A fresh folder per test, removed with everything in it.
 class TempDirTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "kvs-files-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
 
-    std::string dir_;
+    TempFolder folder_;
+    const std::string dir_ = folder_.Root().string();
 };
 
 // The track at index; a missing track ends the test program (and tells the

@@ -13,7 +13,7 @@ namespace {
 using test::Bytes;
 using test::Cat;
 using test::Text;
-using Evs = std::vector<std::pair<Tick, std::uint32_t>>;
+using Evs = std::vector<test::TimedMessage>;
 
 Bytes BigEndian(std::uint32_t v, int n) {
     Bytes out;
@@ -48,14 +48,7 @@ struct Loaded {
     ResultCode rc;
     std::unique_ptr<Song> song = std::make_unique<Song>();
     const TrackProperties& Props(std::uint32_t t) const { return song->GetTrack(t)->properties; }
-    Evs Events(std::uint32_t t) const {
-        Evs out;
-        const Track& track = *song->GetTrack(t);
-        for (std::uint32_t b = 0; b < track.BeatCount(); ++b)
-            for (const Event& e : *track.Bucket(b))
-                out.emplace_back(b * TICKS_PER_BEAT + e.offset, e.message);
-        return out;
-    }
+    Evs Events(std::uint32_t t) const { return test::Events(*song->GetTrack(t)); }
 };
 
 Loaded Load(const Bytes& file, int scan = 0, LoadOptions options = {}) {

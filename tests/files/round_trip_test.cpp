@@ -11,7 +11,7 @@ namespace {
 
 using test::Bytes;
 using test::ReadAll;
-using Events = std::initializer_list<std::pair<Tick, std::uint32_t>>;
+using Events = std::initializer_list<test::TimedMessage>;
 
 const std::vector<std::string> kPorts = {"Port A", "Port B:0"};
 
@@ -25,14 +25,10 @@ LoadOptions Options() {
     return options;
 }
 
-void Add(Track& t, Events events) {
-    for (const auto& [tick, message] : events)
-        t.AddEvent(tick, message);
-}
 Track& AddTrack(Song& s, const char* name, Events events) {
     Track& t = test::AddTrack(s);
     t.properties.name.Set(name);
-    Add(t, events);
+    test::Add(t, events);
     return t;
 }
 
@@ -80,12 +76,12 @@ void BuildSong(Song& s) {
     Track& mixed = AddTrack(s, "Mixed", {{5, PackMessage(0xC2, 0x05)}});
     mixed.properties.port = 1;
     mixed.AddSysexEvent(5, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
-    Add(mixed, {{6, PackMessage(0x92, 0x3C, 0x50)},
-                {7, PackMessage(0xA2, 0x3C, 0x20)},
-                {8, PackMessage(0xD3, 0x40)},
-                {9, PackMessage(0x93, 0x3E, 0x60)},
-                {400, PackMessage(0x82, 0x3C, 0x40)},
-                {400, PackMessage(0x83, 0x3E, 0x40)}});
+    test::Add(mixed, {{6, PackMessage(0x92, 0x3C, 0x50)},
+                      {7, PackMessage(0xA2, 0x3C, 0x20)},
+                      {8, PackMessage(0xD3, 0x40)},
+                      {9, PackMessage(0x93, 0x3E, 0x60)},
+                      {400, PackMessage(0x82, 0x3C, 0x40)},
+                      {400, PackMessage(0x83, 0x3E, 0x40)}});
     mixed.AddSysexEvent(2000, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7});
 
     s.InsertTrack();  // empty
