@@ -34,7 +34,9 @@ inline Bytes Text(std::string_view s) {
 inline Bytes Hex(std::string_view hex) {
     Bytes out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += hex[i] == ' ' ? 1 : 2)
-        if (hex[i] != ' ') out.push_back(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+        if (hex[i] != ' ')
+            out.push_back(
+                static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
     return out;
 }
 inline Bytes ReadAll(const std::string& path) {
