@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <cstring>
 
-#include "app/cli/cli.h"
 #include "cli_test_support.h"
 #include "midi/backends/fluid_synth_layer.h"
 
@@ -12,13 +9,14 @@ namespace kvs {
 namespace {
 
 using test::RunArgs;
+using test::RunOk;
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
-}
-
-std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+// A little-endian number of the file (the machine's order too).
+template <typename T>
+T At(const test::Bytes& b, std::size_t at) {
+    T v{};
+    std::memcpy(&v, b.data() + at, sizeof v);
+    return v;
 }
 
 TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
@@ -26,11 +24,10 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     test::ScopedHome home;
     const std::string a = home.File("a.wav");
     const std::string b = home.File("b.wav");
-    const test::CliRun first = RunArgs({"render", test::ExampleSongPath(), a, "--rate", "22050"});
-    ASSERT_EQ(first.status, kExitOk) << first.err;
-    ASSERT_EQ(RunArgs({"render", test::ExampleSongPath(), b, "--rate", "22050"}).status, kExitOk);
+    RunOk({"render", test::ExampleSongPath(), a, "--rate", "22050"});
+    RunOk({"render", test::ExampleSongPath(), b, "--rate", "22050"});
 
-    const std::vector<std::uint8_t> wav = test::ReadBytes(a);
+    const test::Bytes wav = test::ReadBytes(a);
     EXPECT_EQ(wav, test::ReadBytes(b));
     ASSERT_GT(wav.size(), 44u);
     const auto text = [&](std::size_t at, std::size_t n) {
@@ -38,8 +35,8 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
                            wav.begin() + static_cast<long>(at + n));
     };
     EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
-    EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
-    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_EQ(At<std::uint32_t>(wav, 4), wav.size() - 8);
+    EXPECT_EQ(At<std::uint32_t>(wav, 40), wav.size() - 44);
     // PCM, stereo, 22050 frames of 4 bytes a second, 16 bits.
     EXPECT_EQ(text(16, 20),
               std::string("\x10\0\0\0\x01\0\x02\0\x22\x56\0\0\x88\x58\x01\0\x04\0\x10\0", 20));
@@ -52,20 +49,17 @@ TEST(CliRender, RendersTheSameSoundEveryTimeIntoAValidWavOrFlac) {
     EXPECT_LE(seconds, 48.0 + 2.0);
     std::size_t loud = 0;
     for (std::size_t i = 44; i + 1 < wav.size(); i += 2) {
-        const auto s = static_cast<std::int16_t>(Le16(wav, i));
+        const auto s = At<std::int16_t>(wav, i);
         if (s > 1000 || s < -1000) ++loud;
     }
     EXPECT_GT(loud, 22050u);
 
     // The extension, in any case, chooses FLAC.
     const std::string fa = home.File("a.flac");
-    const test::CliRun flac = RunArgs({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
-    ASSERT_EQ(flac.status, kExitOk) << flac.err;
-    EXPECT_NE(flac.out.find(" s at 22050 Hz"), std::string::npos) << flac.out;
-    ASSERT_EQ(
-        RunArgs({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"}).status,
-        kExitOk);
-    const std::vector<std::uint8_t> bytes = test::ReadBytes(fa);
+    const test::CliRun flac = RunOk({"render", test::ExampleSongPath(), fa, "--rate", "22050"});
+    EXPECT_TRUE(test::Has(flac.out, " s at 22050 Hz")) << flac.out;
+    RunOk({"render", test::ExampleSongPath(), home.File("b.FLAC"), "--rate", "22050"});
+    const test::Bytes bytes = test::ReadBytes(fa);
     ASSERT_GT(bytes.size(), 4000u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "fLaC");
     EXPECT_EQ(bytes, test::ReadBytes(home.File("b.FLAC")));
@@ -77,7 +71,7 @@ TEST(CliRender, FailuresExitWithTwoAndLeaveNothingBehind) {
     const test::CliRun r =
         RunArgs({"render", test::ExampleSongPath(), out, "--soundfont", home.File("none.sf2")});
     EXPECT_EQ(r.status, kExitFileError);
-    EXPECT_NE(r.err.find("cannot load the sound font"), std::string::npos) << r.err;
+    EXPECT_TRUE(test::Has(r.err, "cannot load the sound font")) << r.err;
     EXPECT_EQ(RunArgs({"render", home.File("missing.mid"), out}).status, kExitFileError);
     EXPECT_FALSE(std::filesystem::exists(out));
 
@@ -86,7 +80,7 @@ TEST(CliRender, FailuresExitWithTwoAndLeaveNothingBehind) {
     std::filesystem::create_directory(folder);
     const test::CliRun f = RunArgs({"render", test::ExampleSongPath(), folder});
     EXPECT_EQ(f.status, kExitFileError);
-    EXPECT_NE(f.err.find(folder + ": "), std::string::npos) << f.err;
+    EXPECT_TRUE(test::Has(f.err, folder + ": ")) << f.err;
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     for (const auto& entry : std::filesystem::directory_iterator(home.File("")))
         EXPECT_EQ(entry.path().filename().string().rfind(".kvs-", 0), std::string::npos);

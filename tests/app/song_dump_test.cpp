@@ -3,13 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-#include <string>
 
 #include "app/cli/song_info.h"
 #include "cli_test_support.h"
-#include "model/song.h"
-#include "model/track.h"
 
 namespace kvs {
 namespace {
@@ -27,10 +23,7 @@ TEST(SongDump, WritesEverySettingAndEventInTheFixedLayout) {
     song.markers[kFirstMark] = 4;
     song.markers[kFirstMark + 19] = 100;
 
-    ASSERT_TRUE(song.InsertTrack());
-    Track* leadPtr = song.GetTrack(0);
-    ASSERT_NE(leadPtr, nullptr);
-    Track& lead = *leadPtr;
+    Track& lead = test::AddTrack(song);
     lead.properties.name.Set("Lead");
     lead.properties.channel = 9;
     lead.properties.port = 1;
@@ -46,10 +39,7 @@ TEST(SongDump, WritesEverySettingAndEventInTheFixedLayout) {
     ASSERT_TRUE(lead.AddEvent(384, EVT_TEMPO | (140u << 8)));
     ASSERT_TRUE(lead.AddEvent(400, PackMessage(EVT_TIMESIG, 3, 2)));
 
-    ASSERT_TRUE(song.InsertTrack());
-    Track* emptyPtr = song.GetTrack(1);
-    ASSERT_NE(emptyPtr, nullptr);
-    Track& empty = *emptyPtr;
+    Track& empty = test::AddTrack(song);
     empty.properties.muted = 1;
     ASSERT_TRUE(empty.EnsureBeats(3));
     // A SysEx event whose block is gone prints no bytes.
@@ -58,15 +48,14 @@ TEST(SongDump, WritesEverySettingAndEventInTheFixedLayout) {
     std::ostringstream out;
     DumpSong(song, out);
     EXPECT_EQ(out.str(), test::ReadText(KVS_TEST_DATA_DIR "/app/song_dump.txt"));
+    EXPECT_EQ(QuoteText(std::string_view("\x00\x1F\x20\x7E\x7F\xFF\n", 7)),
+              "\"\\x00\\x1F ~\\x7F\\xFF\\x0A\"");
 }
 
 TEST(SongDump, LongTracksAreWrittenWhole) {
     // More than one output block's worth of lines must arrive complete and in order.
     Song song;
-    ASSERT_TRUE(song.InsertTrack());
-    Track* trackPtr = song.GetTrack(0);
-    ASSERT_NE(trackPtr, nullptr);
-    Track& track = *trackPtr;
+    Track& track = test::AddTrack(song);
     constexpr std::uint32_t kEvents = 20000;
     for (std::uint32_t i = 0; i < kEvents; ++i)
         ASSERT_TRUE(track.AddEvent(i * 7, 0x90));
@@ -74,14 +63,8 @@ TEST(SongDump, LongTracksAreWrittenWhole) {
     DumpSong(song, out);
     const std::string text = out.str();
     EXPECT_EQ(static_cast<std::uint32_t>(std::count(text.begin(), text.end(), '\n')), kEvents + 3);
-    EXPECT_NE(text.find("\n  " + std::to_string((kEvents - 1) * 7) + " 00000090\n"),
-              std::string::npos);
+    EXPECT_TRUE(test::Has(text, "\n  " + std::to_string((kEvents - 1) * 7) + " 00000090\n"));
     EXPECT_EQ(text.back(), '\n');
-}
-
-TEST(QuoteText, EscapesEveryByteOutsidePrintableAscii) {
-    EXPECT_EQ(QuoteText(std::string_view("\x00\x1F\x20\x7E\x7F\xFF\n", 7)),
-              "\"\\x00\\x1F ~\\x7F\\xFF\\x0A\"");
 }
 
 TEST(SongInfo, PrintsSettingsLengthAndAnAlignedTrackTable) {
@@ -91,19 +74,13 @@ TEST(SongInfo, PrintsSettingsLengthAndAnAlignedTrackTable) {
     song.timeSigNumerator = 3;
     song.timeSigDenominatorExp = 2;
 
-    ASSERT_TRUE(song.InsertTrack());
-    Track* melodyPtr = song.GetTrack(0);
-    ASSERT_NE(melodyPtr, nullptr);
-    Track& melody = *melodyPtr;
+    Track& melody = test::AddTrack(song);
     melody.properties.name.Set("Melody");
     melody.properties.channel = 0;
     ASSERT_TRUE(melody.AddEvent(0, PackMessage(0x90, 60, 90)));
     ASSERT_TRUE(melody.AddEvent(1500, PackMessage(0x80, 60, 64)));  // beat 7: 8 beats long
 
-    ASSERT_TRUE(song.InsertTrack());
-    Track* bassPtr = song.GetTrack(1);
-    ASSERT_NE(bassPtr, nullptr);
-    Track& bass = *bassPtr;
+    Track& bass = test::AddTrack(song);
     // An escape sequence in a file's name must not reach the terminal.
     bass.properties.name.Set("Bass\x1B[2J");
     bass.properties.channel = 9;

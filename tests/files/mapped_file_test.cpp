@@ -1,28 +1,17 @@
 #include "files/mapped_file.h"
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
 #include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
+
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-namespace fs = std::filesystem;
-
-class MappedFileTest : public ::testing::Test {
+class MappedFileTest : public test::TempDirTest {
   protected:
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-        return (dir_ / name).string();
+    std::string Write(const std::string& name, std::string_view content) {
+        test::WriteRaw(Path(name), test::Text(content));
+        return Path(name);
     }
 
     // Every line ReadLine yields until the position becomes npos.
@@ -39,33 +28,31 @@ class MappedFileTest : public ::testing::Test {
         }
         return lines;
     }
-
-    const fs::path dir_ = fs::temp_directory_path() / ("kvs-mapped-" + std::to_string(::getpid()));
 };
 
 TEST_F(MappedFileTest, OpenMapsTheWholeFileOrReportsTheSystemError) {
     MappedFile file;
-    ASSERT_EQ(file.Open(Write("a.bin", std::string("\x00\xFFxy", 4))), kResultOk);
-    EXPECT_EQ(std::vector<std::uint8_t>(file.Bytes().begin(), file.Bytes().end()),
-              (std::vector<std::uint8_t>{0x00, 0xFF, 'x', 'y'}));
+    ASSERT_EQ(file.Open(Write("a.bin", {"\x00\xFFxy", 4})), kResultOk);
+    EXPECT_EQ(test::Bytes(file.Bytes().begin(), file.Bytes().end()),
+              (test::Bytes{0x00, 0xFF, 'x', 'y'}));
     file.Close();
     EXPECT_FALSE(file.IsOpen());
     EXPECT_TRUE(file.Bytes().empty());
 
-    EXPECT_EQ(file.Open((dir_ / "missing.mid").string()), SystemError(ENOENT));
+    EXPECT_EQ(file.Open(Path("missing.mid")), SystemError(ENOENT));
     EXPECT_EQ(file.Open(Write("empty.syx", "")), SystemError(ENODATA));
-    EXPECT_EQ(file.Open(dir_.string()), SystemError(EISDIR));
+    EXPECT_EQ(file.Open(dir_), SystemError(EISDIR));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_NE(SystemError(0), kResultOk);  // a failure never reads as success
 }
 
 TEST_F(MappedFileTest, ReadLineSkipsCarriageReturnsAndSplitsLongLines) {
+    using Strs = std::vector<std::string>;
     EXPECT_EQ(Lines("[instruments]\r\nname=A\r\n\r\nx\ry\nlast", 79),
-              (std::vector<std::string>{"[instruments]", "name=A", "", "xy", "last"}));
-    EXPECT_EQ(Lines("a\nb\n", 79), (std::vector<std::string>{"a", "b"}));
+              (Strs{"[instruments]", "name=A", "", "xy", "last"}));
+    EXPECT_EQ(Lines("a\nb\n", 79), (Strs{"a", "b"}));
     // The rest of a long line is left for the next call.
-    EXPECT_EQ(Lines("abcdefg\r\nhi\nabcd\n", 4),
-              (std::vector<std::string>{"abcd", "efg", "hi", "abcd", ""}));
+    EXPECT_EQ(Lines("abcdefg\r\nhi\nabcd\n", 4), (Strs{"abcd", "efg", "hi", "abcd", ""}));
 
     // Reading from npos, or past the end, yields an empty line and npos.
     MappedFile file;

@@ -1,35 +1,23 @@
 #include "files/midi_file_reader.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <memory>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
-#include "model/song.h"
-#include "model/track.h"
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Evs = std::vector<std::pair<Tick, std::uint32_t>>;
+using test::Bytes;
+using test::Cat;
+using test::Cc;
+using test::Off;
+using test::On;
+using test::Text;
+using Evs = std::vector<test::TimedMessage>;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-Bytes Text(std::string_view s) {
-    return Bytes(s.begin(), s.end());
-}
 Bytes BigEndian(std::uint32_t v, int n) {
     Bytes out;
     for (int i = n - 1; i >= 0; --i)
@@ -63,14 +51,7 @@ struct Loaded {
     ResultCode rc;
     std::unique_ptr<Song> song = std::make_unique<Song>();
     const TrackProperties& Props(std::uint32_t t) const { return song->GetTrack(t)->properties; }
-    Evs Events(std::uint32_t t) const {
-        Evs out;
-        const Track& track = *song->GetTrack(t);
-        for (std::uint32_t b = 0; b < track.BeatCount(); ++b)
-            for (const Event& e : *track.Bucket(b))
-                out.emplace_back(b * TICKS_PER_BEAT + e.offset, e.message);
-        return out;
-    }
+    Evs Events(std::uint32_t t) const { return test::Events(*song->GetTrack(t)); }
 };
 
 Loaded Load(const Bytes& file, int scan = 0, LoadOptions options = {}) {
@@ -153,11 +134,11 @@ TEST(MidiFileReader, RunningStatusAndChunkEnds) {
                             {0x10, 12}});  // events after end-of-track count
     const Loaded l = LoadTrack(body, 0);
     ASSERT_EQ(l.rc, kResultOk);
-    EXPECT_EQ(l.Events(0), (Evs{{0, PackMessage(0x90, 60, 100)},
-                                {0, PackMessage(0xB3, 7, 90)},
-                                {0, PackMessage(0xB3, 10, 20)},
+    EXPECT_EQ(l.Events(0), (Evs{{0, On(0, 60, 100)},
+                                {0, Cc(3, 7, 90)},
+                                {0, Cc(3, 10, 20)},
                                 {0, SysexMessage(1)},
-                                {0, PackMessage(0xB3, 11, 21)},
+                                {0, Cc(3, 11, 21)},
                                 {0, PackMessage(0xC2, 5)},
                                 {0, PackMessage(0xC2, 6)},
                                 {0x10, PackMessage(0xC2, 12)}}));
@@ -167,8 +148,8 @@ TEST(MidiFileReader, RunningStatusAndChunkEnds) {
     const Loaded over =
         Load(Cat({Header(2, 2, 192), Chunk({0x00, 0xB0, 7, 90}, 2), Chunk({0x00, 61, 1})}));
     ASSERT_EQ(over.rc, kResultOk);
-    EXPECT_EQ(over.Events(0), (Evs{{0, PackMessage(0xB0, 7, 90)}}));
-    EXPECT_EQ(over.Events(1), (Evs{{0, PackMessage(0x90, 61, 1)}}));
+    EXPECT_EQ(over.Events(0), (Evs{{0, Cc(0, 7, 90)}}));
+    EXPECT_EQ(over.Events(1), (Evs{{0, On(0, 61, 1)}}));
 }
 
 TEST(MidiFileReader, TruncatedOrMalformedEventsFailKeepingWhatWasRead) {
@@ -207,17 +188,17 @@ TEST(MidiFileReader, InitialSettingsScanModes) {
     EXPECT_EQ(taken(beforeNotes), (std::vector<int>{5, 90, -1, 2}));
     EXPECT_EQ(taken(first), (std::vector<int>{5, 90, 30, 2}));
     EXPECT_EQ(taken(none), (std::vector<int>{-1, -1, -1, 2}));
-    EXPECT_EQ(first.Events(0), (Evs{{5, PackMessage(0x92, 60, 100)}}));  // taken ones go
+    EXPECT_EQ(first.Events(0), (Evs{{5, On(2, 60, 100)}}));  // taken ones go
 
     // A track that also speaks on channel 4 gets no channel and keeps every
     // message where it stood, or saving would move them all onto one channel.
     const Loaded mixed = LoadTrack(Cat({body, {0x00, 0x93, 61, 1}}), 1, 2);
     EXPECT_EQ(taken(mixed), (std::vector<int>{-1, -1, -1, kNoChannel}));
     EXPECT_EQ(mixed.Events(0), (Evs{{0, PackMessage(0xC2, 5)},
-                                    {3, PackMessage(0xB2, 7, 90)},
-                                    {5, PackMessage(0x92, 60, 100)},
-                                    {10, PackMessage(0xB2, 10, 30)},
-                                    {10, PackMessage(0x93, 61, 1)}}));
+                                    {3, Cc(2, 7, 90)},
+                                    {5, On(2, 60, 100)},
+                                    {10, Cc(2, 10, 30)},
+                                    {10, On(3, 61, 1)}}));
     EXPECT_EQ(LoadTrack({0x0A, 0xC0, 5}).Props(0).program, -1);  // tick 10 is no start
     // A velocity-0 note on closes the "before notes" window too.
     EXPECT_EQ(LoadTrack({0x00, 0x90, 60, 0, 0x00, 0xC0, 5}, 1, 1).Props(0).program, -1);
@@ -229,9 +210,7 @@ TEST(MidiFileReader, InitialSettingsScanModes) {
     const TrackProperties& p = once.Props(0);
     EXPECT_EQ(std::vector<int>({p.bank, p.volume, p.pan, p.reverb, p.chorus, p.channel}),
               std::vector<int>({2 * 128 + 3, 100, 64, 40, 20, 1}));
-    EXPECT_EQ(once.Events(0), (Evs{{0, PackMessage(0xB1, 0x00, 9)},
-                                   {0, PackMessage(0xB1, 7, 50)},
-                                   {0, PackMessage(0xB1, 1, 7)}}));
+    EXPECT_EQ(once.Events(0), (Evs{{0, Cc(1, 0x00, 9)}, {0, Cc(1, 7, 50)}, {0, Cc(1, 1, 7)}}));
     EXPECT_EQ(LoadTrack({0x00, 0xB0, 0x20, 5}).Props(0).bank, 5);  // a lone LSB
 }
 
@@ -332,9 +311,9 @@ TEST(MidiFileReader, SysexPacketsEscapesAndSystemBytes) {
     ASSERT_EQ(l.rc, kResultOk);
     EXPECT_EQ(l.Events(0), (Evs{{0, SysexMessage(1)},
                                 {0x20, SysexMessage(2)},
-                                {0x20, PackMessage(0x90, 60, 100)},
-                                {0x20, PackMessage(0x90, 62, 0)},
-                                {0x20, PackMessage(0x91, 60, 0)}}));
+                                {0x20, On(0, 60, 100)},
+                                {0x20, On(0, 62, 0)},
+                                {0x20, On(1, 60, 0)}}));
     const SysexTable& table = l.song->GetTrack(0)->Sysex();
     EXPECT_EQ(table.Count(), 2u);
     EXPECT_EQ(table.Find(1)->bytes, (Bytes{0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7}));
@@ -373,13 +352,12 @@ TEST(MidiFileReader, LoadsRealFiles) {
     for (const auto& entry : std::filesystem::directory_iterator(
              std::filesystem::path(KVS_TEST_DATA_DIR) / "midi-real")) {
         const std::string name = entry.path().filename().string();
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes bytes = test::ReadAll(entry.path());
         ASSERT_GE(bytes.size(), 14u) << name;
         ++files;
-        bool good = true;
-        for (std::string_view b : bent)
-            good = good && name.find(b) == std::string::npos;
+        const bool good = std::none_of(std::begin(bent), std::end(bent), [&](std::string_view b) {
+            return name.find(b) != std::string::npos;
+        });
         const std::uint32_t declared = (bytes[10] << 8) | bytes[11];
         for (int scan : {0, 1, 2, 3}) {
             LoadOptions options;

@@ -1,47 +1,37 @@
 #include <fcntl.h>
 #include <grp.h>
-#include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <string>
-#include <system_error>
 #include <thread>
-#include <vector>
+#include <tuple>
 
 #include "files/byte_writer.h"
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::ReadAll;
+using test::WriteRaw;
 const Bytes kData{'M', 'T', 'h', 'd', 0, 0, 0, 6};
 const Bytes kOld{'o', 'l', 'd'};
 
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-void WriteRaw(const std::string& path, const Bytes& bytes, mode_t mode) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    ::chmod(path.c_str(), mode);
-}
 struct stat Lstat(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
     return st;
+}
+// Owner, group and permissions.
+std::tuple<uid_t, gid_t, mode_t> Owner(const std::string& path) {
+    const struct stat st = Lstat(path);
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
 }
 // What one read of the descriptor gives; closes it.
 Bytes ReadOnce(int fd) {
@@ -55,12 +45,12 @@ mode_t TypeOf(const std::string& path) {
     return Lstat(path).st_mode & S_IFMT;
 }
 
-// Runs f in a child process as the user nobody, or as this user when it is
-// not root; gives f's exit code, or -1 when the user could not be changed.
-int AsNonRoot(const std::function<int()>& f) {
+// Runs f in a child process, as the user nobody when asked and this is root;
+// gives f's exit code, or -1 when the user could not be changed.
+int InChild(const std::function<int()>& f, bool nonRoot = false) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (::geteuid() == 0 &&
+        if (nonRoot && ::geteuid() == 0 &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(255);
         ::_exit(f());
@@ -70,21 +60,7 @@ int AsNonRoot(const std::function<int()>& f) {
     return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
 
-class SaveTargetTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kvs-target-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-    std::string dir_;
-};
+class SaveTargetTest : public test::TempDirTest {};
 
 TEST_F(SaveTargetTest, AFifoIsWrittenInPlaceAndOneNobodyReadsIsAnErrorNotAHang) {
     const std::string fifo = Path("f.mid");
@@ -146,21 +122,14 @@ TEST_F(SaveTargetTest, DevicesAreWrittenInPlaceAndOtherKindsOfFileAreNeverReplac
 
     // ... and when it goes to a file, through the stream, so that a log
     // appended to a file keeps what the file held.
-    WriteRaw(Path("log.txt"), kOld, 0644);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    WriteRaw(Path("log.txt"), kOld);
+    const auto appendToLog = [&] {
         const int log = ::open(Path("log.txt").c_str(), O_WRONLY | O_APPEND);
-        ::_exit(log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO &&
-                        WriteFileAtomically("/dev/stderr", kData) == kResultOk
-                    ? 0
-                    : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
-    Bytes appended = kOld;
-    appended.insert(appended.end(), kData.begin(), kData.end());
-    EXPECT_EQ(ReadAll(Path("log.txt")), appended);
+        return log >= 0 && ::dup2(log, STDERR_FILENO) == STDERR_FILENO &&
+               WriteFileAtomically("/dev/stderr", kData) == kResultOk;
+    };
+    EXPECT_EQ(InChild([&] { return appendToLog() ? 0 : 1; }), 0);
+    EXPECT_EQ(ReadAll(Path("log.txt")), test::Cat({kOld, kData}));
 
     // A link to a file that does not exist yet creates that file.
     ASSERT_EQ(::symlink("new.mid", Path("dangling.mid").c_str()), 0);
@@ -179,29 +148,29 @@ TEST_F(SaveTargetTest, AFileTheUserMayNotWriteStaysAndAReplacedFileKeepsOwnerAnd
     if (!root) {
         ASSERT_EQ(::chmod(Path("locked").c_str(), 0555), 0);
     }
-    const struct stat shared = Lstat(Path("shared.mid"));
+    const auto shared = Owner(Path("shared.mid"));
 
-    const int outcome = AsNonRoot([&] {
-        std::string failed;
-        int wrong = 0;
-        if (WriteFileAtomically(Path("theirs.mid"), kData) != SystemError(EACCES)) wrong |= 1;
-        if (WriteFileAtomically(Path("shared.mid"), kData) != kResultOk) wrong |= 2;
-        if (WriteFileAtomically(Path("locked/own.mid"), kData, &failed) != SystemError(EACCES))
-            wrong |= 4;
-        if (failed != Path("locked/")) wrong |= 8;  // the message names the folder
-        return wrong;
-    });
+    const int outcome = InChild(
+        [&] {
+            std::string failed;
+            int wrong = 0;
+            if (WriteFileAtomically(Path("theirs.mid"), kData) != SystemError(EACCES)) wrong |= 1;
+            if (WriteFileAtomically(Path("shared.mid"), kData) != kResultOk) wrong |= 2;
+            if (WriteFileAtomically(Path("locked/own.mid"), kData, &failed) != SystemError(EACCES))
+                wrong |= 4;
+            if (failed != Path("locked/")) wrong |= 8;  // the message names the folder
+            return wrong;
+        },
+        true);
     ::chmod(Path("locked").c_str(), 0755);
     if (outcome < 0) GTEST_SKIP() << "cannot run as a user other than root";
     EXPECT_EQ(outcome, 0);
     EXPECT_EQ(ReadAll(Path("theirs.mid")), kOld);
-    EXPECT_EQ(Lstat(Path("theirs.mid")).st_mode & 07777, 0444u);
+    EXPECT_EQ(std::get<2>(Owner(Path("theirs.mid"))), 0444u);
     EXPECT_EQ(ReadAll(Path("locked/own.mid")), kOld);
     EXPECT_EQ(ReadAll(Path("shared.mid")), kData);
-    const struct stat after = Lstat(Path("shared.mid"));
-    EXPECT_EQ(after.st_mode & 07777, 0666u);
-    EXPECT_EQ(after.st_uid, shared.st_uid);
-    EXPECT_EQ(after.st_gid, shared.st_gid);
+    EXPECT_EQ(Owner(Path("shared.mid")), shared);
+    EXPECT_EQ(std::get<2>(shared), 0666u);
     if (!root) {
         std::cout << "[ NOTE ] files owned by another user were not tried (not root)\n";
         return;
@@ -209,10 +178,7 @@ TEST_F(SaveTargetTest, AFileTheUserMayNotWriteStaysAndAReplacedFileKeepsOwnerAnd
     // Root replacing a user's file hands the new one to that user.
     ASSERT_EQ(::chown(Path("theirs.mid").c_str(), 65534, 65534), 0);
     EXPECT_EQ(WriteFileAtomically(Path("theirs.mid"), kData), kResultOk);
-    const struct stat handed = Lstat(Path("theirs.mid"));
-    EXPECT_EQ(handed.st_uid, 65534u);
-    EXPECT_EQ(handed.st_gid, 65534u);
-    EXPECT_EQ(handed.st_mode & 07777, 0444u);
+    EXPECT_EQ(Owner(Path("theirs.mid")), std::make_tuple(65534u, 65534u, 0444u));
 }
 
 }  // namespace

@@ -1,28 +1,18 @@
-#include <gtest/gtest.h>
+#include "files/sysex_file.h"
 
 #include <utility>
-#include <vector>
 
-#include "files/sysex_file.h"
-#include "model/song.h"
-#include "model/track.h"
-#include "song_compare.h"
+#include "files_test_support.h"
 
 namespace kvs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::Cat;
 using Messages = std::vector<std::pair<Tick, Bytes>>;
 
 const Bytes kGsReset{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
 const Bytes kGmOn{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 
 // The last track's events as (tick, bytes of the SysEx block).
 Messages Read(const Song& song) {
@@ -64,6 +54,23 @@ TEST(SysexFileReader, FaultsAreInvalidAndKeepWhatWasRead) {
         EXPECT_EQ(song.GetTrack(0)->properties.name.View(), "Sysex");
         EXPECT_EQ(Read(song).size(), kept) << testing::PrintToString(file);
     }
+}
+
+TEST(SysexFileWriter, WritesEveryBlockOfTheSongInTimeOrderLowestTrackFirstOnTies) {
+    Song song;
+    EXPECT_TRUE(WriteSysexFile(song).empty());
+    Track& first = test::AddTrack(song);
+    Track& second = test::AddTrack(song);
+    first.AddEvent(5, PackMessage(0x90, 0x3C, 0x64));
+    EXPECT_TRUE(WriteSysexFile(song).empty());
+
+    second.AddSysexEvent(10, {0xF0, 0x02, 0xF7});
+    first.AddSysexEvent(5, {0xF0, 0x01, 0xF7});
+    second.AddSysexEvent(200, {0xF0, 0x04, 0x05, 0xF7});
+    first.AddSysexEvent(200, {0xF0, 0x03, 0xF7});
+    first.AddEvent(300, SysexMessage(77));  // no such block
+    EXPECT_EQ(WriteSysexFile(song), (Bytes{0xF0, 0x01, 0xF7, 0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7,
+                                           0xF0, 0x04, 0x05, 0xF7}));
 }
 
 }  // namespace

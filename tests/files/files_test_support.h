@@ -1,15 +1,63 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "config/config_test_support.h"
 #include "model/song.h"
+#include "model/track_fixture.h"
 
 namespace kvs::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+inline Bytes Text(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+// Bytes from pairs of hex digits; spaces are ignored.
+inline Bytes Hex(std::string_view hex) {
+    Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += hex[i] == ' ' ? 1 : 2)
+        if (hex[i] != ' ')
+            out.push_back(
+                static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return out;
+}
+inline Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+inline void WriteRaw(const std::string& path, const Bytes& bytes, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    ::chmod(path.c_str(), mode);
+}
+
+// A fresh folder per test, removed with everything in it.
+class TempDirTest : public ::testing::Test {
+  protected:
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+
+    TempFolder folder_;
+    const std::string dir_ = folder_.Root().string();
+};
 
 // The track at index; a missing track ends the test program (and tells the
 // compiler the result is never null).
@@ -68,11 +116,8 @@ inline ::testing::AssertionResult SameSong(const Song& a, const Song& b) {
         const std::string track = "track " + std::to_string(t) + " ";
         if (!(a.GetTrack(t)->properties == b.GetTrack(t)->properties))
             return differ(track + "properties");
-        const std::vector<FlatEvent> x = FlatEvents(*a.GetTrack(t));
-        const std::vector<FlatEvent> y = FlatEvents(*b.GetTrack(t));
-        if (x.size() != y.size()) return differ(track + "event count");
-        for (std::size_t i = 0; i < x.size(); ++i)
-            if (!(x[i] == y[i])) return differ(track + "event " + std::to_string(i));
+        if (!(FlatEvents(*a.GetTrack(t)) == FlatEvents(*b.GetTrack(t))))
+            return differ(track + "events");
     }
     return ::testing::AssertionSuccess();
 }
