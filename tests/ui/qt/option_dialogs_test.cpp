@@ -15,7 +15,6 @@
 #include "config/general_options_form.h"
 #include "midi/backends/virtual_midi.h"
 #include "ui/commands.h"
-#include "ui/qt/dialog_test_support.h"
 #include "ui/qt/general_options_dialog.h"
 #include "ui/qt/hot_key_field.h"
 #include "ui/qt/instrument_lists_dialog.h"
@@ -32,23 +31,10 @@ struct OptionDialogsTest : test::WindowTest {
     // Runs act in the dialog the command opens, then presses OK or Cancel.
     template <class Dialog>
     void Run(std::uint32_t command, std::function<void(Dialog&)> act, bool ok) {
-        bool seen = false;
-        test::OnNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<Dialog*>(modal);
-            if (dialog == nullptr) {
-                modal->close();
-                return;
-            }
-            seen = true;
-            act(*dialog);
-            for (QAbstractButton* b : dialog->template findChild<QDialogButtonBox*>()->buttons()) {
-                const auto role = dialog->template findChild<QDialogButtonBox*>()->buttonRole(b);
-                if (role == (ok ? QDialogButtonBox::AcceptRole : QDialogButtonBox::RejectRole))
-                    b->click();
-            }
+        RunDialog<Dialog>(command, [&](Dialog& d) {
+            act(d);
+            if (ok) test::Press(&d, QDialogButtonBox::AcceptRole);
         });
-        Trigger(command);
-        EXPECT_TRUE(seen);
     }
     // The settings file as the program leaves it at exit.
     QString IniAfterExit() {
@@ -58,7 +44,6 @@ struct OptionDialogsTest : test::WindowTest {
         return QString::fromUtf8(ini.readAll());
     }
     Settings& Stored() { return App().CurrentSettings(); }
-    void LoadHelp() { window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data")); }
 };
 
 TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControlOnOkOnly) {
@@ -144,35 +129,28 @@ TEST_F(OptionDialogsTest, KeyboardLayoutTakesPlainKeysAndResetsOnYes) {
 TEST_F(OptionDialogsTest, OnScreenKeyboardPlaysThroughTheInputAndEndsHeldNotes) {
     Open(QStringLiteral("minuet.mid"));
     LoadHelp();
-    VirtualOutputDevice& synth = layer_->Output(0);
-    synth.Clear();
-    bool seen = false;
-    test::OnNextModal([&](QWidget* modal) {
-        auto* d = qobject_cast<OnScreenKeyboardDialog*>(modal);
-        ASSERT_NE(d, nullptr);
-        seen = true;
-        test::SaveShot(d, "onscreen-keyboard");
-        PianoKeyWidget* piano = d->Piano();
+    layer_->Output(0).Clear();
+    RunDialog<OnScreenKeyboardDialog>(cmd::OnScreenKeyboard, [&](OnScreenKeyboardDialog& d) {
+        test::SaveShot(&d, "onscreen-keyboard");
+        PianoKeyWidget* piano = d.Piano();
         EXPECT_FALSE(piano->whatsThis().isEmpty());
-        EXPECT_EQ(d->Octave()->value(), 3);
-        EXPECT_EQ(d->Velocity()->value(), 80);
+        EXPECT_EQ(d.Octave()->value(), 3);
+        EXPECT_EQ(d.Velocity()->value(), 80);
         // The first white key is C 48.
         QTest::mouseClick(piano, Qt::LeftButton, {}, QPoint(2, piano->height() - 4));
         QTest::keyClick(piano, Qt::Key_V);  // velocity 63
         QTest::keyClick(piano, Qt::Key_5);  // range from 72
-        EXPECT_EQ(d->Octave()->value(), 5);
-        EXPECT_EQ(d->Velocity()->value(), 63);
+        EXPECT_EQ(d.Octave()->value(), 5);
+        EXPECT_EQ(d.Velocity()->value(), 63);
         QTest::keyPress(piano, Qt::Key_W);
         // Leaving the keys with W still down ends its note.
         QTest::keyClick(piano, Qt::Key_Tab);
         EXPECT_FALSE(piano->hasFocus());
-        d->CloseButton()->click();
+        d.CloseButton()->click();
     });
-    Trigger(cmd::OnScreenKeyboard);
-    ASSERT_TRUE(seen);
-    std::vector<std::uint32_t> sent;
-    for (const RecordedMidiMessage& m : synth.Snapshot())
-        if (!m.isLong) sent.push_back(m.shortMessage & 0xFFFFF0);  // channel is the track's
+    std::vector<std::uint32_t> sent = SynthShort();
+    for (std::uint32_t& m : sent)
+        m &= 0xFFFFF0;  // the channel is the track's
     EXPECT_EQ(sent, (std::vector<std::uint32_t>{0x503090, 0x503080, 0x3F4990, 0x3F4980}));
 }
 
