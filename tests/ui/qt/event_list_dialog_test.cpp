@@ -28,18 +28,15 @@ class EventListDialogTest : public test::WindowTest {
 };
 
 TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
-    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
+    LoadHelp();
     Open("minuet.mid");
     ASSERT_EQ(App().CurrentTrack(), 0);
     const std::string before = test::EventLines(Track0());
-    bool ran = false;
-    OnNextModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<EventListDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        QTreeWidget* list = dialog->List();
+    RunDialog<EventListDialog>(cmd::EditEvents, [&](EventListDialog& d) {
+        QTreeWidget* list = d.List();
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == list; }, 2000));
         EXPECT_TRUE(list->whatsThis().contains(u"Page Up"));
-        EXPECT_TRUE(dialog->Button(EventListCommand::Close)->whatsThis().contains(u"Undo"));
+        EXPECT_TRUE(d.Button(EventListCommand::Close)->whatsThis().contains(u"Undo"));
         // Beat 0 holds the first note, its end folded into its row.
         ASSERT_EQ(list->topLevelItemCount(), 1);
         QTreeWidgetItem* row = list->topLevelItem(0);
@@ -54,7 +51,7 @@ TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
                 value->Field(0)->setText(QStringLiteral("0.096"));
                 QTest::keyClick(value->Field(0), Qt::Key_Return);
             },
-            dialog);
+            &d);
         QTest::keyClick(list, Qt::Key_L);
         ASSERT_EQ(list->topLevelItemCount(), 1);
         EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("0.096"));
@@ -64,12 +61,9 @@ TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
         EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1.000"));
         QTest::keyClick(list, Qt::Key_PageUp);
         EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("0.000"));
-        test::SaveShot(dialog, "event-list");
+        test::SaveShot(&d, "event-list");
         QTest::keyClick(list, Qt::Key_Escape);
-        ran = true;
     });
-    Trigger(cmd::EditEvents);
-    ASSERT_TRUE(ran);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_NE(App().GetSong().modified, 0u);
 
@@ -87,9 +81,7 @@ TEST_F(EventListDialogTest, NoteShortenedSavedAndUndoneInOneStep) {
 TEST_F(EventListDialogTest, InsertedProgramChangeJoinsTheBeat) {
     Open("minuet.mid");
     const std::string before = test::EventLines(Track0());
-    OnNextModal([](QWidget* w) {
-        auto* dialog = qobject_cast<EventListDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
+    RunDialog<EventListDialog>(cmd::EditEvents, [](EventListDialog& d) {
         OnNextModal(
             [](QWidget* box) {
                 auto* choice = qobject_cast<ChoiceDialogBox*>(box);
@@ -98,17 +90,15 @@ TEST_F(EventListDialogTest, InsertedProgramChangeJoinsTheBeat) {
                 choice->List()->setCurrentIndex(3);
                 QTest::keyClick(choice->List(), Qt::Key_Return);
             },
-            dialog);
-        QTest::keyClick(dialog->List(), Qt::Key_Insert);
-        QTreeWidget* list = dialog->List();
+            &d);
+        QTest::keyClick(d.List(), Qt::Key_Insert);
+        QTreeWidget* list = d.List();
         ASSERT_EQ(list->topLevelItemCount(), 2);
         // The bucket is sorted: the program change goes before the note.
         EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Program"));
         EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("1"));
         EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("Note"));
-        dialog->reject();
     });
-    Trigger(cmd::EditEvents);
     EXPECT_NE(test::EventLines(Track0()).find("0 000000C0"), std::string::npos);
     Trigger(cmd::EditUndo);
     EXPECT_EQ(test::EventLines(Track0()), before);
@@ -117,11 +107,8 @@ TEST_F(EventListDialogTest, InsertedProgramChangeJoinsTheBeat) {
 // The menu key opens the row's menu; its Val3 item sets the velocity.
 TEST_F(EventListDialogTest, VelocityFromTheContextMenu) {
     Open("minuet.mid");
-    bool ran = false;
-    OnNextModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<EventListDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        QTreeWidget* list = dialog->List();
+    RunDialog<EventListDialog>(cmd::EditEvents, [&](EventListDialog& d) {
+        QTreeWidget* list = d.List();
         QTimer::singleShot(20, [] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             ASSERT_NE(menu, nullptr);
@@ -137,15 +124,11 @@ TEST_F(EventListDialogTest, VelocityFromTheContextMenu) {
                 value->Field(0)->setText(QStringLiteral("100"));
                 QTest::keyClick(value->Field(0), Qt::Key_Return);
             },
-            dialog);
+            &d);
         QTest::keyClick(list, Qt::Key_Menu);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return list->topLevelItem(0)->text(4) == QStringLiteral("100"); }, 2000));
-        dialog->reject();
-        ran = true;
     });
-    Trigger(cmd::EditEvents);
-    ASSERT_TRUE(ran);
     // The note's end takes the same velocity.
     const std::string lines = test::EventLines(*App().GetSong().GetTrack(0));
     EXPECT_EQ(lines.rfind("0 00644790\n176 00644780\n", 0), 0u) << lines.substr(0, 40);

@@ -37,9 +37,7 @@ class ExportAudioTest : public test::WindowTest {
                     onProgress(progress);
                 },
                 dialog);
-            auto* box = dialog->findChild<QDialogButtonBox*>();
-            for (QAbstractButton* b : box->buttons())
-                if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) b->click();
+            test::Press(dialog, QDialogButtonBox::AcceptRole);
         });
         Trigger(cmd::FileExportAudio);
     }
@@ -57,15 +55,9 @@ TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoi
     if (font_.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
     Open(QStringLiteral("minuet.mid"));
     const QString target = home_.filePath(QStringLiteral("minuet.wav"));
-    test::OnNextModal([&](QWidget* modal) {
-        // The audio file is named after the song.
-        auto* dialog = qobject_cast<ExportAudioDialog*>(modal);
-        ASSERT_NE(dialog, nullptr) << modal->metaObject()->className() << " "
-                                   << modal->findChild<QLabel*>()->text().toStdString();
-        EXPECT_EQ(dialog->Target()->text(), target);
-        dialog->reject();
-    });
-    Trigger(cmd::FileExportAudio);
+    // The audio file is named after the song.
+    RunDialog<ExportAudioDialog>(
+        cmd::FileExportAudio, [&](ExportAudioDialog& d) { EXPECT_EQ(d.Target()->text(), target); });
     EXPECT_FALSE(QFile::exists(target));
 
     Export(
