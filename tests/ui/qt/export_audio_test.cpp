@@ -81,10 +81,9 @@ TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoi
     EXPECT_TRUE(wav == Read(cliTarget));
 
     // The sound font and the rate are kept for the next export.
-    window_.reset();
-    const QByteArray ini = Read(home_.filePath(QStringLiteral("kvs.ini")));
+    const QString ini = IniAfterExit();
     EXPECT_TRUE(ini.contains("ExportRate=22050")) << ini.toStdString();
-    EXPECT_TRUE(ini.contains("ExportSoundFont=" + QByteArray::fromStdString(font_)));
+    EXPECT_TRUE(ini.contains("ExportSoundFont=" + QString::fromStdString(font_)));
     EXPECT_TRUE(ini.contains("TipOfDayStartup=0"));
 }
 #endif

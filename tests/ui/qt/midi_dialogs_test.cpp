@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "config/profile_store.h"
 #include "midi/engine.h"
 #include "model/song.h"
 #include "model/value_format.h"
@@ -48,11 +47,10 @@ class MidiDialogsTest : public test::WindowTest {
         return std::ranges::any_of(SynthShort(), match);
     }
     // The settings reach kvs.ini when the program ends.
-    ProfileStore SavedSettings() {
-        App().ExitSequence();
-        ProfileStore store(home_.filePath("kvs.ini").toStdString());
-        EXPECT_EQ(store.Load(), kResultOk);
-        return store;
+    void ExpectIni(std::initializer_list<const char*> lines) {
+        const QString ini = IniAfterExit();
+        for (const char* line : lines)
+            EXPECT_TRUE(ini.contains(QString(line) + "\n")) << line;
     }
 };
 
@@ -81,12 +79,8 @@ TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStoresOnOkOnl
     EXPECT_EQ(e.otherBeats.key, 64u);
     EXPECT_EQ(e.otherBeats.velocity, 90u);
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "playcount", 0), 2u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metfstchan", 0), 9u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metothkey", 0), 64u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metothvel", 0), 90u);
-    EXPECT_EQ(ini.GetString(kOptionsSection, "metfstport", "", 255), "Synth_out");
+    ExpectIni(
+        {"playcount=2", "metfstchan=9", "metothkey=64", "metothvel=90", "metfstport=Synth_out"});
 }
 
 TEST_F(MidiDialogsTest, KeyCommandsLearnPlayedKeyAndRunOnceAccepted) {
@@ -113,9 +107,7 @@ TEST_F(MidiDialogsTest, KeyCommandsLearnPlayedKeyAndRunOnceAccepted) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().GetEngine().Busy(); }, 2000));
     Trigger(cmd::PlayStop);
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetInt(kKeyCommandSection, "K60", 0), 1u);
-    EXPECT_EQ(ini.GetInt(kKeyCommandSection, "K61", 0), 0u);
+    ExpectIni({"K60=1", "K61=0"});
 }
 
 TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
@@ -143,8 +135,8 @@ TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
         [&] { return SynthGot([](std::uint32_t m) { return (m & 0xF0) == 0x90; }); }, 2000));
     EXPECT_TRUE(SynthGot([](std::uint32_t m) { return (m & 0xFFF0) == NoteOn(72, 0); }));
 
-    EXPECT_EQ(SavedSettings().GetString(kOptionsSection, "MidiAssign", "", 255),
-              FormatMidiAssign(expected));
+    const std::string assign = "MidiAssign=" + FormatMidiAssign(expected);
+    ExpectIni({assign.c_str()});
 }
 
 TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
@@ -194,9 +186,7 @@ TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
     });
     EXPECT_EQ(App().Devices().Outputs()[0].friendlyName, "Piano");
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetString(kPortsSection, "Synth_out_name", "", 255), "Piano");
-    EXPECT_EQ(ini.GetInt(kPortsSection, "Keys_in_enable", 1), 0u);
+    ExpectIni({"Synth_out_name=Piano", "Keys_in_enable=0"});
 }
 
 TEST_F(MidiDialogsTest, StepRecordAndSetAllPortsAskFromTheirMenus) {

@@ -46,7 +46,7 @@ void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers 
         QTest::keyClick(view, static_cast<Qt::Key>(key), mods);
 }
 
-TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
+TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
     LoadHelp();
     Open(QStringLiteral("minuet.mid"));
     const std::string before = Flute();
@@ -98,15 +98,6 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
     EXPECT_FALSE(Has(edited, "0 005C4790"));
     EXPECT_EQ(std::ranges::count(edited, '\n'), std::ranges::count(before, '\n') + 2);
     EXPECT_NE(App().GetSong().modified, 0u);
-
-    // Saved, the file holds the edited notes.
-    ASSERT_EQ(App().Execute(cmd::FileSave), 1);
-    const QString dump = test::CliDump(home_.filePath("minuet.mid"));
-    const QString flute = dump.section(QStringLiteral("\ntrack 1 "), 0, 0);
-    for (const char* line :
-         {"\n  0 00503C90\n", "\n  95 00503C80\n", "\n  96 00503C90\n", "\n  191 00503C80\n"})
-        EXPECT_TRUE(flute.contains(QLatin1String(line))) << line << flute.left(400).toStdString();
-    EXPECT_FALSE(flute.contains(QLatin1String("\n  0 005C4790\n")));
 
     Trigger(cmd::EditUndo);
     EXPECT_EQ(Flute(), before);

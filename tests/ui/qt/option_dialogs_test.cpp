@@ -36,13 +36,6 @@ struct OptionDialogsTest : test::WindowTest {
             if (ok) test::Press(&d, QDialogButtonBox::AcceptRole);
         });
     }
-    // The settings file as the program leaves it at exit.
-    QString IniAfterExit() {
-        window_->close();
-        QFile ini(home_.filePath("kvs.ini"));
-        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
-        return QString::fromUtf8(ini.readAll());
-    }
     Settings& Stored() { return App().CurrentSettings(); }
 };
 

@@ -87,6 +87,13 @@ class WindowTest : public ::testing::Test {
         RunDialog<Dialog>([&] { Trigger(command); }, act);
     }
 
+    // kvs.ini as the program leaves it when its window closes.
+    QString IniAfterExit() {
+        EXPECT_TRUE(window_->close());
+        QFile ini(home_.filePath("kvs.ini"));
+        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(ini.readAll());
+    }
     // The short messages "Synth" was sent.
     std::vector<std::uint32_t> SynthShort() {
         std::vector<std::uint32_t> sent;
