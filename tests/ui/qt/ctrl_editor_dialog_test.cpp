@@ -49,7 +49,7 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         EXPECT_TRUE(d.Button(CtrlCommand::Close)->whatsThis().contains(u"Undo"));
         // N chooses the Num parameter, Enter edits it: controller 7.
         QTest::keyClick(view, Qt::Key_N);
-        AnswerValue(&d, QStringLiteral("7"));
+        AnswerValue(&d, "7");
         QTest::keyClick(view, Qt::Key_Return);
         EXPECT_EQ(d.ViewWidget()->View().Type(), 7u);
         // A rising ramp, one event per snap step.
@@ -60,14 +60,14 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         }
         // On an event the editor modifies it.
         QTest::keyClick(view, Qt::Key_Left);
-        EXPECT_EQ(d.StatusPart(4)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(d.StatusPart(4)->text(), "Mod");
         // The middle one raised by a big step of its value.
         QTest::keyClick(view, Qt::Key_Left);
         QTest::keyClick(view, Qt::Key_Left);
         QTest::keyClick(view, Qt::Key_V);
         QTest::keyClick(view, Qt::Key_F8);
-        EXPECT_EQ(d.StatusPart(3)->text(), QStringLiteral("Val: 30"));
-        EXPECT_EQ(d.StatusPart(0)->text(), QStringLiteral("Start: 0.096"));
+        EXPECT_EQ(d.StatusPart(3)->text(), "Val: 30");
+        EXPECT_EQ(d.StatusPart(0)->text(), "Start: 0.096");
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
         test::SaveShot(&d, "control-editor");
         // A click at the very top places the caret at the highest value.

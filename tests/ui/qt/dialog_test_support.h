@@ -15,6 +15,9 @@
 
 namespace kvs::test {
 
+// The program's data folder: help texts, note transforms, examples.
+inline const QString kDataDir = QStringLiteral(KVS_TEST_DATA_DIR "/../../data");
+
 // Runs act on the next modal window to open (a nested message box or a
 // dialog started with exec()), from the event loop that exec() runs.
 inline void OnNextModal(std::function<void(QWidget*)> act, QWidget* skip = nullptr) {

@@ -53,8 +53,8 @@ class ExportAudioTest : public test::WindowTest {
 #ifdef KVS_CLI_PATH
 TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoice) {
     if (font_.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-    Open(QStringLiteral("minuet.mid"));
-    const QString target = home_.filePath(QStringLiteral("minuet.wav"));
+    Open("minuet.mid");
+    const QString target = home_.filePath("minuet.wav");
     // The audio file is named after the song.
     RunDialog<ExportAudioDialog>(
         cmd::FileExportAudio, [&](ExportAudioDialog& d) { EXPECT_EQ(d.Target()->text(), target); });
@@ -62,18 +62,17 @@ TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoi
 
     Export(
         target, 22050, [](QProgressDialog* p) { test::SaveShot(p, "export-progress"); },
-        QStringLiteral("export-audio"));
+        "export-audio");
     ASSERT_TRUE(QFile::exists(target));
 
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KVS_HOME"), home_.path());
+    env.insert("KVS_HOME", home_.path());
     cli.setProcessEnvironment(env);
-    const QString cliTarget = home_.filePath(QStringLiteral("cli.wav"));
+    const QString cliTarget = home_.filePath("cli.wav");
     cli.start(QStringLiteral(KVS_CLI_PATH),
-              {QStringLiteral("render"), home_.filePath(QStringLiteral("minuet.mid")), cliTarget,
-               QStringLiteral("--soundfont"), QString::fromStdString(font_),
-               QStringLiteral("--rate"), QStringLiteral("22050")});
+              {"render", home_.filePath("minuet.mid"), cliTarget, "--soundfont",
+               QString::fromStdString(font_), "--rate", "22050"});
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QByteArray wav = Read(target);
@@ -90,8 +89,8 @@ TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoi
 
 TEST_F(ExportAudioTest, CancelLeavesNoFileAndTheOldOneAsItWas) {
     if (font_.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-    Open(QStringLiteral("minuet.mid"));
-    const QString target = home_.filePath(QStringLiteral("old.wav"));
+    Open("minuet.mid");
+    const QString target = home_.filePath("old.wav");
     QFile old(target);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("keep me");
@@ -105,13 +104,11 @@ TEST_F(ExportAudioTest, CancelLeavesNoFileAndTheOldOneAsItWas) {
     });
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(Read(target), QByteArray("keep me"));
-    const QString fresh = home_.filePath(QStringLiteral("fresh.wav"));
+    const QString fresh = home_.filePath("fresh.wav");
     Export(fresh, 44100,
            [](QProgressDialog* progress) { progress->findChild<QPushButton*>()->click(); });
     EXPECT_FALSE(QFile::exists(fresh));
-    EXPECT_TRUE(QDir(home_.path())
-                    .entryList({QStringLiteral(".kvs-*")}, QDir::Hidden | QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(QDir(home_.path()).entryList({".kvs-*"}, QDir::Hidden | QDir::Files).isEmpty());
 }
 
 }  // namespace

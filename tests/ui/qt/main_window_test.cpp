@@ -41,8 +41,8 @@ struct PaintCounter : QObject {
 using MainWindowTest = test::WindowTest;
 
 TEST_F(MainWindowTest, FileFromCommandLineFillsListAndViewRowByRowAligned) {
-    Open(QStringLiteral("minuet.mid"));
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    Open("minuet.mid");
+    EXPECT_EQ(window_->windowTitle(), "minuet.mid - Kavelsong");
     TrackList& list = window_->List();
     const Song& song = App().GetSong();
     ASSERT_EQ(list.count(), 3);
@@ -65,11 +65,11 @@ TEST_F(MainWindowTest, FileFromCommandLineFillsListAndViewRowByRowAligned) {
         EXPECT_EQ(listRow.y(), viewRow.y()) << "row " << t;
     }
     EXPECT_EQ(App().View().RowText(3), "");
-    EXPECT_EQ(window_->Status().Text(0), QStringLiteral("Track 1"));
+    EXPECT_EQ(window_->Status().Text(0), "Track 1");
 }
 
 TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     QAction* insertTrack = window_->Action(cmd::TrackInsert);
     EXPECT_TRUE(insertTrack->isEnabled());
     QTest::keyClick(&window_->List(), Qt::Key_Space);
@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, SpacePlaysCaretFollowsAndMenusFollowTheEngine) {
 }
 
 TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     TrackList& list = window_->List();
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_Down);
@@ -156,8 +156,8 @@ TEST_F(MainWindowTest, KeysDeleteTracksMoveFocusAndSetMarks) {
 }
 
 TEST_F(MainWindowTest, RecentFilesShowAndReopen) {
-    Open(QStringLiteral("a & b.mid"));
-    Open(QStringLiteral("minuet.mid"));
+    Open("a & b.mid");
+    Open("minuet.mid");
     QMenu* file = window_->menuBar()->actions().front()->menu();
     emit file->aboutToShow();
     QStringList recent;
@@ -165,17 +165,17 @@ TEST_F(MainWindowTest, RecentFilesShowAndReopen) {
         if (a->text().startsWith(u'&') && a->text().at(1).isDigit()) recent << a->text();
     }
     ASSERT_GE(recent.size(), 2);
-    EXPECT_EQ(recent[0], QStringLiteral("&1 minuet.mid"));
-    EXPECT_EQ(recent[1], QStringLiteral("&2 a && b.mid"));
+    EXPECT_EQ(recent[0], "&1 minuet.mid");
+    EXPECT_EQ(recent[1], "&2 a && b.mid");
     for (QAction* a : file->actions()) {
         if (a->text() == recent[1]) a->trigger();
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("a & b.mid - Kavelsong"));
+    EXPECT_EQ(window_->windowTitle(), "a & b.mid - Kavelsong");
 }
 
 TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsEverything) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     QTest::keyClick(&window_->List(), Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(App().TrackCount(), 2u);
     AnswerNextDialog(Qt::Key_Escape);
@@ -209,17 +209,17 @@ TEST_F(MainWindowTest, SecondStartHandsItsFileOverUnlessRecording) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000));
         EXPECT_EQ(second.exitCode(), 0);
     };
-    secondStart(QStringLiteral("minuet.mid"));
+    secondStart("minuet.mid");
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().TrackCount() == 3; }, 5000));
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    EXPECT_EQ(window_->windowTitle(), "minuet.mid - Kavelsong");
 
     Trigger(cmd::Record);
     timer_->Fire(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Rec"; }, 2000));
     AnswerNextDialog(Qt::Key_Return);  // "Cannot accept command line"
-    secondStart(QStringLiteral("a & b.mid"));
+    secondStart("a & b.mid");
     QTest::qWait(200);
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    EXPECT_EQ(window_->windowTitle(), "minuet.mid - Kavelsong");
     AnswerNextDialog(Qt::Key_Escape);  // the take is not kept
     Trigger(cmd::PlayStop);
     qunsetenv("XDG_RUNTIME_DIR");

@@ -39,7 +39,7 @@ class MidiDialogsTest : public test::WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         LoadHelp();
-        Open(QStringLiteral("minuet.mid"));  // played notes go nowhere without a current track
+        Open("minuet.mid");  // played notes go nowhere without a current track
     }
     // Played on the "Keys" device.
     void Play(std::uint32_t message) { ASSERT_TRUE(layer_->Input(0).FeedShort(message)); }

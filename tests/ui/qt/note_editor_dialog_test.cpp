@@ -48,7 +48,7 @@ void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers 
 
 TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
     LoadHelp();
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     const std::string before = Flute();
     // The flute's first note: B4 (71), ticks 0-176, velocity 92.
     ASSERT_TRUE(Has(before, "0 005C4790"));
@@ -61,33 +61,33 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
         EXPECT_EQ(view.BeatsVisible(), 3u);                            // one bar of 3/2
         EXPECT_EQ(view.Cursor(), 0u);
         EXPECT_EQ(view.CursorKey(), 60u);
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
 
         // Two notes of C4 from the memo (length 48): at 0 and at 48.
         Keys(keys, {Qt::Key_Insert, Qt::Key_Right, Qt::Key_Insert});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
-        EXPECT_EQ(dialog.StatusPart(0)->text(), QStringLiteral("Start: 0.048"));
-        test::SaveShot(&dialog, QStringLiteral("note-editor"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
+        EXPECT_EQ(dialog.StatusPart(0)->text(), "Start: 0.048");
+        test::SaveShot(&dialog, "note-editor");
 
         // Lengthening the first over the second is refused.
         Keys(keys, {Qt::Key_Left, Qt::Key_L, Qt::Key_F6});
         EXPECT_EQ(dialog.Beeps(), 1);
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.048"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.048");
 
         // The second moves a snap later, then the first may grow up to it.
         Keys(keys, {Qt::Key_Right, Qt::Key_S, Qt::Key_F6, Qt::Key_L, Qt::Key_F6});
         EXPECT_EQ(view.Cursor(), 96u);
         Keys(keys, {Qt::Key_Home, Qt::Key_F6});
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.096"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.096");
         EXPECT_EQ(dialog.Beeps(), 1);
 
         // Up to the flute's B4 under the caret, and delete it.
         Keys(keys, {Qt::Key_Up}, Qt::ControlModifier);
         EXPECT_EQ(view.CursorKey(), 72u);
         Keys(keys, {Qt::Key_Down});
-        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 71"));
+        EXPECT_EQ(dialog.StatusPart(2)->text(), "Key: 71");
         Keys(keys, {Qt::Key_Delete});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
         dialog.Button(0)->click();  // Close
         EXPECT_FALSE(dialog.isVisible());
     });
@@ -104,7 +104,7 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
 }
 
 TEST_F(NoteEditorDialogTest, MouseInsertsAndWheelZoomsAndInputIsTheRecordersAfter) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         NoteViewWidget* widget = dialog.ViewWidget();
 
@@ -115,7 +115,7 @@ TEST_F(NoteEditorDialogTest, MouseInsertsAndWheelZoomsAndInputIsTheRecordersAfte
         EXPECT_EQ(view.CursorKey(), view.TopKey());
         EXPECT_EQ(view.Cursor(), 192u);  // a third of three beats
         QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, QPoint(third, y));
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
 
         // Ctrl+wheel shows fewer beats.
         QWheelEvent wheel(QPointF(third, y), widget->viewport()->mapToGlobal(QPoint(third, y)),
@@ -130,7 +130,7 @@ TEST_F(NoteEditorDialogTest, MouseInsertsAndWheelZoomsAndInputIsTheRecordersAfte
 }
 
 TEST_F(NoteEditorDialogTest, EnterEditsTheChosenParameterAndMenuAndStatusPartsAct) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         QWidget* keys = dialog.ViewWidget();
         Keys(keys, {Qt::Key_Insert});
@@ -143,29 +143,29 @@ TEST_F(NoteEditorDialogTest, EnterEditsTheChosenParameterAndMenuAndStatusPartsAc
             [](QWidget* box) {
                 auto* field = box->findChild<QLineEdit*>();
                 ASSERT_NE(field, nullptr);
-                field->setText(QStringLiteral("0.001"));
+                field->setText("0.001");
                 QTest::keyClick(box, Qt::Key_Return);
             },
             &dialog);
         Keys(keys, {Qt::Key_Return});
         EXPECT_EQ(dialog.Beeps(), 1);
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.048"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.048");
         // The nested dialog handed MIDI input back to the editor. (Offscreen,
         // no window is active again after a dialog closed.)
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(layer_->Input(0).FeedShort(0x503E90));
         EXPECT_TRUE(QTest::qWaitFor([&] { return view.CursorKey() == 62; }));
-        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 62"));
+        EXPECT_EQ(dialog.StatusPart(2)->text(), "Key: 62");
         EXPECT_EQ(view.CursorKey(), 62u);
 
         // Back on the new note: the view's menu deletes it.
         Keys(keys, {Qt::Key_Down, Qt::Key_Down});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
         QMenu* menu = dialog.ContextMenu();
         ASSERT_EQ(menu->actions().size(), 12);
         menu->actions()[1]->trigger();  // Delete
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
     });
     EXPECT_FALSE(Has(Flute(), "0 00503C90"));
 }

@@ -120,7 +120,7 @@ TEST_F(OptionDialogsTest, KeyboardLayoutTakesPlainKeysAndResetsOnYes) {
 }
 
 TEST_F(OptionDialogsTest, OnScreenKeyboardPlaysThroughTheInputAndEndsHeldNotes) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     LoadHelp();
     layer_->Output(0).Clear();
     RunDialog<OnScreenKeyboardDialog>(cmd::OnScreenKeyboard, [&](OnScreenKeyboardDialog& d) {

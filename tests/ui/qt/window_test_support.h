@@ -20,7 +20,6 @@
 
 namespace kvs::test {
 
-inline const QString kDataDir = QStringLiteral(KVS_TEST_DATA_DIR "/../../data");
 inline const QString kMinuet = kDataDir + "/examples/minuet.mid";
 
 // The real main window over virtual MIDI devices ("Keys" in, "Synth" out), a
