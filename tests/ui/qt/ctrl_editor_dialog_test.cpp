@@ -1,7 +1,5 @@
 // The control editor opened from the main window with Ctrl+J.
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 

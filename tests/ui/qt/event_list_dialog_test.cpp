@@ -1,7 +1,5 @@
 // The event list opened from the main window's Edit menu.
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>

@@ -1,10 +1,6 @@
 // File > Export audio from the real window.
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>

@@ -1,6 +1,5 @@
 // Song files dropped on the main window.
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QMimeData>

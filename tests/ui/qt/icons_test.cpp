@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPixmap>
 
 #include "ui/commands.h"
 #include "ui/qt/splash_window.h"

@@ -1,7 +1,6 @@
 // The built programs, run as a user or a script would run them.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>

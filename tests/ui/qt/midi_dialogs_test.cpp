@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSpinBox>

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QWhatsThis>
 
