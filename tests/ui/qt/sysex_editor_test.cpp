@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -50,7 +49,6 @@ TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
     EXPECT_FALSE(window_->EditSysexEvent(*track, 1, index + 1));  // no such event: nothing opens
 
     bool suspended = false;
-    QString refusal;
     std::vector<Bytes> sent;
     const auto open = [&] { EXPECT_TRUE(window_->EditSysexEvent(*track, 1, index)); };
     RunDialog<SysexEditorDialog>(open, [&](SysexEditorDialog& d) {
@@ -63,22 +61,8 @@ TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
         for (QAbstractButton* b : box->buttons())  // OK, Cancel, Send and Help
             EXPECT_FALSE(b->whatsThis().isEmpty()) << b->text().toStdString();
 
-        // Emptied, OK is refused and the dialog stays.
+        QTest::keyClick(hex, Qt::Key_Delete);  // the F0 F7 it opened with
         QTest::keyClick(hex, Qt::Key_Delete);
-        QTest::keyClick(hex, Qt::Key_Delete);
-        test::OnNextModal(
-            [&](QWidget* box) {
-                if (auto* message = qobject_cast<QMessageBox*>(box)) refusal = message->text();
-                box->close();
-            },
-            &d);
-        QTest::keyClick(hex, Qt::Key_Return);
-        EXPECT_TRUE(d.isVisible());
-        // Offscreen, nothing is active after the message box: for the caret
-        // in the picture.
-        d.activateWindow();
-        (void)QTest::qWaitFor([hex] { return hex->hasFocus(); }, 500);
-
         QTest::keyClicks(hex, "F07E7F0901f7");
         EXPECT_EQ(Bytes(hex->View().Contents().begin(), hex->View().Contents().end()), typed);
         QTest::keyClick(hex, Qt::Key_C, Qt::ControlModifier);
@@ -94,7 +78,6 @@ TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
 
     EXPECT_TRUE(suspended);
     EXPECT_FALSE(App().GetRecorder().InputSuspended());
-    EXPECT_EQ(refusal, "Invalid system exclusive");
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], typed);
     EXPECT_EQ(Block(*track, index), typed);
