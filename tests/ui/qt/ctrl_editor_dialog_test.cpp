@@ -1,7 +1,5 @@
 // The control editor opened from the main window with Ctrl+J.
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -37,24 +35,21 @@ void AnswerValue(QWidget* skip, const QString& text) {
 }
 
 TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
-    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
+    LoadHelp();
     Open("minuet.mid");
     ASSERT_EQ(App().CurrentTrack(), 0);
     const std::string before = test::EventLines(Track0());
-    bool ran = false;
-    OnNextModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<CtrlEditorDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        QWidget* view = dialog->ViewWidget();
+    RunDialog<CtrlEditorDialog>(cmd::EditControllers, [&](CtrlEditorDialog& d) {
+        QWidget* view = d.ViewWidget();
         // The window takes the focus when the system activates it.
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
         EXPECT_TRUE(view->whatsThis().contains(u"Ctrl+Up"));
-        EXPECT_TRUE(dialog->Button(CtrlCommand::Close)->whatsThis().contains(u"Undo"));
+        EXPECT_TRUE(d.Button(CtrlCommand::Close)->whatsThis().contains(u"Undo"));
         // N chooses the Num parameter, Enter edits it: controller 7.
         QTest::keyClick(view, Qt::Key_N);
-        AnswerValue(dialog, QStringLiteral("7"));
+        AnswerValue(&d, "7");
         QTest::keyClick(view, Qt::Key_Return);
-        EXPECT_EQ(dialog->ViewWidget()->View().Type(), 7u);
+        EXPECT_EQ(d.ViewWidget()->View().Type(), 7u);
         // A rising ramp, one event per snap step.
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(view, Qt::Key_Insert);
@@ -63,27 +58,24 @@ TEST_F(CtrlEditorDialogTest, RampOfVolumeSavedAndUndoneInOneStep) {
         }
         // On an event the editor modifies it.
         QTest::keyClick(view, Qt::Key_Left);
-        EXPECT_EQ(dialog->StatusPart(4)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(d.StatusPart(4)->text(), "Mod");
         // The middle one raised by a big step of its value.
         QTest::keyClick(view, Qt::Key_Left);
         QTest::keyClick(view, Qt::Key_Left);
         QTest::keyClick(view, Qt::Key_V);
         QTest::keyClick(view, Qt::Key_F8);
-        EXPECT_EQ(dialog->StatusPart(3)->text(), QStringLiteral("Val: 30"));
-        EXPECT_EQ(dialog->StatusPart(0)->text(), QStringLiteral("Start: 0.096"));
+        EXPECT_EQ(d.StatusPart(3)->text(), "Val: 30");
+        EXPECT_EQ(d.StatusPart(0)->text(), "Start: 0.096");
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }, 2000));
-        test::SaveShot(dialog, "control-editor");
+        test::SaveShot(&d, "control-editor");
         // A click at the very top places the caret at the highest value.
-        CtrlViewWidget* widget = dialog->ViewWidget();
+        CtrlViewWidget* widget = d.ViewWidget();
         QTest::mouseClick(widget->viewport(), Qt::LeftButton, {},
                           QPoint(widget->View().Margin() + 1, 0));
         EXPECT_EQ(widget->View().CursorValue(), 127);
         EXPECT_EQ(widget->View().Cursor(), 0u);
-        dialog->Button(CtrlCommand::Close)->click();
-        ran = true;
+        d.Button(CtrlCommand::Close)->click();
     });
-    Trigger(cmd::EditControllers);
-    ASSERT_TRUE(ran);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_NE(App().GetSong().modified, 0u);
 

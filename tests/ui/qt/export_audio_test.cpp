@@ -1,10 +1,6 @@
 // File > Export audio from the real window.
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -37,9 +33,7 @@ class ExportAudioTest : public test::WindowTest {
                     onProgress(progress);
                 },
                 dialog);
-            auto* box = dialog->findChild<QDialogButtonBox*>();
-            for (QAbstractButton* b : box->buttons())
-                if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) b->click();
+            test::Press(dialog, QDialogButtonBox::AcceptRole);
         });
         Trigger(cmd::FileExportAudio);
     }
@@ -55,33 +49,26 @@ class ExportAudioTest : public test::WindowTest {
 #ifdef KVS_CLI_PATH
 TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoice) {
     if (font_.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-    Open(QStringLiteral("minuet.mid"));
-    const QString target = home_.filePath(QStringLiteral("minuet.wav"));
-    test::OnNextModal([&](QWidget* modal) {
-        // The audio file is named after the song.
-        auto* dialog = qobject_cast<ExportAudioDialog*>(modal);
-        ASSERT_NE(dialog, nullptr) << modal->metaObject()->className() << " "
-                                   << modal->findChild<QLabel*>()->text().toStdString();
-        EXPECT_EQ(dialog->Target()->text(), target);
-        dialog->reject();
-    });
-    Trigger(cmd::FileExportAudio);
+    Open("minuet.mid");
+    const QString target = home_.filePath("minuet.wav");
+    // The audio file is named after the song.
+    RunDialog<ExportAudioDialog>(
+        cmd::FileExportAudio, [&](ExportAudioDialog& d) { EXPECT_EQ(d.Target()->text(), target); });
     EXPECT_FALSE(QFile::exists(target));
 
     Export(
         target, 22050, [](QProgressDialog* p) { test::SaveShot(p, "export-progress"); },
-        QStringLiteral("export-audio"));
+        "export-audio");
     ASSERT_TRUE(QFile::exists(target));
 
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KVS_HOME"), home_.path());
+    env.insert("KVS_HOME", home_.path());
     cli.setProcessEnvironment(env);
-    const QString cliTarget = home_.filePath(QStringLiteral("cli.wav"));
+    const QString cliTarget = home_.filePath("cli.wav");
     cli.start(QStringLiteral(KVS_CLI_PATH),
-              {QStringLiteral("render"), home_.filePath(QStringLiteral("minuet.mid")), cliTarget,
-               QStringLiteral("--soundfont"), QString::fromStdString(font_),
-               QStringLiteral("--rate"), QStringLiteral("22050")});
+              {"render", home_.filePath("minuet.mid"), cliTarget, "--soundfont",
+               QString::fromStdString(font_), "--rate", "22050"});
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QByteArray wav = Read(target);
@@ -89,18 +76,17 @@ TEST_F(ExportAudioTest, TheWindowWritesWhatKvsCliRenderWritesAndRemembersItsChoi
     EXPECT_TRUE(wav == Read(cliTarget));
 
     // The sound font and the rate are kept for the next export.
-    window_.reset();
-    const QByteArray ini = Read(home_.filePath(QStringLiteral("kvs.ini")));
+    const QString ini = IniAfterExit();
     EXPECT_TRUE(ini.contains("ExportRate=22050")) << ini.toStdString();
-    EXPECT_TRUE(ini.contains("ExportSoundFont=" + QByteArray::fromStdString(font_)));
+    EXPECT_TRUE(ini.contains("ExportSoundFont=" + QString::fromStdString(font_)));
     EXPECT_TRUE(ini.contains("TipOfDayStartup=0"));
 }
 #endif
 
 TEST_F(ExportAudioTest, CancelLeavesNoFileAndTheOldOneAsItWas) {
     if (font_.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-    Open(QStringLiteral("minuet.mid"));
-    const QString target = home_.filePath(QStringLiteral("old.wav"));
+    Open("minuet.mid");
+    const QString target = home_.filePath("old.wav");
     QFile old(target);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("keep me");
@@ -114,13 +100,11 @@ TEST_F(ExportAudioTest, CancelLeavesNoFileAndTheOldOneAsItWas) {
     });
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(Read(target), QByteArray("keep me"));
-    const QString fresh = home_.filePath(QStringLiteral("fresh.wav"));
+    const QString fresh = home_.filePath("fresh.wav");
     Export(fresh, 44100,
            [](QProgressDialog* progress) { progress->findChild<QPushButton*>()->click(); });
     EXPECT_FALSE(QFile::exists(fresh));
-    EXPECT_TRUE(QDir(home_.path())
-                    .entryList({QStringLiteral(".kvs-*")}, QDir::Hidden | QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(QDir(home_.path()).entryList({".kvs-*"}, QDir::Hidden | QDir::Files).isEmpty());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Song files dropped on the main window.
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QMimeData>
@@ -46,18 +45,18 @@ class FileDropTest : public test::WindowTest {
 };
 
 TEST_F(FileDropTest, ASongFileOpensAsOpenWouldAskingToSaveFirst) {
-    QFile other(home_.filePath(QStringLiteral("notes.txt")));
+    QFile other(home_.filePath("notes.txt"));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.close();
-    EXPECT_FALSE(Drop({QStringLiteral("notes.txt")}));
+    EXPECT_FALSE(Drop({"notes.txt"}));
 
-    Open(QStringLiteral("a & b.mid"));
+    Open("a & b.mid");
     Trigger(cmd::TrackInsert);
     ASSERT_EQ(App().TrackCount(), 4u);
     // Cancel keeps the changed song.
     QString asked;
     Answer(QMessageBox::RejectRole, &asked);
-    EXPECT_TRUE(Drop({QStringLiteral("notes.txt"), QStringLiteral("minuet.mid")}));
+    EXPECT_TRUE(Drop({"notes.txt", "minuet.mid"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 2000));
     QCoreApplication::processEvents();
     EXPECT_TRUE(asked.contains(u"a & b.mid")) << asked.toStdString();
@@ -65,23 +64,23 @@ TEST_F(FileDropTest, ASongFileOpensAsOpenWouldAskingToSaveFirst) {
     EXPECT_TRUE(window_->windowTitle().startsWith(u"a & b.mid"));
 
     Answer(QMessageBox::NoRole);
-    EXPECT_TRUE(Drop({QStringLiteral("minuet.mid")}));
+    EXPECT_TRUE(Drop({"minuet.mid"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().TrackCount() == 3; }, 2000));
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    EXPECT_EQ(window_->windowTitle(), "minuet.mid - Kavelsong");
     EXPECT_EQ(App().GetSong().modified, 0u);
 }
 
 TEST_F(FileDropTest, ADropWhileRecordingIsRefused) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     Trigger(cmd::Record);
     timer_->Fire(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Status().Text(2) == u"Rec"; }, 2000));
     QString told;
     Answer(QMessageBox::AcceptRole, &told);
-    EXPECT_TRUE(Drop({QStringLiteral("a & b.mid")}));
+    EXPECT_TRUE(Drop({"a & b.mid"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !told.isEmpty(); }, 2000));
-    EXPECT_EQ(told, QStringLiteral("Cannot accept command line"));
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("minuet.mid - Kavelsong"));
+    EXPECT_EQ(told, "Cannot accept command line");
+    EXPECT_EQ(window_->windowTitle(), "minuet.mid - Kavelsong");
     EXPECT_TRUE(IsRecording(App().GetEngine().State()));
     Answer(QMessageBox::NoRole);  // the take is not kept
     Trigger(cmd::PlayStop);

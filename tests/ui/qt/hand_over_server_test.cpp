@@ -31,7 +31,7 @@ void LeaveStaleSocket(const QString& path) {
 
 TEST(HandOverServer, DeliversOnceReplacesStaleSocketsAndRefusesASecondListener) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("kvs.sock"));
+    const QString path = dir.filePath("kvs.sock");
     EXPECT_FALSE(SendHandOver(path, "nobody listens", 200));
 
     LeaveStaleSocket(path);
@@ -57,7 +57,7 @@ TEST(HandOverServer, PeerCredentialsTellAnotherUserApart) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to connect as another user";
     QTemporaryDir dir;
     chmod(dir.path().toLocal8Bit().constData(), 0777);
-    const QByteArray path = dir.filePath(QStringLiteral("peer.sock")).toLocal8Bit();
+    const QByteArray path = dir.filePath("peer.sock").toLocal8Bit();
     const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPixmap>
 
 #include "ui/commands.h"
-#include "ui/qt/help_contents.h"
 #include "ui/qt/splash_window.h"
 
 namespace kvs {
@@ -40,13 +38,6 @@ TEST(Icons, SplashDrawsItsPictureAndVersion) {
     EXPECT_EQ(a.size(), QSize(SplashWindow::kWidth, SplashWindow::kHeight));
     EXPECT_NE(a.pixelColor(200, 10), QColor(Qt::white));  // the picture, not a blank
     EXPECT_NE(a, b);                                      // the version text is drawn
-    const QString folder = qEnvironmentVariable("KVS_DIALOG_SHOTS");
-    if (!folder.isEmpty()) a.save(folder + QStringLiteral("/splash.png"));
-}
-
-TEST(Icons, HelpContentsReportsMissingPages) {
-    EXPECT_FALSE(OpenHelpContents(QString()));
-    EXPECT_FALSE(OpenHelpContents(QStringLiteral("/nonexistent-kvs-folder")));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The built programs, run as a user or a script would run them.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -56,28 +55,22 @@ int RunProgram(const QString& program, const QStringList& args, const QStringLis
 }
 
 TEST(KvsProgram, PlayAndQuitSendsWhatTheCommandLinePlayerSends) {
-    const QString kvs = QStringLiteral(KVS_APP_PATH);
-    const QString cli = QStringLiteral(KVS_CLI_PATH);
     QTemporaryDir dir;
-    const QString song = dir.filePath(QStringLiteral("arpeggio.mid"));
+    const QString song = dir.filePath("arpeggio.mid");
     QFile out(song);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(ShortSong());
     out.close();
-    const QStringList env{
-        QStringLiteral("KVS_HOME=") + dir.path(), QStringLiteral("XDG_RUNTIME_DIR=") + dir.path(),
-        QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("KVS_MIDI=virtual")};
+    const QStringList env{"KVS_HOME=" + dir.path(), "XDG_RUNTIME_DIR=" + dir.path(),
+                          "QT_QPA_PLATFORM=offscreen", "KVS_MIDI=virtual"};
 
-    const QString cliLog = dir.filePath(QStringLiteral("cli.log"));
-    ASSERT_EQ(RunProgram(cli,
-                         {QStringLiteral("play"), song, QStringLiteral("--midi"),
-                          QStringLiteral("virtual"), QStringLiteral("--log"), cliLog},
-                         env),
+    const QString cliLog = dir.filePath("cli.log");
+    ASSERT_EQ(RunProgram(KVS_CLI_PATH, {"play", song, "--midi", "virtual", "--log", cliLog}, env),
               0);
     // kvs-cli left its settings. Without a sound card the built-in synth
     // cannot open, and its error box would wait for a user; metronome and
     // clock are what kvs-cli leaves out unless asked.
-    QFile ini(dir.filePath(QStringLiteral("kvs.ini")));
+    QFile ini(dir.filePath("kvs.ini"));
     ASSERT_TRUE(ini.open(QIODevice::ReadWrite));
     const QByteArray settings = ini.readAll()
                                     .replace("KVS Synth_out_enable=1", "KVS Synth_out_enable=0")
@@ -86,14 +79,13 @@ TEST(KvsProgram, PlayAndQuitSendsWhatTheCommandLinePlayerSends) {
     ini.resize(0);
     ini.write(settings);
     ini.close();
-    const QString kvsLog = dir.filePath(QStringLiteral("kvs.log"));
-    ASSERT_EQ(RunProgram(kvs, {QStringLiteral("/p"), QStringLiteral("/q"), song},
-                         env + QStringList{QStringLiteral("KVS_MIDI=virtual"),
-                                           QStringLiteral("KVS_MIDI_LOG=") + kvsLog}),
-              0);
+    const QString kvsLog = dir.filePath("kvs.log");
+    ASSERT_EQ(
+        RunProgram(KVS_APP_PATH, {"/p", "/q", song}, env + QStringList{"KVS_MIDI_LOG=" + kvsLog}),
+        0);
     if (!QFileInfo::exists(kvsLog)) GTEST_SKIP() << "this build's virtual MIDI has no KVS_MIDI_LOG";
     const QStringList expected = Messages(cliLog);
-    EXPECT_TRUE(expected.contains(QStringLiteral("0 90 3C 60")));
+    EXPECT_TRUE(expected.contains("0 90 3C 60"));
     EXPECT_EQ(Messages(kvsLog).join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 

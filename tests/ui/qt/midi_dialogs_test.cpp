@@ -1,20 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 
-#include "config/profile_store.h"
 #include "midi/engine.h"
 #include "model/song.h"
 #include "model/value_format.h"
-#include "ui/qt/dialog_test_support.h"
 #include "ui/qt/key_commands_dialog.h"
 #include "ui/qt/list_dialog_box.h"
 #include "ui/qt/metronome_dialog.h"
@@ -35,63 +32,28 @@ QString Note(int key) {
     return QString::fromStdString(FormatNoteName(key));
 }
 
-// Presses the dialog's button of role (OK runs the dialog's own checks).
-void Press(QDialog& dialog, QDialogButtonBox::ButtonRole role) {
-    auto* box = dialog.findChild<QDialogButtonBox*>();
-    ASSERT_NE(box, nullptr);
-    for (QAbstractButton* button : box->buttons())
-        if (box->buttonRole(button) == role) return button->click();
-    ADD_FAILURE() << "no such button";
-}
-
-// Acts on the next modal dialog, which must be a Dialog.
-template <class Dialog>
-void OnDialog(std::function<void(Dialog&)> act, QWidget* skip = nullptr) {
-    test::OnNextModal(
-        [act = std::move(act)](QWidget* modal) {
-            auto* dialog = qobject_cast<Dialog*>(modal);
-            if (dialog == nullptr) {
-                ADD_FAILURE() << "unexpected " << modal->metaObject()->className();
-                if (auto* other = qobject_cast<QDialog*>(modal)) other->reject();
-                return;
-            }
-            act(*dialog);
-        },
-        skip);
-}
-
 class MidiDialogsTest : public test::WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
+        LoadHelp();
+        Open("minuet.mid");  // played notes go nowhere without a current track
     }
     // Played on the "Keys" device.
     void Play(std::uint32_t message) { ASSERT_TRUE(layer_->Input(0).FeedShort(message)); }
     bool SynthGot(std::function<bool(std::uint32_t)> match) {
-        for (const RecordedMidiMessage& m : layer_->Output(0).Snapshot())
-            if (!m.isLong && match(m.shortMessage)) return true;
-        return false;
+        return std::ranges::any_of(SynthShort(), match);
     }
     // The settings reach kvs.ini when the program ends.
-    ProfileStore SavedSettings() {
-        App().ExitSequence();
-        ProfileStore store(home_.filePath("kvs.ini").toStdString());
-        EXPECT_EQ(store.Load(), kResultOk);
-        return store;
+    void ExpectIni(std::initializer_list<const char*> lines) {
+        const QString ini = IniAfterExit();
+        for (const char* line : lines)
+            EXPECT_TRUE(ini.contains(QString(line) + "\n")) << line;
     }
 };
 
-TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStoresOnOkOnly) {
-    Open(QStringLiteral("minuet.mid"));  // played notes go nowhere without a current track
-    OnDialog<MetronomeDialog>([](MetronomeDialog& d) {
-        d.PlayCount()->setText("7");
-        Press(d, QDialogButtonBox::RejectRole);
-    });
-    Trigger(cmd::OptMetronome);
-    EXPECT_EQ(App().CurrentSettings().engine.playCount, 0u);
-
-    OnDialog<MetronomeDialog>([this](MetronomeDialog& d) {
+TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStores) {
+    RunDialog<MetronomeDialog>(cmd::OptMetronome, [this](MetronomeDialog& d) {
         test::SaveShot(&d, "metronome");
         EXPECT_EQ(d.Key(true)->text(), Note(37));
         EXPECT_TRUE(d.Key(false)->whatsThis().contains(u"MIDI keyboard"));
@@ -103,26 +65,20 @@ TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStoresOnOkOnl
         EXPECT_EQ(d.Key(false)->text(), Note(64));
         EXPECT_EQ(d.Key(true)->text(), Note(37));
         EXPECT_EQ(d.Channel(true)->text(), u"9");  // what was typed stays
-        Press(d, QDialogButtonBox::AcceptRole);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
-    Trigger(cmd::OptMetronome);
     const EngineSettings& e = App().CurrentSettings().engine;
     EXPECT_EQ(e.playCount, 2u);
     EXPECT_EQ(e.firstBeat.channel, 9u);
     EXPECT_EQ(e.otherBeats.key, 64u);
     EXPECT_EQ(e.otherBeats.velocity, 90u);
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "playcount", 0), 2u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metfstchan", 0), 9u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metothkey", 0), 64u);
-    EXPECT_EQ(ini.GetInt(kOptionsSection, "metothvel", 0), 90u);
-    EXPECT_EQ(ini.GetString(kOptionsSection, "metfstport", "", 255), "Synth_out");
+    ExpectIni(
+        {"playcount=2", "metfstchan=9", "metothkey=64", "metothvel=90", "metfstport=Synth_out"});
 }
 
 TEST_F(MidiDialogsTest, KeyCommandsLearnPlayedKeyAndRunOnceAccepted) {
-    Open(QStringLiteral("minuet.mid"));
-    OnDialog<KeyCommandsDialog>([this](KeyCommandsDialog& d) {
+    RunDialog<KeyCommandsDialog>(cmd::OptKeyCommands, [this](KeyCommandsDialog& d) {
         test::SaveShot(&d, "key-commands");
         EXPECT_EQ(d.Keys()->currentRow(), 0);
         EXPECT_EQ(d.Keys()->count(), 88);
@@ -130,47 +86,27 @@ TEST_F(MidiDialogsTest, KeyCommandsLearnPlayedKeyAndRunOnceAccepted) {
         Play(NoteOn(60, 100));
         EXPECT_TRUE(QTest::qWaitFor([&] { return d.Keys()->currentRow() == 60 - 21; }, 2000));
         d.Commands()->setCurrentRow(1);  // Play/stop
-        Press(d, QDialogButtonBox::AcceptRole);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
-    Trigger(cmd::OptKeyCommands);
     EXPECT_EQ(App().MidiKeys().Action(60), 1u);
-
-    OnDialog<KeyCommandsDialog>([](KeyCommandsDialog& d) {
-        d.Keys()->setCurrentRow(61 - 21);
-        d.Commands()->setCurrentRow(2);
-        Press(d, QDialogButtonBox::RejectRole);
-    });
-    Trigger(cmd::OptKeyCommands);
-    EXPECT_EQ(App().MidiKeys().Action(61), 0u);
 
     // With the dialog closed, input is no longer suspended: the key plays.
     Play(NoteOn(60, 100));
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().GetEngine().Busy(); }, 2000));
     Trigger(cmd::PlayStop);
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetInt(kKeyCommandSection, "K60", 0), 1u);
-    EXPECT_EQ(ini.GetInt(kKeyCommandSection, "K61", 0), 0u);
+    ExpectIni({"K60=1"});
 }
 
 TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
-    Open(QStringLiteral("minuet.mid"));
-    OnDialog<MidiAssignDialog>([](MidiAssignDialog& d) {
-        d.Field(MidiAssignForm::kTranspose)->setValue(-5);
-        Press(d, QDialogButtonBox::RejectRole);
-    });
-    Trigger(cmd::OptMidiAssign);
-    EXPECT_EQ(App().CurrentSettings().midiAssign, MidiAssignSettings{});
-
-    OnDialog<MidiAssignDialog>([](MidiAssignDialog& d) {
+    RunDialog<MidiAssignDialog>(cmd::OptMidiAssign, [](MidiAssignDialog& d) {
         test::SaveShot(&d, "midi-assignments");
         EXPECT_FALSE(d.UpMax()->isEnabled());  // Pitchbend needs no levels
         d.UpTarget()->setCurrentIndex(1);
         EXPECT_TRUE(d.UpMax()->isEnabled());
         d.Field(MidiAssignForm::kTranspose)->setValue(12);
-        Press(d, QDialogButtonBox::AcceptRole);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
-    Trigger(cmd::OptMidiAssign);
     MidiAssignSettings expected;
     expected.keyTranspose = 12;
     expected.bendUpTarget = 1;
@@ -182,32 +118,18 @@ TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
         [&] { return SynthGot([](std::uint32_t m) { return (m & 0xF0) == 0x90; }); }, 2000));
     EXPECT_TRUE(SynthGot([](std::uint32_t m) { return (m & 0xFFF0) == NoteOn(72, 0); }));
 
-    EXPECT_EQ(SavedSettings().GetString(kOptionsSection, "MidiAssign", "", 255),
-              FormatMidiAssign(expected));
+    const std::string assign = "MidiAssign=" + FormatMidiAssign(expected);
+    ExpectIni({assign.c_str()});
 }
 
-TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
-    Open(QStringLiteral("minuet.mid"));
-    OnDialog<PortsDialog>([this](PortsDialog& d) {
+TEST_F(MidiDialogsTest, PortsRenameAndReopenDevicesHoldingNoNote) {
+    RunDialog<PortsDialog>(cmd::OptPorts, [this](PortsDialog& d) {
         test::SaveShot(&d, "ports");
         ASSERT_EQ(d.Devices()->count(), 4);  // heading, Keys, heading, Synth
         EXPECT_FALSE(d.NameEdit()->isEnabled());
         d.Devices()->setCurrentRow(3);
         EXPECT_EQ(d.NameEdit()->text(), u"Synth");
         EXPECT_TRUE(d.UseBox()->isChecked());
-        d.UseBox()->setChecked(false);
-        QString error;
-        test::OnNextModal(
-            [&error](QWidget* box) {
-                error = qobject_cast<QMessageBox*>(box)->text();
-                qobject_cast<QDialog*>(box)->accept();
-            },
-            &d);
-        Press(d, QDialogButtonBox::AcceptRole);
-        EXPECT_EQ(error, u"You must enable at least one port");
-        EXPECT_TRUE(d.isVisible());
-
-        d.UseBox()->setChecked(true);
         d.NameEdit()->setText("Piano");
         d.Devices()->setCurrentRow(1);
         d.UseBox()->setChecked(false);
@@ -218,9 +140,8 @@ TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return SynthGot([](std::uint32_t m) { return (m & 0xFF00F0) == 0x640090; }); },
             2000));
-        Press(d, QDialogButtonBox::AcceptRole);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
-    Trigger(cmd::OptPorts);
     EXPECT_TRUE(SynthGot([](std::uint32_t m) {
         return ((m & 0xF0) == 0x80 || (m & 0xFF00F0) == 0x90) && ((m >> 8) & 0xFF) == 60;
     }));
@@ -228,55 +149,46 @@ TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
     EXPECT_FALSE(layer_->Input(0).IsOpen());
     EXPECT_TRUE(layer_->Output(0).IsOpen());
 
-    OnDialog<PortsDialog>([](PortsDialog& d) {
+    RunDialog<PortsDialog>(cmd::OptPorts, [](PortsDialog& d) {
         d.Devices()->setCurrentRow(3);
         d.NameEdit()->setText("Organ");
         d.Devices()->setCurrentRow(1);
-        Press(d, QDialogButtonBox::RejectRole);
     });
-    Trigger(cmd::OptPorts);
     EXPECT_EQ(App().Devices().Outputs()[0].friendlyName, "Piano");
 
-    const ProfileStore ini = SavedSettings();
-    EXPECT_EQ(ini.GetString(kPortsSection, "Synth_out_name", "", 255), "Piano");
-    EXPECT_EQ(ini.GetInt(kPortsSection, "Keys_in_enable", 1), 0u);
+    ExpectIni({"Synth_out_name=Piano", "Keys_in_enable=0"});
 }
 
 TEST_F(MidiDialogsTest, StepRecordAndSetAllPortsAskFromTheirMenus) {
-    Open(QStringLiteral("minuet.mid"));
-    OnDialog<ValueDialogBox>([](ValueDialogBox& d) {
+    RunDialog<ValueDialogBox>(cmd::StepRecord, [](ValueDialogBox& d) {
         test::SaveShot(&d, "step-record");
         EXPECT_EQ(d.windowTitle(), u"Step Record");
-        Press(d, QDialogButtonBox::RejectRole);
     });
-    Trigger(cmd::StepRecord);
     EXPECT_EQ(App().GetEngine().State(), EngineState::Stop);
-    OnDialog<ValueDialogBox>([](ValueDialogBox& d) { Press(d, QDialogButtonBox::AcceptRole); });
-    Trigger(cmd::StepRecord);
+    RunDialog<ValueDialogBox>(
+        cmd::StepRecord, [](ValueDialogBox& d) { test::Press(&d, QDialogButtonBox::AcceptRole); });
     ASSERT_EQ(App().GetEngine().State(), EngineState::StepRec);
     Song& song = App().Session().GetSong();
     const std::uint64_t events = song.GetTrack(0)->EventCount();
     Play(NoteOn(100, 70));
     Play(NoteOn(100, 0));
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().GetEngine().Position() >= 48; }, 2000));
-    OnDialog<QMessageBox>([](QMessageBox& keep) {
+    RunDialog<QMessageBox>(cmd::PlayStop, [](QMessageBox& keep) {
         for (QAbstractButton* button : keep.buttons())
             if (keep.buttonRole(button) == QMessageBox::YesRole) button->click();
     });
-    Trigger(cmd::PlayStop);
     EXPECT_EQ(App().GetEngine().State(), EngineState::Stop);
     EXPECT_EQ(song.GetTrack(0)->EventCount(), events + 2);
 
     song.GetTrack(1)->properties.port = 3;
-    OnDialog<ListDialogBox>([](ListDialogBox& d) {
+    RunDialog<ListDialogBox>(cmd::TrackSetAllPorts, [](ListDialogBox& d) {
         test::SaveShot(&d, "set-all-ports");
         EXPECT_EQ(d.windowTitle(), u"Set All Ports");
-        Press(d, QDialogButtonBox::RejectRole);
     });
-    Trigger(cmd::TrackSetAllPorts);
     EXPECT_EQ(song.GetTrack(1)->properties.port, 3u);
-    OnDialog<ListDialogBox>([](ListDialogBox& d) { Press(d, QDialogButtonBox::AcceptRole); });
-    Trigger(cmd::TrackSetAllPorts);
+    RunDialog<ListDialogBox>(cmd::TrackSetAllPorts, [](ListDialogBox& d) {
+        test::Press(&d, QDialogButtonBox::AcceptRole);
+    });
     for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
         EXPECT_EQ(song.GetTrack(t)->properties.port, 0u) << "track " << t;
     EXPECT_NE(song.modified, 0u);

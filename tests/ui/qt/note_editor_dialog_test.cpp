@@ -3,19 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "cli_dump.h"
 #include "model/song.h"
-#include "ui/qt/dialog_test_support.h"
 #include "ui/qt/note_editor_dialog.h"
 #include "ui/qt/note_view_widget.h"
 #include "ui/qt/screenshot.h"
@@ -24,20 +23,9 @@
 namespace kvs {
 namespace {
 
-using Events = std::vector<std::pair<std::uint32_t, std::uint32_t>>;  // tick, message
-
-Events EventsOf(const Track& track) {
-    Events events;
-    for (std::uint32_t b = 0; b < track.BeatCount(); ++b)
-        for (const Event& e : *track.Bucket(b))
-            events.emplace_back(b * TICKS_PER_BEAT + e.offset, e.message);
-    return events;
-}
-
-bool Has(const Events& events, std::uint32_t tick, std::uint32_t message) {
-    for (const auto& e : events)
-        if (e == std::pair{tick, message}) return true;
-    return false;
+// Whether the dump-style event lines hold "tick message".
+bool Has(const std::string& lines, const char* line) {
+    return ("\n" + lines).find("\n" + std::string(line) + "\n") != std::string::npos;
 }
 
 class NoteEditorDialogTest : public test::WindowTest {
@@ -45,17 +33,11 @@ class NoteEditorDialogTest : public test::WindowTest {
     // Opens the editor with Ctrl+K on the first track and runs act inside it.
     void Edit(std::function<void(NoteEditorDialog&, NoteView&)> act) {
         App().SelectTrackFromList(0);
-        bool ran = false;
-        test::OnNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<NoteEditorDialog*>(modal);
-            ran = dialog != nullptr;
-            if (dialog != nullptr) act(*dialog, dialog->ViewWidget()->View());
-            if (modal->isVisible()) QTest::keyClick(modal, Qt::Key_Escape);
-        });
-        QTest::keyClick(window_.get(), Qt::Key_K, Qt::ControlModifier);
-        EXPECT_TRUE(ran) << "no note editor opened";
+        RunDialog<NoteEditorDialog>(
+            [&] { QTest::keyClick(window_.get(), Qt::Key_K, Qt::ControlModifier); },
+            [&](NoteEditorDialog& d) { act(d, d.ViewWidget()->View()); });
     }
-    const Track& Flute() { return *App().GetSong().GetTrack(0); }
+    std::string Flute() { return test::EventLines(*App().GetSong().GetTrack(0)); }
 };
 
 void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers mods = {}) {
@@ -63,12 +45,12 @@ void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers 
         QTest::keyClick(view, static_cast<Qt::Key>(key), mods);
 }
 
-TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
-    window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data"));
-    Open(QStringLiteral("minuet.mid"));
-    const Events before = EventsOf(Flute());
+TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
+    LoadHelp();
+    Open("minuet.mid");
+    const std::string before = Flute();
     // The flute's first note: B4 (71), ticks 0-176, velocity 92.
-    ASSERT_TRUE(Has(before, 0, 0x5C4790));
+    ASSERT_TRUE(Has(before, "0 005C4790"));
 
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         QWidget* keys = dialog.ViewWidget();
@@ -78,74 +60,52 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
         EXPECT_EQ(view.BeatsVisible(), 3u);                            // one bar of 3/2
         EXPECT_EQ(view.Cursor(), 0u);
         EXPECT_EQ(view.CursorKey(), 60u);
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
 
         // Two notes of C4 from the memo (length 48): at 0 and at 48.
         Keys(keys, {Qt::Key_Insert, Qt::Key_Right, Qt::Key_Insert});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
-        EXPECT_EQ(dialog.StatusPart(0)->text(), QStringLiteral("Start: 0.048"));
-        test::SaveShot(&dialog, QStringLiteral("note-editor"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
+        EXPECT_EQ(dialog.StatusPart(0)->text(), "Start: 0.048");
+        test::SaveShot(&dialog, "note-editor");
 
         // Lengthening the first over the second is refused.
         Keys(keys, {Qt::Key_Left, Qt::Key_L, Qt::Key_F6});
         EXPECT_EQ(dialog.Beeps(), 1);
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.048"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.048");
 
         // The second moves a snap later, then the first may grow up to it.
         Keys(keys, {Qt::Key_Right, Qt::Key_S, Qt::Key_F6, Qt::Key_L, Qt::Key_F6});
         EXPECT_EQ(view.Cursor(), 96u);
         Keys(keys, {Qt::Key_Home, Qt::Key_F6});
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.096"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.096");
         EXPECT_EQ(dialog.Beeps(), 1);
 
         // Up to the flute's B4 under the caret, and delete it.
         Keys(keys, {Qt::Key_Up}, Qt::ControlModifier);
         EXPECT_EQ(view.CursorKey(), 72u);
         Keys(keys, {Qt::Key_Down});
-        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 71"));
+        EXPECT_EQ(dialog.StatusPart(2)->text(), "Key: 71");
         Keys(keys, {Qt::Key_Delete});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
         dialog.Button(0)->click();  // Close
         EXPECT_FALSE(dialog.isVisible());
     });
 
-    const Events edited = EventsOf(Flute());
-    EXPECT_TRUE(Has(edited, 0, 0x503C90));
-    EXPECT_TRUE(Has(edited, 95, 0x503C80));
-    EXPECT_TRUE(Has(edited, 96, 0x503C90));
-    EXPECT_TRUE(Has(edited, 191, 0x503C80));
-    EXPECT_FALSE(Has(edited, 0, 0x5C4790));
-    EXPECT_EQ(edited.size(), before.size() + 2);
+    const std::string edited = Flute();
+    for (const char* line : {"0 00503C90", "95 00503C80", "96 00503C90", "191 00503C80"})
+        EXPECT_TRUE(Has(edited, line)) << line;
+    EXPECT_FALSE(Has(edited, "0 005C4790"));
+    EXPECT_EQ(std::ranges::count(edited, '\n'), std::ranges::count(before, '\n') + 2);
     EXPECT_NE(App().GetSong().modified, 0u);
 
-    // Saved, the file holds the edited notes.
-    ASSERT_EQ(App().Execute(cmd::FileSave), 1);
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KVS_HOME"), home_.path());
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(KVS_CLI_PATH), {QStringLiteral("dump"), home_.filePath("minuet.mid")});
-    ASSERT_TRUE(cli.waitForFinished(30000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    const QString dump = QString::fromUtf8(cli.readAllStandardOutput());
-    const QString flute = dump.section(QStringLiteral("\ntrack 1 "), 0, 0);
-    for (const char* line :
-         {"\n  0 00503C90\n", "\n  95 00503C80\n", "\n  96 00503C90\n", "\n  191 00503C80\n"})
-        EXPECT_TRUE(flute.contains(QLatin1String(line))) << line << flute.left(400).toStdString();
-    EXPECT_FALSE(flute.contains(QLatin1String("\n  0 005C4790\n")));
-
     Trigger(cmd::EditUndo);
-    EXPECT_EQ(EventsOf(Flute()), before);
+    EXPECT_EQ(Flute(), before);
 }
 
-TEST_F(NoteEditorDialogTest, MidiInputMovesTheCaretKeyAndMouseInserts) {
-    Open(QStringLiteral("minuet.mid"));
+TEST_F(NoteEditorDialogTest, MouseInsertsAndWheelZoomsAndInputIsTheRecordersAfter) {
+    Open("minuet.mid");
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         NoteViewWidget* widget = dialog.ViewWidget();
-        // A key played on the keyboard becomes the key of the next note.
-        ASSERT_TRUE(layer_->Input(0).FeedShort(0x503E90));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return view.CursorKey() == 62; }));
-        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 62"));
 
         // A click snaps the caret; a double click inserts there.
         const int y = view.KeyY(view.TopKey()) + 2;
@@ -154,7 +114,7 @@ TEST_F(NoteEditorDialogTest, MidiInputMovesTheCaretKeyAndMouseInserts) {
         EXPECT_EQ(view.CursorKey(), view.TopKey());
         EXPECT_EQ(view.Cursor(), 192u);  // a third of three beats
         QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, QPoint(third, y));
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
 
         // Ctrl+wheel shows fewer beats.
         QWheelEvent wheel(QPointF(third, y), widget->viewport()->mapToGlobal(QPoint(third, y)),
@@ -169,7 +129,7 @@ TEST_F(NoteEditorDialogTest, MidiInputMovesTheCaretKeyAndMouseInserts) {
 }
 
 TEST_F(NoteEditorDialogTest, EnterEditsTheChosenParameterAndMenuAndStatusPartsAct) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     Edit([&](NoteEditorDialog& dialog, NoteView& view) {
         QWidget* keys = dialog.ViewWidget();
         Keys(keys, {Qt::Key_Insert});
@@ -182,31 +142,31 @@ TEST_F(NoteEditorDialogTest, EnterEditsTheChosenParameterAndMenuAndStatusPartsAc
             [](QWidget* box) {
                 auto* field = box->findChild<QLineEdit*>();
                 ASSERT_NE(field, nullptr);
-                field->setText(QStringLiteral("0.001"));
+                field->setText("0.001");
                 QTest::keyClick(box, Qt::Key_Return);
             },
             &dialog);
         Keys(keys, {Qt::Key_Return});
         EXPECT_EQ(dialog.Beeps(), 1);
-        EXPECT_EQ(dialog.StatusPart(4)->text(), QStringLiteral("Length: 0.048"));
+        EXPECT_EQ(dialog.StatusPart(4)->text(), "Length: 0.048");
         // The nested dialog handed MIDI input back to the editor. (Offscreen,
         // no window is active again after a dialog closed.)
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         ASSERT_TRUE(layer_->Input(0).FeedShort(0x503E90));
         EXPECT_TRUE(QTest::qWaitFor([&] { return view.CursorKey() == 62; }));
-        EXPECT_EQ(dialog.StatusPart(2)->text(), QStringLiteral("Key: 62"));
+        EXPECT_EQ(dialog.StatusPart(2)->text(), "Key: 62");
         EXPECT_EQ(view.CursorKey(), 62u);
 
         // Back on the new note: the view's menu deletes it.
         Keys(keys, {Qt::Key_Down, Qt::Key_Down});
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Mod"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Mod");
         QMenu* menu = dialog.ContextMenu();
         ASSERT_EQ(menu->actions().size(), 12);
         menu->actions()[1]->trigger();  // Delete
-        EXPECT_EQ(dialog.StatusPart(5)->text(), QStringLiteral("Ins"));
+        EXPECT_EQ(dialog.StatusPart(5)->text(), "Ins");
     });
-    EXPECT_FALSE(Has(EventsOf(Flute()), 0, 0x503C90));
+    EXPECT_FALSE(Has(Flute(), "0 00503C90"));
 }
 
 }  // namespace

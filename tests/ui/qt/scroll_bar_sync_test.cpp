@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>
+#include <tuple>
 #include <vector>
 
 namespace kvs {
@@ -29,25 +30,19 @@ TEST(ScrollBarSync, BarHoldsAPositionPastTheLastPage) {
 TEST(ScrollBarSync, BarActionsReachTheViewModel) {
     QAbstractScrollArea area;
     area.verticalScrollBar()->setRange(0, 100);
-    struct Seen {
-        bool horizontal;
-        ScrollAction action;
-        std::uint32_t position;
-    };
-    std::vector<Seen> seen;
+    std::vector<std::tuple<bool, ScrollAction, std::uint32_t>> seen;
     ForwardBarActions(area, [&seen](bool horizontal, ScrollAction action, std::uint32_t position) {
-        seen.push_back({horizontal, action, position});
+        seen.emplace_back(horizontal, action, position);
     });
     area.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     area.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     area.verticalScrollBar()->setSliderPosition(40);  // a drag
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_FALSE(seen[0].horizontal);
-    EXPECT_EQ(seen[0].action, ScrollAction::PageForward);
-    EXPECT_TRUE(seen[1].horizontal);
-    EXPECT_EQ(seen[1].action, ScrollAction::LineBack);
-    EXPECT_EQ(seen[2].action, ScrollAction::Drag);
-    EXPECT_EQ(seen[2].position, 40u);
+    EXPECT_EQ(std::get<0>(seen[0]), false);
+    EXPECT_EQ(std::get<1>(seen[0]), ScrollAction::PageForward);
+    EXPECT_EQ(std::get<0>(seen[1]), true);
+    EXPECT_EQ(std::get<1>(seen[1]), ScrollAction::LineBack);
+    EXPECT_EQ(seen[2], std::tuple(false, ScrollAction::Drag, 40u));
 }
 
 }  // namespace

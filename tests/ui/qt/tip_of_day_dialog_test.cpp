@@ -18,7 +18,6 @@ TEST(TipOfDayDialog, ShowsTheStoredTipAdvancesModulo100AndStoresTheStartUpBox) {
     {
         TipOfDayDialog dialog(nullptr, prompts, nullptr, settings);
         EXPECT_EQ(dialog.Tip()->text().toStdString(), prompts.Text(prompt::help_tipofday_099));
-        EXPECT_EQ(dialog.Tip()->font().pointSize(), 16);
         EXPECT_EQ(settings.general.tipOfDayNum, 0u);
         dialog.NextTip();
         EXPECT_EQ(dialog.Tip()->text().toStdString(), prompts.Text(prompt::help_tipofday_000));

@@ -1,29 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "config/property_form_sources.h"
 #include "files/song_file.h"
 #include "model/song.h"
 #include "tools/tool_range.h"
 #include "tools/tool_table.h"
 #include "ui/command_line.h"
 #include "ui/qt/choose_port_dialog.h"
-#include "ui/qt/dialog_test_support.h"
 #include "ui/qt/insert_from_file_dialog.h"
 #include "ui/qt/note_transform_dialog.h"
 #include "ui/qt/progression_dialog.h"
@@ -34,8 +28,6 @@
 
 namespace kvs {
 namespace {
-
-const QString kData = QStringLiteral(KVS_TEST_DATA_DIR "/../../data");
 
 using Events = std::vector<std::pair<std::uint64_t, std::uint32_t>>;
 
@@ -60,37 +52,12 @@ std::unique_ptr<Song> CopyOf(const Song& song) {
     return copy;
 }
 
-void Click(QWidget* dialog, QDialogButtonBox::ButtonRole role) {
-    auto* box = dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(box, nullptr);
-    for (QAbstractButton* button : box->buttons())
-        if (box->buttonRole(button) == role) return button->click();
-    FAIL() << "no such button";
-}
-
-// A screen reader names every control a keyboard reaches, without mnemonic
-// markers, and every label with a mnemonic moves the focus somewhere.
-void ExpectNamed(QWidget* dialog) {
-    for (QWidget* control : dialog->findChildren<QWidget*>()) {
-        if (!control->isVisibleTo(dialog) || control->focusPolicy() == Qt::NoFocus) continue;
-        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
-            qobject_cast<QComboBox*>(control) || qobject_cast<QListWidget*>(control)) {
-            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
-            EXPECT_FALSE(control->accessibleName().contains(u'&'));
-        }
-    }
-    for (QLabel* label : dialog->findChildren<QLabel*>())
-        if (label->text().contains(u'&')) {
-            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
-        }
-}
-
 class ToolDialogsTest : public test::WindowTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(QFile::copy(kData + "/notexfrm.ini", home_.filePath("notexfrm.ini")));
+        ASSERT_TRUE(QFile::copy(test::kDataDir + "/notexfrm.ini", home_.filePath("notexfrm.ini")));
         WindowTest::SetUp();
-        window_->SetHelpFolder(kData);
+        LoadHelp();
     }
     // A new song holding the minuet, its first track current.
     void Fresh() {
@@ -100,17 +67,6 @@ class ToolDialogsTest : public test::WindowTest {
         ASSERT_GT(Song().TrackCount(), 1u);
         ASSERT_GE(App().CurrentTrack(), 0);
     }
-    // Runs the menu command; act gets the modal dialog it opens.
-    void Run(std::uint32_t command, const std::function<void(QWidget*)>& act) {
-        bool opened = false;
-        test::OnNextModal([&](QWidget* modal) {
-            opened = true;
-            act(modal);
-            if (modal->isVisible()) Click(modal, QDialogButtonBox::RejectRole);
-        });
-        Trigger(command);
-        EXPECT_TRUE(opened);
-    }
     std::uint32_t CommandOf(std::string_view name) {
         const std::span<const Tool> tools = Tools().All();
         for (std::uint32_t i = 0; i < tools.size(); ++i)
@@ -119,9 +75,6 @@ class ToolDialogsTest : public test::WindowTest {
         return 0;
     }
     kvs::Song& Song() { return App().Session().GetSong(); }
-    std::string Text(const PromptText& text) {
-        return std::string(PromptTableSource(App().Prompts()).Text(text));
-    }
     // What the tool's own pass makes of the song, on a copy.
     Events Expected(const kvs::Song& before, const ToolPass& pass) {
         std::unique_ptr<kvs::Song> copy = CopyOf(before);
@@ -150,13 +103,10 @@ TEST_F(ToolDialogsTest, EveryToolOfTheMenuRunsFromTheWindowWithTheTypedValues) {
             continue;
         }
         const Events before = AllEvents(Song());
-        Run(cmd::ToolFirst + i, [&](QWidget* modal) {
-            auto* box = qobject_cast<ValueDialogBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->windowTitle().toStdString(), Text(tool.title));
+        RunDialog<ValueDialogBox>(cmd::ToolFirst + i, [&](ValueDialogBox& d) {
             for (std::uint32_t f = 0; f < tool.fieldCount; ++f)
-                EXPECT_FALSE(box->Field(f)->whatsThis().isEmpty()) << f;
-            box->Field(0)->setText("999999");  // Cancel drops the typed text too
+                EXPECT_FALSE(d.Field(f)->whatsThis().isEmpty()) << f;
+            d.Field(0)->setText("999999");  // Cancel drops the typed text too
         });
         EXPECT_EQ(AllEvents(Song()), before);
         EXPECT_EQ(Song().modified, 0u);
@@ -165,14 +115,12 @@ TEST_F(ToolDialogsTest, EveryToolOfTheMenuRunsFromTheWindowWithTheTypedValues) {
         ValueField& first = typed.fields[0];
         first.value += first.value < first.max ? 1 : -1;
         const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
-        Run(cmd::ToolFirst + i, [&](QWidget* modal) {
-            auto* box = qobject_cast<ValueDialogBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            box->Field(0)->setText(QString::fromStdString(ValueDialogForm(typed).Text(0)));
+        RunDialog<ValueDialogBox>(cmd::ToolFirst + i, [&](ValueDialogBox& d) {
+            d.Field(0)->setText(QString::fromStdString(ValueDialogForm(typed).Text(0)));
             test::SaveShot(
-                box, QString("tool-%1").arg(QString::fromUtf8(tool.name.data(), tool.name.size())));
-            Click(box, QDialogButtonBox::AcceptRole);
-            EXPECT_FALSE(box->isVisible());
+                &d, QString("tool-%1").arg(QString::fromUtf8(tool.name.data(), tool.name.size())));
+            test::Press(&d, QDialogButtonBox::AcceptRole);
+            EXPECT_FALSE(d.isVisible());
         });
         EXPECT_NE(Song().modified, 0u);
         if (tool.name != "humanise") {
@@ -188,11 +136,9 @@ TEST_F(ToolDialogsTest, ApplyToAllTracksRunsTheTypedValuesOnEveryTrack) {
     const std::uint32_t command = CommandOf("transpose");
     const Tool& tool = Tools().All()[command - cmd::ToolFirst];
     const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
-    Run(command, [&](QWidget* modal) {
-        auto* box = qobject_cast<ValueDialogBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        box->Field(0)->setText("5");
-        Click(box, QDialogButtonBox::AcceptRole);
+    RunDialog<ValueDialogBox>(command, [&](ValueDialogBox& d) {
+        d.Field(0)->setText("5");
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
     ValueDialog typed = tool.NewDialog();
     typed.fields[0].value = 5;
@@ -205,66 +151,53 @@ TEST_F(ToolDialogsTest, ApplyToAllTracksRunsTheTypedValuesOnEveryTrack) {
 TEST_F(ToolDialogsTest, ProgressionStartsFromTheTrackRefusesBadValuesAndWritesTheRamp) {
     Fresh();
     const std::uint32_t command = CommandOf("progression");
-    const Track& track = *App().Session().Current();
     const Events before = AllEvents(Song());
-    Run(command, [&](QWidget* modal) {
-        auto* box = qobject_cast<ProgressionDialog*>(modal);
-        ASSERT_NE(box, nullptr);
-        // The track's own range, and a type without velocities.
-        EXPECT_EQ(box->Field(ProgressionField::StartTime)->text(), "0.000");
-        EXPECT_EQ(box->Field(ProgressionField::EndTime)->text().toStdString(),
-                  std::to_string(track.BeatCount()) + ".000");
+    RunDialog<ProgressionDialog>(command, [&](ProgressionDialog& d) {
         // Notes first: a played note fills the focused side's key and velocity.
-        box->Types()->setCurrentIndex(box->Types()->findData(kProgressionNotes));
-        box->Field(ProgressionField::StartValue)->setText("C4");
-        box->Field(ProgressionField::EndValue)->setFocus();
+        d.Types()->setCurrentIndex(d.Types()->findData(kProgressionNotes));
+        d.Field(ProgressionField::StartValue)->setText("C4");
+        d.Field(ProgressionField::EndValue)->setFocus();
         QApplication::processEvents();
-        if (box->Field(ProgressionField::EndValue)->hasFocus()) {
-            box->MidiIn(0x90 | (64u << 8) | (90u << 16));
-            EXPECT_EQ(box->Field(ProgressionField::EndValue)->text(), "E4");
-            EXPECT_EQ(box->Field(ProgressionField::EndVelocity)->text(), "90");
-            EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "C4");
+        if (d.Field(ProgressionField::EndValue)->hasFocus()) {
+            d.MidiIn(0x90 | (64u << 8) | (90u << 16));
+            EXPECT_EQ(d.Field(ProgressionField::EndValue)->text(), "E4");
+            EXPECT_EQ(d.Field(ProgressionField::EndVelocity)->text(), "90");
+            EXPECT_EQ(d.Field(ProgressionField::StartValue)->text(), "C4");
         }
         // The arrows step keys by name; a controller shows the key's number.
-        qobject_cast<TextSpinBox*>(box->Field(ProgressionField::StartValue)->parentWidget())
+        qobject_cast<TextSpinBox*>(d.Field(ProgressionField::StartValue)->parentWidget())
             ->stepBy(1);
-        EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "C#4");
-        box->Types()->setCurrentIndex(box->Types()->findData(7));
-        EXPECT_EQ(box->Field(ProgressionField::StartValue)->text(), "61");
-        EXPECT_FALSE(box->Field(ProgressionField::StartVelocity)->isEnabled());
-        EXPECT_FALSE(box->LfoToVelocity()->isEnabled());
+        EXPECT_EQ(d.Field(ProgressionField::StartValue)->text(), "C#4");
+        d.Types()->setCurrentIndex(d.Types()->findData(7));
+        EXPECT_EQ(d.Field(ProgressionField::StartValue)->text(), "61");
+        EXPECT_FALSE(d.Field(ProgressionField::StartVelocity)->isEnabled());
+        EXPECT_FALSE(d.LfoToVelocity()->isEnabled());
         for (std::size_t f = 0; f < kProgressionFieldCount; ++f)
-            EXPECT_FALSE(box->Field(static_cast<ProgressionField>(f))->whatsThis().isEmpty()) << f;
-        for (QWidget* other :
-             std::initializer_list<QWidget*>{box->Types(), box->Waves(), box->LfoToValue(),
-                                             box->LfoToVelocity(), box->FilterDuplicates()})
-            EXPECT_FALSE(other->whatsThis().isEmpty());
+            EXPECT_FALSE(d.Field(static_cast<ProgressionField>(f))->whatsThis().isEmpty()) << f;
     });
     EXPECT_EQ(AllEvents(Song()), before);
 
-    Run(command, [&](QWidget* modal) {
-        auto* box = qobject_cast<ProgressionDialog*>(modal);
-        ASSERT_NE(box, nullptr);
-        test::SaveShot(box, "tool-progression");
-        ExpectNamed(box);
-        box->Types()->setCurrentIndex(box->Types()->findData(7));
-        box->Field(ProgressionField::EndTime)->setText("1.000");
-        box->Field(ProgressionField::StartValue)->setText("0");
-        box->Field(ProgressionField::EndValue)->setText("127");
-        box->Field(ProgressionField::Snap)->setText("0");
+    RunDialog<ProgressionDialog>(command, [&](ProgressionDialog& d) {
+        test::SaveShot(&d, "tool-progression");
+        test::ExpectAccessible(&d);
+        d.Types()->setCurrentIndex(d.Types()->findData(7));
+        d.Field(ProgressionField::EndTime)->setText("1.000");
+        d.Field(ProgressionField::StartValue)->setText("0");
+        d.Field(ProgressionField::EndValue)->setText("127");
+        d.Field(ProgressionField::Snap)->setText("0");
         QString refused;
         test::OnNextModal(
             [&](QWidget* message) {
                 refused = qobject_cast<QMessageBox*>(message)->text();
                 qobject_cast<QMessageBox*>(message)->accept();
             },
-            box);
-        Click(box, QDialogButtonBox::AcceptRole);
+            &d);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
         EXPECT_EQ(refused, "Invalid value");
-        ASSERT_TRUE(box->isVisible());
-        box->Field(ProgressionField::Snap)->setText("0.048");
-        Click(box, QDialogButtonBox::AcceptRole);
-        EXPECT_FALSE(box->isVisible());
+        ASSERT_TRUE(d.isVisible());
+        d.Field(ProgressionField::Snap)->setText("0.048");
+        test::Press(&d, QDialogButtonBox::AcceptRole);
+        EXPECT_FALSE(d.isVisible());
     });
     std::vector<std::pair<std::uint32_t, std::uint32_t>> ramp;  // (tick, value) of controller 7
     const Track& after = *App().Session().Current();
@@ -284,30 +217,20 @@ TEST_F(ToolDialogsTest, NoteTransformOffersTheLoadedTransformsAndRunsTheChosenOn
     const Tool& tool = Tools().All()[command - cmd::ToolFirst];
     ASSERT_TRUE(App().StateOf(command).enabled);
     const Events before = AllEvents(Song());
-    Run(command, [&](QWidget* modal) {
-        auto* box = qobject_cast<NoteTransformDialog*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_GT(box->Transforms()->count(), 4);
-        EXPECT_EQ(box->Transforms()->currentIndex(), 0);
-        EXPECT_EQ(box->Keys()->count(), 12);
-        EXPECT_EQ(box->Keys()->currentText(), "C");
-        EXPECT_FALSE(box->Transforms()->whatsThis().isEmpty());
-        EXPECT_FALSE(box->Keys()->whatsThis().isEmpty());
-        box->Transforms()->setCurrentIndex(1);
-    });
-    EXPECT_EQ(AllEvents(Song()), before);
-
     const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
     QString chosen;
-    Run(command, [&](QWidget* modal) {
-        auto* box = qobject_cast<NoteTransformDialog*>(modal);
-        ASSERT_NE(box, nullptr);
-        test::SaveShot(box, "tool-note-transform");
-        ExpectNamed(box);
-        box->Transforms()->setCurrentIndex(1);
-        box->Keys()->setCurrentIndex(7);
-        chosen = box->Transforms()->currentText();
-        Click(box, QDialogButtonBox::AcceptRole);
+    RunDialog<NoteTransformDialog>(command, [&](NoteTransformDialog& d) {
+        test::SaveShot(&d, "tool-note-transform");
+        test::ExpectAccessible(&d);
+        EXPECT_GT(d.Transforms()->count(), 4);
+        EXPECT_EQ(d.Transforms()->currentIndex(), 0);
+        EXPECT_EQ(d.Keys()->currentText(), "C");
+        EXPECT_FALSE(d.Transforms()->whatsThis().isEmpty());
+        EXPECT_FALSE(d.Keys()->whatsThis().isEmpty());
+        d.Transforms()->setCurrentIndex(1);
+        d.Keys()->setCurrentIndex(7);
+        chosen = d.Transforms()->currentText();
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
     std::string error;
     const std::vector<std::string> values{chosen.toStdString(), "G"};
@@ -326,46 +249,40 @@ TEST_F(ToolDialogsTest, InsertFromFileAsksForTheFileThenTheTrackAndMergesIt) {
     const std::unique_ptr<kvs::Song> copy = CopyOf(Song());
 
     // The file dialog, then the track dialog; Cancel in the second changes nothing.
-    auto chooseFile = [&](QWidget* modal, const std::function<void(QWidget*)>& then) {
-        auto* files = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(files, nullptr);
-        EXPECT_EQ(files->windowTitle(), "Open File");
-        test::OnNextModal(then, files);
-        files->selectFile(QString::fromStdString(source));
-        QMetaObject::invokeMethod(files, "accept");
-    };
-    bool asked = false;
-    Run(command, [&](QWidget* modal) {
-        chooseFile(modal, [&](QWidget* dialog) {
-            auto* box = qobject_cast<InsertFromFileDialog*>(dialog);
-            ASSERT_NE(box, nullptr);
-            asked = true;
-            EXPECT_EQ(box->Tracks()->count(), static_cast<int>(copy->TrackCount()));
-            EXPECT_EQ(box->Tracks()->currentRow(), 0);
-            EXPECT_TRUE(box->InsertButton()->isChecked());
-            EXPECT_FALSE(box->Tracks()->whatsThis().isEmpty());
-            EXPECT_FALSE(box->MergeButton()->whatsThis().isEmpty());
-            Click(box, QDialogButtonBox::RejectRole);
+    const auto run = [&](const std::function<void(InsertFromFileDialog&)>& act) {
+        bool asked = false;
+        RunDialog<QFileDialog>(command, [&](QFileDialog& files) {
+            EXPECT_EQ(files.windowTitle(), "Open File");
+            test::OnNextModal(
+                [&](QWidget* modal) {
+                    auto* d = qobject_cast<InsertFromFileDialog*>(modal);
+                    asked = d != nullptr;
+                    if (asked) act(*d);
+                    if (modal->isVisible()) qobject_cast<QDialog*>(modal)->reject();
+                },
+                &files);
+            files.selectFile(QString::fromStdString(source));
+            QMetaObject::invokeMethod(&files, "accept");
         });
+        EXPECT_TRUE(asked);
+    };
+    run([&](InsertFromFileDialog& d) {
+        EXPECT_EQ(d.Tracks()->count(), static_cast<int>(copy->TrackCount()));
+        EXPECT_EQ(d.Tracks()->currentRow(), 0);
+        EXPECT_TRUE(d.InsertButton()->isChecked());
+        EXPECT_FALSE(d.Tracks()->whatsThis().isEmpty());
+        EXPECT_FALSE(d.MergeButton()->whatsThis().isEmpty());
     });
-    EXPECT_TRUE(asked);
     EXPECT_EQ(AllEvents(Song()), before);
     EXPECT_EQ(App().CurrentSettings().libDir, home_.path().toStdString());
 
-    asked = false;
-    Run(command, [&](QWidget* modal) {
-        chooseFile(modal, [&](QWidget* dialog) {
-            auto* box = qobject_cast<InsertFromFileDialog*>(dialog);
-            ASSERT_NE(box, nullptr);
-            asked = true;
-            test::SaveShot(box, "tool-insert-from-file");
-            ExpectNamed(box);
-            box->Tracks()->setCurrentRow(1);
-            box->MergeButton()->setChecked(true);
-            Click(box, QDialogButtonBox::AcceptRole);
-        });
+    run([&](InsertFromFileDialog& d) {
+        test::SaveShot(&d, "tool-insert-from-file");
+        test::ExpectAccessible(&d);
+        d.Tracks()->setCurrentRow(1);
+        d.MergeButton()->setChecked(true);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
-    EXPECT_TRUE(asked);
     std::string error;
     const std::vector<std::string> values{source, "2", "merge"};
     const std::optional<ToolPass> pass = tool.fromText(values, error);
@@ -391,15 +308,13 @@ TEST_F(ToolDialogsTest, PasteMergeMultipleAndMoveTrackAskTheirNumber) {
     for (const Case c : {Case{cmd::EditPasteMultiple, "paste-multiple"},
                          Case{cmd::EditMergeMultiple, "merge-multiple"}}) {
         for (bool ok : {false, true})
-            Run(c.command, [&](QWidget* modal) {
-                auto* box = qobject_cast<ValueDialogBox*>(modal);
-                ASSERT_NE(box, nullptr);
-                EXPECT_EQ(box->Field(0)->text(), "1");
-                EXPECT_FALSE(box->Field(0)->whatsThis().isEmpty());
-                box->Field(0)->setText("3");
+            RunDialog<ValueDialogBox>(c.command, [&](ValueDialogBox& d) {
+                EXPECT_EQ(d.Field(0)->text(), "1");
+                EXPECT_FALSE(d.Field(0)->whatsThis().isEmpty());
+                d.Field(0)->setText("3");
                 if (!ok) return;
-                test::SaveShot(box, c.shot);
-                Click(box, QDialogButtonBox::AcceptRole);
+                test::SaveShot(&d, c.shot);
+                test::Press(&d, QDialogButtonBox::AcceptRole);
             });
     }
     // Three pasted copies of two beats, then three merged onto them.
@@ -409,19 +324,13 @@ TEST_F(ToolDialogsTest, PasteMergeMultipleAndMoveTrackAskTheirNumber) {
 
     const Track* moved = App().Session().Current();
     const std::int32_t from = App().CurrentTrack();
-    Run(cmd::TrackMove, [&](QWidget* modal) {
-        auto* box = qobject_cast<ValueDialogBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        box->Field(0)->setText("2");
-    });
+    RunDialog<ValueDialogBox>(cmd::TrackMove, [&](ValueDialogBox& d) { d.Field(0)->setText("2"); });
     EXPECT_EQ(Song().GetTrack(static_cast<std::uint32_t>(from)), moved);
-    Run(cmd::TrackMove, [&](QWidget* modal) {
-        auto* box = qobject_cast<ValueDialogBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_FALSE(box->Field(0)->whatsThis().isEmpty());
-        test::SaveShot(box, "move-track");
-        box->Field(0)->setText("2");
-        Click(box, QDialogButtonBox::AcceptRole);
+    RunDialog<ValueDialogBox>(cmd::TrackMove, [&](ValueDialogBox& d) {
+        EXPECT_FALSE(d.Field(0)->whatsThis().isEmpty());
+        test::SaveShot(&d, "move-track");
+        d.Field(0)->setText("2");
+        test::Press(&d, QDialogButtonBox::AcceptRole);
     });
     EXPECT_EQ(Song().GetTrack(1), moved);
 }
@@ -435,17 +344,13 @@ TEST_F(ToolDialogsTest, StartUpQuestionsAskAndStoreTheirAnswers) {
         window_->RunCommandLine(ParseCommandLine(words, home_.path().toStdString()));
     };
     auto expectInfo = [&](const QString& text) {
-        QString shown;
-        test::OnNextModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->icon(), QMessageBox::Information);
-            shown = box->text();
-            test::SaveShot(box, "language-test");
-            box->accept();
-        });
-        runLine("/O");
-        EXPECT_EQ(shown, text);
+        RunDialog<QMessageBox>([&] { runLine("/O"); },
+                               [&](QMessageBox& box) {
+                                   EXPECT_EQ(box.icon(), QMessageBox::Information);
+                                   EXPECT_EQ(box.text(), text);
+                                   test::SaveShot(&box, "language-test");
+                                   box.accept();
+                               });
     };
     expectInfo("All prompts are present in the language file");
     {
@@ -472,20 +377,15 @@ TEST_F(ToolDialogsTest, StartUpQuestionsAskAndStoreTheirAnswers) {
         ASSERT_TRUE(apps.open(QIODevice::WriteOnly));
         apps.write("[Default Applications]\naudio/midi=other.desktop;\n");
     }
-    QStringList asked;
-    test::OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr) return;
-        asked << box->text();
-        test::SaveShot(box, "register-question");
-        for (QAbstractButton* b : box->buttons())
-            if (box->buttonRole(b) == QMessageBox::YesRole) b->click();
-    });
-    runLine("/R");
+    RunDialog<QMessageBox>([&] { runLine("/R"); },
+                           [&](QMessageBox& box) {
+                               EXPECT_TRUE(box.text().contains(".mid")) << box.text().toStdString();
+                               test::SaveShot(&box, "register-question");
+                               for (QAbstractButton* b : box.buttons())
+                                   if (box.buttonRole(b) == QMessageBox::YesRole) b->click();
+                           });
     for (auto [name, value] : {std::pair{"XDG_DATA_HOME", oldData}, {"XDG_CONFIG_HOME", oldConfig}})
         value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_TRUE(asked[0].contains(".mid")) << asked[0].toStdString();
     QFile apps(xdg.filePath("mimeapps.list"));
     ASSERT_TRUE(apps.open(QIODevice::ReadOnly));
     const QByteArray list = apps.readAll();
@@ -502,21 +402,17 @@ TEST_F(ToolDialogsTest, StartUpQuestionsAskAndStoreTheirAnswers) {
                                {"Synth", "Gone"}),
                   kResultOk);
     }
-    QString question;
-    test::OnNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<ChoosePortDialog*>(modal);
-        ASSERT_NE(box, nullptr);
-        test::SaveShot(box, "choose-port");
-        question = box->Ports()->accessibleName();
-        ASSERT_GT(box->Ports()->count(), 0);
-        box->Ports()->setCurrentIndex(box->Ports()->count() - 1);
-        box->Remember()->setChecked(false);
-        Click(box, QDialogButtonBox::AcceptRole);
-    });
     Song().modified = 0;
     Trigger(cmd::FileNew);
-    Open("gone.mid");
-    EXPECT_TRUE(question.contains("Gone")) << question.toStdString();
+    RunDialog<ChoosePortDialog>([&] { Open("gone.mid"); },
+                                [&](ChoosePortDialog& d) {
+                                    test::SaveShot(&d, "choose-port");
+                                    EXPECT_TRUE(d.Ports()->accessibleName().contains("Gone"));
+                                    ASSERT_GT(d.Ports()->count(), 0);
+                                    d.Ports()->setCurrentIndex(d.Ports()->count() - 1);
+                                    d.Remember()->setChecked(false);
+                                    test::Press(&d, QDialogButtonBox::AcceptRole);
+                                });
     ASSERT_EQ(Song().TrackCount(), 1u);
     const auto& outputs = App().Devices().Outputs();
     ASSERT_FALSE(outputs.empty());

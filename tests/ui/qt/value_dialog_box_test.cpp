@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QWhatsThis>
 
@@ -33,12 +31,9 @@ TEST(ValueDialogBox, ShowsByKindRefusesOutOfRangeAndWritesBackOnlyOnOk) {
     PromptTable prompts;
     ValueDialog caller = ThreeFields();
     ValueDialogBox box(nullptr, prompts, nullptr, caller);
-    EXPECT_EQ(box.windowTitle(), "Change Velocity");
     EXPECT_EQ(box.Field(0)->text(), "-12");
     EXPECT_EQ(box.Field(1)->text(), "C4");
     EXPECT_EQ(box.Field(2)->text(), "0.096");
-    EXPECT_EQ(box.Field(0)->maxLength(), 10);
-    EXPECT_EQ(box.Field(1)->accessibleName(), "Lower note:");
 
     // Out of range, then unreadable: each is refused with "Invalid value",
     // the dialog stays open and the caller's values are untouched.
@@ -68,10 +63,14 @@ TEST(ValueDialogBox, ShowsByKindRefusesOutOfRangeAndWritesBackOnlyOnOk) {
     EXPECT_EQ(caller.fields[2].value, -672);
 }
 
-TEST(ValueDialogBox, NoteOnFillsTheFocusedNoteField) {
+// What the focused field takes: a played note in a note field, Shift+F1 its help.
+TEST(ValueDialogBox, FocusedFieldTakesPlayedNotesAndShowsItsHelp) {
     PromptTable prompts;
+    const HelpTexts help = HelpTexts::Parse("10040\tSemitones to move.\n");
     ValueDialog caller = ThreeFields();
-    ValueDialogBox box(nullptr, prompts, nullptr, caller);
+    ValueDialogBox box(nullptr, prompts, &help, caller);
+    EXPECT_EQ(box.Field(0)->whatsThis(), "Semitones to move.");
+    EXPECT_TRUE(box.Field(1)->whatsThis().isEmpty());
     box.show();
     box.activateWindow();
     box.Field(1)->setFocus();
@@ -85,26 +84,7 @@ TEST(ValueDialogBox, NoteOnFillsTheFocusedNoteField) {
     QApplication::processEvents();
     box.MidiIn(0x90 | (60u << 8) | (100u << 16));  // not a note field
     EXPECT_EQ(box.Field(0)->text(), "-12");
-}
 
-}  // namespace
-}  // namespace kvs
-
-namespace kvs {
-namespace {
-
-TEST(ValueDialogBox, ShiftF1ShowsTheFocusedFieldsHelp) {
-    PromptTable prompts;
-    const HelpTexts help = HelpTexts::Parse("10040\tSemitones to move.\n");
-    ValueDialog caller = ThreeFields();
-    ValueDialogBox box(nullptr, prompts, &help, caller);
-    EXPECT_EQ(box.Field(0)->whatsThis(), "Semitones to move.");
-    EXPECT_TRUE(box.Field(1)->whatsThis().isEmpty());
-    box.show();
-    box.activateWindow();
-    box.Field(0)->setFocus();
-    QApplication::processEvents();
-    if (!box.Field(0)->hasFocus()) GTEST_SKIP() << "no window focus on this platform";
     QTest::keyClick(box.Field(0), Qt::Key_F1, Qt::ShiftModifier);
     bool shown = false;
     for (QWidget* top : QApplication::topLevelWidgets())

@@ -4,11 +4,15 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <vector>
 
+#include "dialog_test_support.h"
 #include "midi/backends/virtual_midi.h"
 #include "midi/timer_manual.h"
 #include "ui/command_line.h"
@@ -16,7 +20,7 @@
 
 namespace kvs::test {
 
-inline const QString kMinuet = QStringLiteral(KVS_TEST_DATA_DIR "/../../data/examples/minuet.mid");
+inline const QString kMinuet = kDataDir + "/examples/minuet.mid";
 
 // The real main window over virtual MIDI devices ("Keys" in, "Synth" out), a
 // manual timer and a data folder of its own holding minuet.mid.
@@ -55,6 +59,47 @@ class WindowTest : public ::testing::Test {
     Application& App() { return window_->App(); }
     // Runs a command the way a chosen menu item does.
     void Trigger(std::uint32_t id) { window_->Action(id)->trigger(); }
+    // The help texts behind What's This.
+    void LoadHelp() { window_->SetHelpFolder(kDataDir); }
+
+    // Runs open (a command, keys); act gets the Dialog it opens, which is
+    // cancelled if act leaves it open.
+    template <class Dialog>
+    void RunDialog(const std::function<void()>& open, const std::function<void(Dialog&)>& act) {
+        bool opened = false;
+        OnNextModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<Dialog*>(modal);
+            opened = dialog != nullptr;
+            if (opened) {
+                act(*dialog);
+            } else {
+                ADD_FAILURE() << "unexpected " << modal->metaObject()->className();
+            }
+            auto* still = qobject_cast<QDialog*>(modal);
+            if (still != nullptr && still->isVisible()) still->reject();
+        });
+        open();
+        EXPECT_TRUE(opened);
+    }
+    template <class Dialog>
+    void RunDialog(std::uint32_t command, const std::function<void(Dialog&)>& act) {
+        RunDialog<Dialog>([&] { Trigger(command); }, act);
+    }
+
+    // kvs.ini as the program leaves it when its window closes.
+    QString IniAfterExit() {
+        EXPECT_TRUE(window_->close());
+        QFile ini(home_.filePath("kvs.ini"));
+        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(ini.readAll());
+    }
+    // The short messages "Synth" was sent.
+    std::vector<std::uint32_t> SynthShort() {
+        std::vector<std::uint32_t> sent;
+        for (const RecordedMidiMessage& m : layer_->Output(0).Snapshot())
+            if (!m.isLong) sent.push_back(m.shortMessage);
+        return sent;
+    }
 
     QTemporaryDir home_;
     VirtualMidiLayer* layer_ = nullptr;
