@@ -166,23 +166,35 @@ struct NoteCounter {
     }
 };
 
-TEST(RtMidiJack, NotesSentBehindAMegabyteOfSysexAllArrive) {
-    JackServer server;
-    if (!server.Up()) GTEST_SKIP() << "JACK loopback skipped: " << server.Why();
-    NoteCounter heard;
-    RtMidiIn listener(RtMidi::UNIX_JACK, "kvs-test-listener");
-    listener.ignoreTypes(false, false, false);
-    listener.setCallback(&NoteCounter::Callback, &heard);
-    listener.openVirtualPort("in");
-    std::string error;
-    std::unique_ptr<RtMidiLayer> layer = RtMidiLayer::Create(RtMidiLayer::Api::Jack, &error);
-    ASSERT_NE(layer, nullptr) << error;
-    const int out = IndexOf(layer->OutputNames(), "kvs-test-listener:in");
-    ASSERT_GE(out, 0);
-    std::unique_ptr<MidiOutputPort> port = layer->OpenOutput(out, &error);
-    ASSERT_NE(port, nullptr) << error;
-    std::this_thread::sleep_for(50ms);
+// A port of ours connected to an outside client that counts what it hears.
+class RtMidiJackOut : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!server_.Up()) GTEST_SKIP() << "JACK loopback skipped: " << server_.Why();
+        listener_ = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "kvs-test-listener");
+        listener_->ignoreTypes(false, false, false);
+        listener_->setCallback(&NoteCounter::Callback, &heard_);
+        listener_->openVirtualPort("in");
+        std::string error;
+        layer_ = RtMidiLayer::Create(RtMidiLayer::Api::Jack, &error);
+        ASSERT_NE(layer_, nullptr) << error;
+        const int out = IndexOf(layer_->OutputNames(), "kvs-test-listener:in");
+        ASSERT_GE(out, 0);
+        port_ = layer_->OpenOutput(out, &error);
+        ASSERT_NE(port_, nullptr) << error;
+        std::this_thread::sleep_for(50ms);
+    }
 
+    JackServer server_;
+    NoteCounter heard_;
+    std::unique_ptr<RtMidiIn> listener_;
+    std::unique_ptr<RtMidiLayer> layer_;
+    std::unique_ptr<MidiOutputPort> port_;
+};
+
+TEST_F(RtMidiJackOut, NotesSentBehindAMegabyteOfSysexAllArrive) {
+    NoteCounter& heard = heard_;
+    MidiOutputPort* port = port_.get();
     // 16 tracks of 768 notes, the way the engine sends them while the SysEx
     // is still going out: a burst every 3 ms.
     const std::vector<std::uint8_t> sysex = Sysex(1 << 20);
@@ -217,28 +229,14 @@ TEST(RtMidiJack, NotesSentBehindAMegabyteOfSysexAllArrive) {
     EXPECT_EQ(heard.noteOns.load(), kNotes);
 }
 
-TEST(RtMidiJack, APortWhoseServerDiedMidSendGivesUpAndCloses) {
-    JackServer server;
-    if (!server.Up()) GTEST_SKIP() << "JACK loopback skipped: " << server.Why();
-    NoteCounter heard;
-    auto listener = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "kvs-test-listener");
-    listener->setCallback(&NoteCounter::Callback, &heard);
-    listener->openVirtualPort("in");
-    std::string error;
-    std::unique_ptr<RtMidiLayer> layer = RtMidiLayer::Create(RtMidiLayer::Api::Jack, &error);
-    ASSERT_NE(layer, nullptr) << error;
-    const int out = IndexOf(layer->OutputNames(), "kvs-test-listener:in");
-    ASSERT_GE(out, 0);
-    std::unique_ptr<MidiOutputPort> port = layer->OpenOutput(out, &error);
-    ASSERT_NE(port, nullptr) << error;
-
+TEST_F(RtMidiJackOut, APortWhoseServerDiedMidSendGivesUpAndCloses) {
     const std::vector<std::uint8_t> sysex = Sysex(1 << 20);
     std::atomic<bool> done{false};
-    ASSERT_TRUE(port->SendLong(sysex, [&] { done = true; }));
+    ASSERT_TRUE(port_->SendLong(sysex, [&] { done = true; }));
     for (std::uint32_t n = 0; n < 1000; ++n)
-        port->SendShort(0x403C90);
+        port_->SendShort(0x403C90);
     std::this_thread::sleep_for(100ms);
-    server.Stop();
+    server_.Stop();
 
     // Nothing can leave any more: the message and what waits behind it are
     // given up, and the port closes instead of waiting forever.
@@ -246,10 +244,10 @@ TEST(RtMidiJack, APortWhoseServerDiedMidSendGivesUpAndCloses) {
     while (!done && std::chrono::steady_clock::now() - stopped < 10s)
         std::this_thread::sleep_for(10ms);
     EXPECT_TRUE(done.load());
-    EXPECT_GT(port->Dropped(), 0u);
-    port.reset();
-    layer.reset();
-    listener.reset();
+    EXPECT_GT(port_->Dropped(), 0u);
+    port_.reset();
+    layer_.reset();
+    listener_.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - stopped, 6s);
 }
 
