@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
-#include <limits>
 #include <mutex>
 #include <thread>
 
