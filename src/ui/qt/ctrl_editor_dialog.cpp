@@ -24,13 +24,13 @@ constexpr std::uint32_t kStatusId = 2451;
 // Close has no number of its own: 2 is Cancel's, which keeps nothing.
 constexpr std::uint32_t kCloseHelp = 2461;
 
-struct ButtonSpec {
+struct ColumnButton {
     CtrlCommand command;
     prompt::Id text;
 };
 
 // The button column, Close first.
-constexpr std::array<ButtonSpec, 6> kButtons{{
+constexpr std::array<ColumnButton, 6> kButtons{{
     {CtrlCommand::Close, prompt::close},
     {CtrlCommand::Insert, prompt::ctrledit_ins},
     {CtrlCommand::Delete, prompt::ctrledit_del},
@@ -69,14 +69,14 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
 
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ColumnButton& entry : kButtons) {
         QPushButton* button =
-            CommandButton(spec.text, spec.command == CtrlCommand::Close
-                                         ? kCloseHelp
-                                         : static_cast<std::uint32_t>(spec.command));
-        connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
+            CommandButton(entry.text, entry.command == CtrlCommand::Close
+                                          ? kCloseHelp
+                                          : static_cast<std::uint32_t>(entry.command));
+        connect(button, &QPushButton::clicked, this, [this, c = entry.command] { Post(c); });
         column->addWidget(button);
-        buttons_.emplace_back(spec.command, button);
+        buttons_.emplace_back(entry.command, button);
     }
     column->addStretch(1);
 

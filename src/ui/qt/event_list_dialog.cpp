@@ -28,12 +28,12 @@ constexpr std::uint32_t kListHelp = 2300;
 // Close has no number of its own: 2 is Cancel's, which keeps nothing.
 constexpr std::uint32_t kCloseHelp = 2306;
 
-struct ButtonSpec {
+struct ColumnButton {
     EventListCommand command;
     prompt::Id text;
 };
 
-constexpr std::array<ButtonSpec, 5> kButtons{{
+constexpr std::array<ColumnButton, 5> kButtons{{
     {EventListCommand::Close, prompt::close},
     {EventListCommand::Insert, prompt::evtlist_ins},
     {EventListCommand::Delete, prompt::evtlist_del},
@@ -69,14 +69,14 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
 
     auto* column = new QVBoxLayout;
     column->setSpacing(10);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ColumnButton& entry : kButtons) {
         QPushButton* button =
-            CommandButton(spec.text, spec.command == EventListCommand::Close
-                                         ? kCloseHelp
-                                         : static_cast<std::uint32_t>(spec.command));
-        connect(button, &QPushButton::clicked, this, [this, c = spec.command] { Post(c); });
+            CommandButton(entry.text, entry.command == EventListCommand::Close
+                                          ? kCloseHelp
+                                          : static_cast<std::uint32_t>(entry.command));
+        connect(button, &QPushButton::clicked, this, [this, c = entry.command] { Post(c); });
         column->addWidget(button);
-        buttons_.emplace_back(spec.command, button);
+        buttons_.emplace_back(entry.command, button);
     }
     column->addStretch(1);
     auto* layout = new QHBoxLayout(this);
