@@ -10,15 +10,10 @@
 
 #include "ui/qt/key_modifiers.h"
 #include "ui/qt/scroll_bar_sync.h"
+#include "ui/qt/view_widget_input.h"
 
 namespace kvs {
 namespace {
-
-constexpr std::uint32_t kMaxZoomBeats = 64;
-
-QRect ToQRect(const CellRect& r) {
-    return {r.x, r.y, r.width, r.height};
-}
 
 std::optional<CtrlViewKey> ViewKey(int key) {
     switch (key) {
@@ -189,14 +184,7 @@ void CtrlViewWidget::keyPressEvent(QKeyEvent* event) {
 
 // A click places the caret (the view snaps it).
 void CtrlViewWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) {
-        event->ignore();
-        return;
-    }
-    setFocus(Qt::MouseFocusReason);
-    const QPoint at = event->position().toPoint();
-    view_.MouseDown(at.x(), at.y());
-    event->accept();
+    PressIntoView(*this, event, view_);
 }
 
 void CtrlViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -214,20 +202,15 @@ void CtrlViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 
 // The wheel turns pages; with Ctrl it halves or doubles the beats shown.
 void CtrlViewWidget::wheelEvent(QWheelEvent* event) {
-    const QPoint delta = event->angleDelta();
-    wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
-    const int notches = wheelRemainder_ / 120;
-    wheelRemainder_ -= notches * 120;
-    const bool zoom = ModifiersOf(*event).ctrl;
-    for (int i = 0; i < std::abs(notches); ++i) {
-        if (zoom) {
-            const std::uint32_t beats = view_.BeatsVisible();
-            view_.SetZoom(notches > 0 ? std::max(beats / 2, 1u)
-                                      : std::min(beats * 2, kMaxZoomBeats));
-        } else {
-            view_.ScrollHorizontal(notches > 0 ? ScrollAction::LineBack
-                                               : ScrollAction::LineForward);
-        }
+    const WheelTurn turn = TakeWheelTurn(*event, wheelRemainder_);
+    if (ModifiersOf(*event).ctrl) {
+        const std::uint32_t beats = ZoomedBeats(view_.BeatsVisible(), turn.notches);
+        if (beats != view_.BeatsVisible()) view_.SetZoom(beats);
+    } else {
+        // Time is the only way this view scrolls.
+        for (int i = 0; i < std::abs(turn.notches); ++i)
+            view_.ScrollHorizontal(turn.notches > 0 ? ScrollAction::LineBack
+                                                    : ScrollAction::LineForward);
     }
     SyncBar();
     event->accept();

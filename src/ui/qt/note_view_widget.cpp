@@ -14,6 +14,7 @@
 
 #include "ui/qt/key_modifiers.h"
 #include "ui/qt/scroll_bar_sync.h"
+#include "ui/qt/view_widget_input.h"
 
 namespace kvs {
 
@@ -58,10 +59,6 @@ std::optional<NoteViewKey> ViewKey(int key) {
     // Letters and digits may be one of the editor's mnemonic keys.
     if (LetterOrDigitOf(key) != 0) return NoteViewKey::Other;
     return std::nullopt;
-}
-
-QRect ToQRect(const CellRect& r) {
-    return QRect(r.x, r.y, r.width, r.height);
 }
 
 }  // namespace
@@ -161,14 +158,7 @@ void NoteViewWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void NoteViewWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) {
-        event->ignore();
-        return;
-    }
-    setFocus(Qt::MouseFocusReason);
-    const QPoint at = event->position().toPoint();
-    view_.MouseDown(at.x(), at.y());
-    event->accept();
+    PressIntoView(*this, event, view_);
 }
 
 void NoteViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -187,30 +177,14 @@ void NoteViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void NoteViewWidget::wheelEvent(QWheelEvent* event) {
-    const QPoint delta = event->angleDelta();
-    const KeyModifiers mods = ModifiersOf(*event);
-    const bool sideways = delta.x() != 0 || mods.shift;
-    wheelRemainder_ += sideways && delta.x() != 0 ? delta.x() : delta.y();
-    const int notches = wheelRemainder_ / 120;
-    wheelRemainder_ -= notches * 120;
+    const WheelTurn turn = TakeWheelTurn(*event, wheelRemainder_);
     event->accept();
-    if (notches == 0) return;
-    if (mods.ctrl) {
-        std::uint32_t beats = view_.BeatsVisible();
-        for (int i = 0; i < std::abs(notches); ++i)
-            beats = notches > 0 ? std::max<std::uint32_t>(beats / 2, 1)
-                                : std::min<std::uint32_t>(beats * 2, kMaxZoomBeats);
+    if (ModifiersOf(*event).ctrl) {
+        const std::uint32_t beats = ZoomedBeats(view_.BeatsVisible(), turn.notches);
         if (beats != view_.BeatsVisible()) view_.SetZoom(beats);
         return;
     }
-    const int lines = std::abs(notches) * (sideways ? 1 : QApplication::wheelScrollLines());
-    const ScrollAction action = notches > 0 ? ScrollAction::LineBack : ScrollAction::LineForward;
-    for (int i = 0; i < lines; ++i) {
-        if (sideways)
-            view_.ScrollHorizontal(action);
-        else
-            view_.ScrollVertical(action);
-    }
+    ScrollByWheel(view_, turn, QApplication::wheelScrollLines());
 }
 
 void NoteViewWidget::focusInEvent(QFocusEvent* event) {

@@ -5,7 +5,6 @@
 
 #include "ui/note_view.h"
 
-
 namespace kvs {
 
 // Paints a NoteView (key labels, beat lines, notes, caret) and feeds it
@@ -20,8 +19,6 @@ class NoteViewWidget final : public QAbstractScrollArea, public NoteViewPainter 
     Q_OBJECT
 
   public:
-    static constexpr std::uint32_t kMaxZoomBeats = 64;
-
     explicit NoteViewWidget(NoteView& view, QWidget* parent = nullptr);
     ~NoteViewWidget() override;
 

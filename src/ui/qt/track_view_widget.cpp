@@ -15,6 +15,7 @@
 
 #include "ui/qt/key_modifiers.h"
 #include "ui/qt/scroll_bar_sync.h"
+#include "ui/qt/view_widget_input.h"
 
 namespace kvs {
 
@@ -53,10 +54,6 @@ bool ViewOwnsKey(const QKeyEvent& event) {
     if (!key) return false;
     return !(ModifiersOf(event).ctrl &&
              (*key == TrackViewKey::Insert || *key == TrackViewKey::Delete));
-}
-
-QRect ToQRect(const CellRect& r) {
-    return QRect(r.x, r.y, r.width, r.height);
 }
 
 }  // namespace
@@ -163,14 +160,7 @@ void TrackViewWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void TrackViewWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) {
-        event->ignore();
-        return;
-    }
-    setFocus(Qt::MouseFocusReason);
-    const QPoint at = event->position().toPoint();
-    view_.MouseDown(at.x(), at.y());
-    event->accept();
+    PressIntoView(*this, event, view_);
 }
 
 void TrackViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -186,19 +176,7 @@ void TrackViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TrackViewWidget::wheelEvent(QWheelEvent* event) {
-    const QPoint delta = event->angleDelta();
-    const bool sideways = delta.x() != 0 || ModifiersOf(*event).shift;
-    wheelRemainder_ += sideways && delta.x() != 0 ? delta.x() : delta.y();
-    const int notches = wheelRemainder_ / 120;
-    wheelRemainder_ -= notches * 120;
-    const int lines = std::abs(notches) * (sideways ? 1 : QApplication::wheelScrollLines());
-    const ScrollAction action = notches > 0 ? ScrollAction::LineBack : ScrollAction::LineForward;
-    for (int i = 0; i < lines; ++i) {
-        if (sideways)
-            view_.ScrollHorizontal(action);
-        else
-            view_.ScrollVertical(action);
-    }
+    ScrollByWheel(view_, TakeWheelTurn(*event, wheelRemainder_), QApplication::wheelScrollLines());
     event->accept();
 }
 

@@ -10,7 +10,6 @@
 
 #include "ui/track_view.h"
 
-
 namespace kvs {
 
 // Paints a TrackView in the system fixed-pitch font and feeds it keys, clicks
