@@ -24,13 +24,8 @@ constexpr std::uint32_t kStatusId = 2451;
 // Close has no number of its own: 2 is Cancel's, which keeps nothing.
 constexpr std::uint32_t kCloseHelp = 2461;
 
-struct ColumnButton {
-    CtrlCommand command;
-    prompt::Id text;
-};
-
 // The button column, Close first.
-constexpr std::array<ColumnButton, 6> kButtons{{
+constexpr std::array<std::pair<CtrlCommand, prompt::Id>, 6> kButtons{{
     {CtrlCommand::Close, prompt::close},
     {CtrlCommand::Insert, prompt::ctrledit_ins},
     {CtrlCommand::Delete, prompt::ctrledit_del},
@@ -67,18 +62,8 @@ CtrlEditorDialog::CtrlEditorDialog(QWidget* parent, DialogHost& dialogs, CtrlEdi
     left->addWidget(view_, 1);
     left->addLayout(statusRow);
 
-    auto* column = new QVBoxLayout;
-    column->setSpacing(10);
-    for (const ColumnButton& entry : kButtons) {
-        QPushButton* button =
-            CommandButton(entry.text, entry.command == CtrlCommand::Close
-                                          ? kCloseHelp
-                                          : static_cast<std::uint32_t>(entry.command));
-        connect(button, &QPushButton::clicked, this, [this, c = entry.command] { Post(c); });
-        column->addWidget(button);
-        buttons_.emplace_back(entry.command, button);
-    }
-    column->addStretch(1);
+    QVBoxLayout* column = CommandColumn(
+        kButtons, kCloseHelp, [this](CtrlCommand c) { Post(c); }, buttons_);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);

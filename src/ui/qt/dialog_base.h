@@ -1,16 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QPushButton>
 #include <QString>
+#include <QVBoxLayout>
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "config/prompt_table.h"
 #include "model/form_prompts.h"
 
 class QDialogButtonBox;
 class QLabel;
-class QPushButton;
 
 namespace kvs {
 
@@ -46,6 +50,25 @@ class DialogBase : public QDialog {
     // A button of an editor's command column: named by its label, with its
     // help, and never the default, so Return stays with the editor's view.
     QPushButton* CommandButton(prompt::Id text, std::uint32_t helpId);
+    // An editor's command column, Close first (with closeHelp; the others
+    // are helped by their command's number). A click posts its command.
+    template <typename Command, std::size_t N, typename Post>
+    QVBoxLayout* CommandColumn(const std::array<std::pair<Command, prompt::Id>, N>& entries,
+                               std::uint32_t closeHelp, Post post,
+                               std::vector<std::pair<Command, QPushButton*>>& buttons) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(10);
+        for (std::size_t i = 0; i < N; ++i) {
+            const Command command = entries[i].first;
+            QPushButton* button = CommandButton(
+                entries[i].second, i == 0 ? closeHelp : static_cast<std::uint32_t>(command));
+            connect(button, &QPushButton::clicked, this, [post, command] { post(command); });
+            column->addWidget(button);
+            buttons.emplace_back(command, button);
+        }
+        column->addStretch(1);
+        return column;
+    }
     // OK (default), Cancel when asked for, and Help, which enters What's This
     // mode. OK runs Accept(), Cancel rejects.
     QDialogButtonBox* Buttons(bool withCancel = true);

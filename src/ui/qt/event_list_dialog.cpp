@@ -28,12 +28,7 @@ constexpr std::uint32_t kListHelp = 2300;
 // Close has no number of its own: 2 is Cancel's, which keeps nothing.
 constexpr std::uint32_t kCloseHelp = 2306;
 
-struct ColumnButton {
-    EventListCommand command;
-    prompt::Id text;
-};
-
-constexpr std::array<ColumnButton, 5> kButtons{{
+constexpr std::array<std::pair<EventListCommand, prompt::Id>, 5> kButtons{{
     {EventListCommand::Close, prompt::close},
     {EventListCommand::Insert, prompt::evtlist_ins},
     {EventListCommand::Delete, prompt::evtlist_del},
@@ -67,18 +62,8 @@ EventListDialog::EventListDialog(QWidget* parent, DialogHost& dialogs, EventList
         session_.Model().SelectRow(item != nullptr ? list_->indexOfTopLevelItem(item) : -1);
     });
 
-    auto* column = new QVBoxLayout;
-    column->setSpacing(10);
-    for (const ColumnButton& entry : kButtons) {
-        QPushButton* button =
-            CommandButton(entry.text, entry.command == EventListCommand::Close
-                                          ? kCloseHelp
-                                          : static_cast<std::uint32_t>(entry.command));
-        connect(button, &QPushButton::clicked, this, [this, c = entry.command] { Post(c); });
-        column->addWidget(button);
-        buttons_.emplace_back(entry.command, button);
-    }
-    column->addStretch(1);
+    QVBoxLayout* column = CommandColumn(
+        kButtons, kCloseHelp, [this](EventListCommand c) { Post(c); }, buttons_);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(column);
