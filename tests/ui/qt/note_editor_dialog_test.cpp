@@ -45,7 +45,7 @@ void Keys(QWidget* view, std::initializer_list<int> keys, Qt::KeyboardModifiers 
         QTest::keyClick(view, static_cast<Qt::Key>(key), mods);
 }
 
-TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
+TEST_F(NoteEditorDialogTest, KeyboardEditsAreSavedAndOneUndoRestoresTheTrack) {
     LoadHelp();
     Open("minuet.mid");
     const std::string before = Flute();
@@ -97,6 +97,16 @@ TEST_F(NoteEditorDialogTest, KeyboardEditsReachTheTrackAndOneUndoRestoresIt) {
     EXPECT_FALSE(Has(edited, "0 005C4790"));
     EXPECT_EQ(std::ranges::count(edited, '\n'), std::ranges::count(before, '\n') + 2);
     EXPECT_NE(App().GetSong().modified, 0u);
+
+    // Saved, the file holds the edited notes.
+    ASSERT_EQ(App().Execute(cmd::FileSave), 1);
+    const std::string saved = test::CliDump(home_.filePath("minuet.mid"))
+                                  .section("\ntrack 1 ", 0, 0)
+                                  .replace("\n  ", "\n")
+                                  .toStdString();
+    for (const char* line : {"0 00503C90", "95 00503C80", "96 00503C90", "191 00503C80"})
+        EXPECT_TRUE(Has(saved, line)) << line;
+    EXPECT_FALSE(Has(saved, "0 005C4790"));
 
     Trigger(cmd::EditUndo);
     EXPECT_EQ(Flute(), before);

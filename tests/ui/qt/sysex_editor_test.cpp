@@ -5,10 +5,14 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
+#include "cli_dump.h"
 #include "midi/recorder.h"
 #include "midi/sysex_queue.h"
+#include "ui/commands.h"
 #include "ui/qt/dialog_test_support.h"
+#include "ui/qt/event_list_dialog.h"
 #include "ui/qt/screenshot.h"
 #include "ui/qt/sysex_editor_dialog.h"
 #include "ui/qt/syx_view_widget.h"
@@ -81,6 +85,44 @@ TEST_F(SysexEditorTest, TypedBytesAreSentToTheTracksPortAndStoredOnOk) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], typed);
     EXPECT_EQ(Block(*track, index), typed);
+}
+
+// Reached the way a user reaches it, from the event list: the edit is saved,
+// and one Undo after the list closes takes it back.
+TEST_F(SysexEditorTest, AnEditFromTheEventListIsSavedAndOneUndoTakesItBack) {
+    Open("minuet.mid");
+    Track& track = *App().Session().GetSong().GetTrack(0);
+    const std::uint32_t index = AddSysex(track);
+    RunDialog<EventListDialog>(cmd::EditEvents, [&](EventListDialog& list) {
+        QTest::keyClick(list.List(), Qt::Key_PageDown);  // beat 1
+        const QString sysex = ToQString(App().Prompts().Text(prompt::midievent_sysex));
+        const QList<QTreeWidgetItem*> rows = list.List()->findItems(sysex, Qt::MatchExactly, 1);
+        ASSERT_EQ(rows.size(), 1);
+        list.List()->setCurrentItem(rows[0]);
+        test::OnNextModal(
+            [](QWidget* modal) {
+                auto* editor = qobject_cast<SysexEditorDialog*>(modal);
+                ASSERT_NE(editor, nullptr);
+                SyxViewWidget* hex = editor->HexView();
+                QTest::keyClick(hex, Qt::Key_Delete);
+                QTest::keyClick(hex, Qt::Key_Delete);
+                QTest::keyClicks(hex, "F07E7F0901F7");
+                QTest::keyClick(hex, Qt::Key_Return);
+            },
+            &list);
+        QTest::keyClick(list.List(), Qt::Key_N);
+        list.activateWindow();
+        QTest::keyClick(list.List(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(Block(track, index), (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+
+    ASSERT_EQ(App().Execute(cmd::FileSave), 1);
+    const QString dump = test::CliDump(home_.filePath("minuet.mid"));
+    EXPECT_TRUE(dump.contains("sysex F0 7E 7F 09 01 F7", Qt::CaseInsensitive))
+        << dump.left(600).toStdString();
+
+    Trigger(cmd::EditUndo);  // puts the copy taken at opening in the track's place
+    EXPECT_EQ(Block(*App().Session().GetSong().GetTrack(0), index), (Bytes{0xF0, 0xF7}));
 }
 
 }  // namespace
