@@ -52,7 +52,11 @@ class MidiDialogsTest : public test::WindowTest {
     }
 };
 
-TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStores) {
+TEST_F(MidiDialogsTest, MetronomeFillsFocusedClickFromPlayedNoteAndStoresOnOkOnly) {
+    RunDialog<MetronomeDialog>(cmd::OptMetronome,
+                               [](MetronomeDialog& d) { d.PlayCount()->setText("7"); });
+    EXPECT_EQ(App().CurrentSettings().engine.playCount, 0u);
+
     RunDialog<MetronomeDialog>(cmd::OptMetronome, [this](MetronomeDialog& d) {
         test::SaveShot(&d, "metronome");
         EXPECT_EQ(d.Key(true)->text(), Note(37));
@@ -90,15 +94,26 @@ TEST_F(MidiDialogsTest, KeyCommandsLearnPlayedKeyAndRunOnceAccepted) {
     });
     EXPECT_EQ(App().MidiKeys().Action(60), 1u);
 
+    RunDialog<KeyCommandsDialog>(cmd::OptKeyCommands, [](KeyCommandsDialog& d) {
+        d.Keys()->setCurrentRow(61 - 21);
+        d.Commands()->setCurrentRow(2);
+    });
+    EXPECT_EQ(App().MidiKeys().Action(61), 0u);
+
     // With the dialog closed, input is no longer suspended: the key plays.
     Play(NoteOn(60, 100));
     EXPECT_TRUE(QTest::qWaitFor([&] { return App().GetEngine().Busy(); }, 2000));
     Trigger(cmd::PlayStop);
 
-    ExpectIni({"K60=1"});
+    ExpectIni({"K60=1", "K61=0"});
 }
 
 TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
+    RunDialog<MidiAssignDialog>(cmd::OptMidiAssign, [](MidiAssignDialog& d) {
+        d.Field(MidiAssignForm::kTranspose)->setValue(-5);
+    });
+    EXPECT_EQ(App().CurrentSettings().midiAssign, MidiAssignSettings{});
+
     RunDialog<MidiAssignDialog>(cmd::OptMidiAssign, [](MidiAssignDialog& d) {
         test::SaveShot(&d, "midi-assignments");
         EXPECT_FALSE(d.UpMax()->isEnabled());  // Pitchbend needs no levels
@@ -122,7 +137,7 @@ TEST_F(MidiDialogsTest, MidiAssignmentsReshapeThruOnceAccepted) {
     ExpectIni({assign.c_str()});
 }
 
-TEST_F(MidiDialogsTest, PortsRenameAndReopenDevicesHoldingNoNote) {
+TEST_F(MidiDialogsTest, PortsRefuseNoOutputThenRenameAndReopenDevices) {
     RunDialog<PortsDialog>(cmd::OptPorts, [this](PortsDialog& d) {
         test::SaveShot(&d, "ports");
         ASSERT_EQ(d.Devices()->count(), 4);  // heading, Keys, heading, Synth
@@ -130,6 +145,19 @@ TEST_F(MidiDialogsTest, PortsRenameAndReopenDevicesHoldingNoNote) {
         d.Devices()->setCurrentRow(3);
         EXPECT_EQ(d.NameEdit()->text(), u"Synth");
         EXPECT_TRUE(d.UseBox()->isChecked());
+        d.UseBox()->setChecked(false);
+        QString error;
+        test::OnNextModal(
+            [&error](QWidget* box) {
+                error = qobject_cast<QMessageBox*>(box)->text();
+                qobject_cast<QDialog*>(box)->accept();
+            },
+            &d);
+        test::Press(&d, QDialogButtonBox::AcceptRole);
+        EXPECT_EQ(error, u"You must enable at least one port");
+        EXPECT_TRUE(d.isVisible());
+
+        d.UseBox()->setChecked(true);
         d.NameEdit()->setText("Piano");
         d.Devices()->setCurrentRow(1);
         d.UseBox()->setChecked(false);

@@ -34,7 +34,7 @@ struct OptionDialogsTest : test::WindowTest {
     Settings& Stored() { return App().CurrentSettings(); }
 };
 
-TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControl) {
+TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControlOnOkOnly) {
     using F = GeneralOptionsForm;
     LoadHelp();
     const auto edit = [](GeneralOptionsDialog& d) {
@@ -50,6 +50,10 @@ TEST_F(OptionDialogsTest, GeneralOptionsStoreEveryControl) {
         d.ScanInit()->setCurrentIndex(2);
         d.AutoLoadSend()->setCurrentIndex(5);
     };
+    Run<GeneralOptionsDialog>(cmd::OptOptions, edit, false);
+    EXPECT_TRUE(Stored().general.followPlay);
+    EXPECT_EQ(Stored().general.autoLoadSend, 0u);
+
     Run<GeneralOptionsDialog>(cmd::OptOptions, edit, true);
     const QString ini = IniAfterExit();
     for (const char* line : {"initdelay=250", "followplay=0", "autolocal=1", "autoclean=1",

@@ -60,10 +60,12 @@ TEST_F(PropertyDialogsTest, TrackPropertiesStoreOnOkTakeMidiInAndKeepAllOnCancel
         Type(d.Channel(), "3");
         layer_->Output(0).Clear();
         Type(d.Fields().Field(PropertyField::Volume), "90");
+        Type(d.Fields().Field(PropertyField::Pan), "200");  // leaving clamps
         // A program change from the keyboard fills the program field.
         ASSERT_TRUE(layer_->Input(0).FeedShort(0x000AC0));
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return d.Fields().Field(PropertyField::Program)->Text() == "10"; }, 2000));
+        EXPECT_EQ(d.Fields().Field(PropertyField::Pan)->Text(), "127");
         // Volume was sent live on channel 3 when the field was left.
         EXPECT_GT(std::ranges::count(SynthShort(), 0x5A07B2u), 0);
         test::Press(&d, QDialogButtonBox::AcceptRole);
@@ -72,6 +74,7 @@ TEST_F(PropertyDialogsTest, TrackPropertiesStoreOnOkTakeMidiInAndKeepAllOnCancel
     EXPECT_EQ(after.name.View(), "Lead");
     EXPECT_EQ(after.channel, 2);
     EXPECT_EQ(after.volume, 90);
+    EXPECT_EQ(after.pan, 127);
     EXPECT_EQ(after.program, 10);
     EXPECT_TRUE(App().GetSong().modified);
 
@@ -133,9 +136,19 @@ TEST_F(PropertyDialogsTest, ChangePropertiesWriteAtTheCaretAndOpenTrackPropertie
     EXPECT_EQ(record(), expected);
 }
 
-TEST_F(PropertyDialogsTest, SongPropertiesStoreNameAndCopyright) {
+TEST_F(PropertyDialogsTest, SongPropertiesStoreNameAndCopyrightOnlyOnOk) {
+    const std::string copyright(App().GetSong().copyright.View());
     RunDialog<SongPropertiesDialog>(cmd::FileSongProperties, [&](SongPropertiesDialog& d) {
         test::SaveShot(&d, "song-properties");
+        Type(d.Copyright(), "(c) Us");
+    });
+    EXPECT_EQ(App().GetSong().copyright.View(), copyright);
+    RunDialog<SongPropertiesDialog>(cmd::FileSongProperties, [&](SongPropertiesDialog& d) {
+        const QString tracks = QString::number(App().GetSong().TrackCount());
+        bool shown = false;
+        for (QLabel* label : d.findChildren<QLabel*>())
+            shown = shown || label->text() == tracks;
+        EXPECT_TRUE(shown);
         Type(d.Name(), "Minuet in G");
         Type(d.Copyright(), "(c) Us");
         test::Press(&d, QDialogButtonBox::AcceptRole);
@@ -145,11 +158,17 @@ TEST_F(PropertyDialogsTest, SongPropertiesStoreNameAndCopyright) {
     EXPECT_TRUE(App().GetSong().modified);
 }
 
-TEST_F(PropertyDialogsTest, TimeAndTempoStoreAndStatisticsListEveryCounter) {
+TEST_F(PropertyDialogsTest, TimeAndTempoStoreOnlyOnOkAndStatisticsListEveryCounter) {
     const Song& song = App().GetSong();
+    const std::uint32_t tempo = song.tempo;
     RunDialog<TimeTempoDialog>(cmd::InitTimeTempo, [&](TimeTempoDialog& d) {
         test::SaveShot(&d, "time-tempo");
-        EXPECT_EQ(d.Tempo()->Text(), QString::number(song.tempo));
+        EXPECT_EQ(d.Tempo()->Text(), QString::number(tempo));
+        d.Numerator()->setCurrentIndex(6);
+        Type(d.Tempo(), "77");
+    });
+    EXPECT_EQ(song.tempo, tempo);
+    RunDialog<TimeTempoDialog>(cmd::InitTimeTempo, [&](TimeTempoDialog& d) {
         d.Numerator()->setCurrentIndex(6);
         d.Denominator()->setCurrentIndex(3);
         Type(d.Tempo(), "77");
