@@ -26,14 +26,15 @@ const std::vector<std::uint8_t>& FileFor(int shape) {
 
 std::uint64_t StoredEvents(const kvs::Song& song) {
     std::uint64_t n = 0;
-    for (std::uint32_t t = 0; t < song.TrackCount(); ++t) n += song.GetTrack(t)->EventCount();
+    for (std::uint32_t t = 0; t < song.TrackCount(); ++t)
+        n += song.GetTrack(t)->EventCount();
     return n;
 }
 
 void Report(benchmark::State& state, std::size_t bytes, std::uint64_t events) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
-    state.counters["events/s"] = benchmark::Counter(static_cast<double>(state.iterations() * events),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["events/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * events), benchmark::Counter::kIsRate);
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
 }
 
@@ -43,7 +44,8 @@ void BM_Load(benchmark::State& state) {
     std::uint64_t events = 0;
     for (auto _ : state) {
         auto song = std::make_unique<kvs::Song>();
-        if (kvs::ReadMidiFile(file, *song, {}) != kvs::kResultOk) state.SkipWithError("load failed");
+        if (kvs::ReadMidiFile(file, *song, {}) != kvs::kResultOk)
+            state.SkipWithError("load failed");
         events = StoredEvents(*song);
         state.PauseTiming();
         song.reset();
@@ -59,7 +61,8 @@ void BM_LoadCold(benchmark::State& state) {
     std::uint64_t events = 0;
     for (auto _ : state) {
         auto song = std::make_unique<kvs::Song>();
-        if (kvs::ReadMidiFile(file, *song, {}) != kvs::kResultOk) state.SkipWithError("load failed");
+        if (kvs::ReadMidiFile(file, *song, {}) != kvs::kResultOk)
+            state.SkipWithError("load failed");
         events = StoredEvents(*song);
         state.PauseTiming();
         song.reset();
@@ -98,8 +101,9 @@ void BM_Save(benchmark::State& state) {
     const std::uint64_t events = StoredEvents(song);
     std::size_t written = 0;
     for (auto _ : state) {
-        auto bytes = song.TrackCount() == 1 && state.range(0) == 2 ? kvs::WriteMidiFile0(song)
-                                                                   : kvs::WriteMidiFile1(song, true, {});
+        auto bytes = song.TrackCount() == 1 && state.range(0) == 2
+                         ? kvs::WriteMidiFile0(song)
+                         : kvs::WriteMidiFile1(song, true, {});
         written = bytes.size();
         benchmark::DoNotOptimize(bytes.data());
     }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "dense_note_track.h"
 #include "midi/backends/virtual_midi.h"
 #include "midi/engine_edit_link.h"
 #include "model/song.h"
@@ -18,23 +19,7 @@
 
 namespace {
 
-constexpr std::uint32_t kBeats = 100000;
-constexpr std::uint32_t kNotesPerBeat = 10;  // 1,000,000 notes, 2,000,000 events
-
-// Ten notes a beat over 40 keys, so that the walk back for notes still
-// sounding never sees all 128 keys: the worst case.
-void Fill(kvs::Track& track) {
-    for (std::uint32_t beat = 0; beat < kBeats; ++beat) {
-        const kvs::Tick base = beat * kvs::TICKS_PER_BEAT;
-        for (std::uint32_t n = 0; n < kNotesPerBeat; ++n) {
-            const auto key = static_cast<std::uint8_t>(40 + (beat * 3 + n * 4) % 40);
-            track.AddEvent(base + n * 19, kvs::PackMessage(0x90, key, 100));
-            track.AddEvent(base + n * 19 + 150, kvs::PackMessage(0x80, key, 64));
-        }
-    }
-    for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
-        kvs::SortBucket(*track.Bucket(beat));
-}
+constexpr std::uint32_t kBeats = kvs::bench::kDenseBeats;
 
 // The real window and program around one long track, made once.
 struct Program {
@@ -46,7 +31,7 @@ struct Program {
         window = std::make_unique<kvs::MainWindow>(std::move(options));
         kvs::EditSession& session = window->App().Session();
         session.GetSong().InsertTrack();
-        Fill(*session.GetSong().GetTrack(0));
+        kvs::bench::FillDenseNotes(*session.GetSong().GetTrack(0));
         (void)session.SetCurrentTrack(0);
         link = std::make_unique<kvs::EngineEditLink>(window->App().GetEngine());
     }

@@ -2,29 +2,17 @@
 // building the first frame, and scrolling one page.
 #include <benchmark/benchmark.h>
 
+#include "dense_note_track.h"
 #include "model/song.h"
 #include "ui/note_view.h"
 
 namespace {
 
-constexpr std::uint32_t kBeats = 100000;
-constexpr std::uint32_t kNotesPerBeat = 10;  // 1,000,000 notes, 2,000,000 events
+constexpr std::uint32_t kBeats = kvs::bench::kDenseBeats;
 
-// Ten notes a beat over 40 keys, so that the walk back for notes still
-// sounding never sees all 128 keys and goes on to beat 0: the worst case.
 void Fill(kvs::Song& song) {
     song.InsertTrack();
-    kvs::Track& track = *song.GetTrack(0);
-    for (std::uint32_t beat = 0; beat < kBeats; ++beat) {
-        const kvs::Tick base = beat * kvs::TICKS_PER_BEAT;
-        for (std::uint32_t n = 0; n < kNotesPerBeat; ++n) {
-            const auto key = static_cast<std::uint8_t>(40 + (beat * 3 + n * 4) % 40);
-            track.AddEvent(base + n * 19, kvs::PackMessage(0x90, key, 100));
-            track.AddEvent(base + n * 19 + 150, kvs::PackMessage(0x80, key, 64));
-        }
-    }
-    for (std::uint32_t beat = 0; beat < track.BeatCount(); ++beat)
-        kvs::SortBucket(*track.Bucket(beat));
+    kvs::bench::FillDenseNotes(*song.GetTrack(0));
 }
 
 kvs::Song& LongSong() {

@@ -6,7 +6,7 @@ namespace kvs::bench {
 namespace {
 
 class Smf {
-public:
+  public:
     Smf(int format, int tracks, int division) {
         Text("MThd");
         BE32(6);
@@ -26,7 +26,8 @@ public:
         Byte(0x2F);
         Byte(0x00);
         const std::size_t len = bytes_.size() - lengthAt_ - 4;
-        for (int i = 0; i < 4; ++i) bytes_[lengthAt_ + i] = static_cast<std::uint8_t>(len >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes_[lengthAt_ + i] = static_cast<std::uint8_t>(len >> (24 - 8 * i));
     }
     void Channel(std::uint32_t delta, std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {
         Delta(delta);
@@ -38,17 +39,19 @@ public:
     void Tempo(std::uint32_t bpm) {
         Delta(0);
         const std::uint32_t us = 60000000 / bpm;
-        for (std::uint8_t b : {0xFF, 0x51, 0x03}) Byte(b);
+        for (std::uint8_t b : {0xFF, 0x51, 0x03})
+            Byte(b);
         Byte(static_cast<std::uint8_t>(us >> 16));
         Byte(static_cast<std::uint8_t>(us >> 8));
         Byte(static_cast<std::uint8_t>(us));
     }
     std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 
-private:
+  private:
     void Byte(std::uint8_t b) { bytes_.push_back(b); }
     void Text(const char* s) {
-        while (*s) Byte(static_cast<std::uint8_t>(*s++));
+        while (*s)
+            Byte(static_cast<std::uint8_t>(*s++));
     }
     void BE16(std::uint16_t v) {
         Byte(static_cast<std::uint8_t>(v >> 8));
@@ -62,8 +65,10 @@ private:
         std::uint8_t buf[4];
         int n = 0;
         buf[n++] = v & 0x7F;
-        while ((v >>= 7) != 0) buf[n++] = static_cast<std::uint8_t>(0x80 | (v & 0x7F));
-        while (n > 0) Byte(buf[--n]);
+        while ((v >>= 7) != 0)
+            buf[n++] = static_cast<std::uint8_t>(0x80 | (v & 0x7F));
+        while (n > 0)
+            Byte(buf[--n]);
     }
 
     std::vector<std::uint8_t> bytes_;
@@ -90,7 +95,8 @@ std::vector<std::uint8_t> MakeLongTrackFile() {
     for (int i = 0; i < 1000000; ++i) {
         const std::uint8_t key = static_cast<std::uint8_t>(48 + rng.Next() % 36);
         // Explicit note offs: status alternates, so every event carries it.
-        smf.Channel(60 + rng.Next() % 60, 0x90, key, static_cast<std::uint8_t>(40 + rng.Next() % 80));
+        smf.Channel(60 + rng.Next() % 60, 0x90, key,
+                    static_cast<std::uint8_t>(40 + rng.Next() % 80));
         smf.Channel(rng.Next() % 10 < 7 ? 130 + rng.Next() % 200 : 60, 0x80, key, 64);
     }
     smf.EndTrack();
